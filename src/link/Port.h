@@ -1,0 +1,58 @@
+#pragma once
+// The byte stream to the device. SerialPort is the real one; tests and fuzzing use
+// in-memory ports. Every device exchange is written against this interface.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace kx {
+
+// Why an open or a transfer failed; the front ends explain each cause.
+enum class LinkError {
+  None,
+  NotFound,      // no such device (or no port number mapping)
+  NoPermission,  // the device exists but may not be opened by this user
+  InUse,         // another program holds the device
+  BadSettings,   // the line settings were refused (e.g. an unsupported baud rate)
+  HungUp,        // the device went away (hang-up, unplugged adapter)
+  Timeout,       // a transfer did not complete within its time-outs
+  NotOpen,       // no port is open
+  Io,            // any other system error
+};
+
+// A short English description, for logs and the command line.
+const char* Describe(LinkError error);
+
+// The five time-outs applied at every open, in milliseconds.
+struct Timeouts {
+  int readIntervalMs = 1000;      // a read ends when more than this passes between two bytes
+  int readTotalPerByteMs = 50;    // a read of n bytes ends after at most
+  int readTotalConstantMs = 50;   //   perByte * n + constant
+  int writeTotalPerByteMs = 100;  // a write of n bytes ends after at most
+  int writeTotalConstantMs = 500; //   perByte * n + constant
+};
+
+class Port {
+ public:
+  virtual ~Port() = default;
+
+  // Abort pending transfers and discard both the input and the output buffers.
+  virtual void Purge() = 0;
+  // Writes n bytes, bounded by the write time-outs; returns the count written.
+  virtual size_t Write(const uint8_t* data, size_t n) = 0;
+  // Reads up to n bytes, bounded by the read time-outs; returns the count read
+  // (fewer than n on time-out or hang-up). extraMs lengthens the total deadline:
+  // "pause 50 ms, then read n" is Read(buf, n, 50), which returns as soon as the
+  // n bytes are there and gives a late reply 50 ms plus the read time-outs.
+  virtual size_t Read(uint8_t* data, size_t n, int extraMs = 0) = 0;
+  // Waits until at least count bytes are queued or timeoutMs passes; returns the
+  // number queued (which may exceed count, or fall short at the deadline).
+  // Reads nothing for the caller.
+  virtual size_t WaitForBytes(size_t count, int timeoutMs) = 0;
+  // Bytes received and not yet read.
+  virtual size_t Queued() = 0;
+  // The cause of the last failure (None after success).
+  virtual LinkError LastError() const = 0;
+};
+
+}  // namespace kx

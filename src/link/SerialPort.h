@@ -1,0 +1,49 @@
+#pragma once
+// A serial device over POSIX termios: exclusive, raw 8N1, DTR low, event-driven waits.
+
+#include <string>
+#include <vector>
+
+#include "link/Port.h"
+
+namespace kx {
+
+class SerialPort final : public Port {
+ public:
+  SerialPort() = default;
+  ~SerialPort() override;
+  SerialPort(const SerialPort&) = delete;
+  SerialPort& operator=(const SerialPort&) = delete;
+
+  // Opens path read/write and exclusively (flock + TIOCEXCL), applies raw 8N1 at
+  // baud, clears DTR, applies the time-outs and purges. baud must be one of the
+  // rates termios knows; anything else fails with BadSettings and leaves the port closed.
+  LinkError Open(const std::string& path, int baud, const Timeouts& timeouts = {});
+  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+  int Descriptor() const { return fd_; }
+  const std::string& Path() const { return path_; }
+  // The baud rate read back from the device after applying the settings.
+  int AppliedBaud() const { return appliedBaud_; }
+
+  void Purge() override;
+  size_t Write(const uint8_t* data, size_t n) override;
+  size_t Read(uint8_t* data, size_t n, int extraMs = 0) override;
+  size_t WaitForBytes(size_t count, int timeoutMs) override;
+  size_t Queued() override;
+  LinkError LastError() const override { return lastError_; }
+
+ private:
+  // Moves what the driver holds into buffer_; waits at most timeoutMs for the
+  // first byte (0: do not wait). Returns false on hang-up or error.
+  bool Fill(int timeoutMs);
+
+  int fd_ = -1;
+  std::string path_;
+  int appliedBaud_ = 0;
+  Timeouts timeouts_;
+  std::vector<uint8_t> buffer_;  // received, not yet read by the caller
+  LinkError lastError_ = LinkError::None;
+};
+
+}  // namespace kx

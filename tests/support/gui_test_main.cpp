@@ -1,0 +1,17 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <cstdlib>
+#include <ctime>
+
+#include "chart/SongFont.h"
+
+int main(int argc, char** argv) {
+  setenv("TZ", "CST-8", 1);
+  tzset();
+  if (!getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  ::testing::InitGoogleTest(&argc, argv);
+  QApplication app(argc, argv);
+  kx::InstallSongSubstitution();
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,12 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+
+int main(int argc, char** argv) {
+  // Local-time formatting must not depend on the machine; a POSIX TZ string needs no tzdata.
+  setenv("TZ", "CST-8", 1);
+  tzset();
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
