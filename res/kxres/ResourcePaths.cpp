@@ -1,0 +1,9 @@
+#include "kxres/ResourcePaths.h"
+
+#include <QFile>
+
+namespace kx::res {
+bool HasArtwork() {
+  return QFile::exists(kTreeBitmap);
+}
+}  // namespace kx::res
