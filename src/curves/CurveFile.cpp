@@ -1,0 +1,183 @@
+#include "curves/CurveFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+#include "curves/CurveGroup.h"
+
+namespace kx {
+namespace {
+
+// Closes the descriptor on every path out.
+class Fd {
+ public:
+  explicit Fd(int fd) : m_fd(fd) {}
+  ~Fd() {
+    if (m_fd >= 0) ::close(m_fd);
+  }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int get() const { return m_fd; }
+  int release() { return std::exchange(m_fd, -1); }
+
+ private:
+  int m_fd;
+};
+
+CurveFileResult Fail(CurveFileStatus status, int error = errno) { return {status, error}; }
+
+// Reads up to size bytes; returns the count read (short only at end of file), or -1.
+ssize_t ReadFully(int fd, uint8_t* data, size_t size) {
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::read(fd, data + done, size - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return -1;
+    }
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return static_cast<ssize_t>(done);
+}
+
+bool WriteFully(int fd, const uint8_t* data, size_t size) {
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::write(fd, data + done, size - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+CurveFileResult WriteContent(int fd, std::span<const uint8_t> image) {
+  const auto length = static_cast<uint32_t>(image.size());
+  const uint8_t word[4] = {static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8),
+                           static_cast<uint8_t>(length >> 16), static_cast<uint8_t>(length >> 24)};
+  if (!WriteFully(fd, word, sizeof word) || !WriteFully(fd, image.data(), image.size()))
+    return Fail(CurveFileStatus::WriteFailed);
+  return {};
+}
+
+std::string FolderOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+CurveFileResult WriteAtomic(const std::string& path, std::span<const uint8_t> image,
+                            const CurveWriteOptions& options) {
+  std::string temporary = path + ".XXXXXX";
+  Fd fd(::mkstemp(temporary.data()));
+  if (fd.get() < 0) return Fail(CurveFileStatus::CreateFailed);
+  // mkstemp makes the file private; keep the mode an existing file had.
+  struct stat existing{};
+  const mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
+  ::fchmod(fd.get(), mode);
+
+  CurveFileResult result = WriteContent(fd.get(), image);
+  if (result.ok() && ::fsync(fd.get()) != 0) result = Fail(CurveFileStatus::WriteFailed);
+  if (result.ok() && ::close(fd.release()) != 0) result = Fail(CurveFileStatus::WriteFailed);
+  if (!result.ok()) {
+    ::unlink(temporary.c_str());
+    return result;
+  }
+  if (options.beforeRename && !options.beforeRename(temporary)) return {CurveFileStatus::Interrupted, 0};
+  if (::rename(temporary.c_str(), path.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(temporary.c_str());
+    return {CurveFileStatus::RenameFailed, error};
+  }
+  // Make the rename itself durable; a folder that cannot be synced is no failure of the save.
+  Fd folder(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder.get() >= 0) ::fsync(folder.get());
+  return {};
+}
+
+}  // namespace
+
+std::string CurveFileMessage(CurveFileStatus status) {
+  switch (status) {
+    case CurveFileStatus::Ok: return {};
+    case CurveFileStatus::OpenFailed: return "无法打开曲线文件!";
+    case CurveFileStatus::ReadFailed: return "读取曲线文件出错!";
+    case CurveFileStatus::TooShort: return "曲线文件太短，不是有效的曲线文件!";
+    case CurveFileStatus::LengthTooLarge: return "曲线文件的长度超过50000字节，文件已损坏!";
+    case CurveFileStatus::Truncated: return "曲线文件不完整，数据比文件头所记的长度短!";
+    case CurveFileStatus::ImageTooLarge: return "曲线数据超过50000字节，无法保存!";
+    case CurveFileStatus::CreateFailed: return "无法创建曲线文件!";
+    case CurveFileStatus::WriteFailed: return "写入曲线文件出错，文件未保存!";
+    case CurveFileStatus::RenameFailed: return "无法替换原有的曲线文件，文件未保存!";
+    case CurveFileStatus::Interrupted: return "保存曲线文件被中断，文件未保存!";
+  }
+  return "曲线文件出错!";
+}
+
+CurveFileRead ReadCurveFile(const std::string& path) {
+  CurveFileRead out;
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.get() < 0) {
+    out.result = Fail(CurveFileStatus::OpenFailed);
+    return out;
+  }
+  uint8_t word[4];
+  const ssize_t got = ReadFully(fd.get(), word, sizeof word);
+  if (got < 0) {
+    out.result = Fail(CurveFileStatus::ReadFailed);
+    return out;
+  }
+  if (got < 4) {
+    out.result = {CurveFileStatus::TooShort, 0};
+    return out;
+  }
+  const uint32_t length = word[0] | word[1] << 8 | word[2] << 16 | static_cast<uint32_t>(word[3]) << 24;
+  if (length > kMaxImageBytes) {
+    out.result = {CurveFileStatus::LengthTooLarge, 0};
+    return out;
+  }
+  std::vector<uint8_t> image(length);
+  const ssize_t n = ReadFully(fd.get(), image.data(), length);
+  if (n < 0) {
+    out.result = Fail(CurveFileStatus::ReadFailed);
+    return out;
+  }
+  if (static_cast<size_t>(n) < length) {
+    out.result = {CurveFileStatus::Truncated, 0};
+    return out;
+  }
+  out.image = std::move(image);
+  return out;
+}
+
+CurveFileResult ReadCurveFile(const std::string& path, std::span<uint8_t> buffer, size_t& length) {
+  CurveFileRead read = ReadCurveFile(path);
+  if (!read.result.ok()) return read.result;
+  if (read.image.size() > buffer.size()) return {CurveFileStatus::LengthTooLarge, 0};
+  std::memcpy(buffer.data(), read.image.data(), read.image.size());
+  length = read.image.size();
+  return {};
+}
+
+CurveFileResult WriteCurveFile(const std::string& path, std::span<const uint8_t> image,
+                               const CurveWriteOptions& options) {
+  // Such a file would be refused by our own reader.
+  if (image.size() > kMaxImageBytes) return {CurveFileStatus::ImageTooLarge, 0};
+  if (options.atomic) return WriteAtomic(path, image, options);
+
+  Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  if (fd.get() < 0) return Fail(CurveFileStatus::CreateFailed);
+  CurveFileResult result = WriteContent(fd.get(), image);
+  if (result.ok() && ::close(fd.release()) != 0) result = Fail(CurveFileStatus::WriteFailed);
+  return result;
+}
+
+}  // namespace kx
