@@ -1,0 +1,68 @@
+#include "link/DeviceSettings.h"
+
+#include <cstdio>
+
+#include "link/CommandTable.h"
+#include "link/Frame.h"
+#include "link/Messages.h"
+
+namespace kx {
+
+namespace {
+
+ExchangeResult Run(Port& port, int address, Command command, std::span<const uint8_t> data) {
+  const CommandInfo& info = Info(command);
+  return ExchangeWait(port, RequestFrame(address, static_cast<uint8_t>(command), data),
+                      static_cast<size_t>(info.replyLength), info.waitMs, {.purge = info.purge});
+}
+
+}  // namespace
+
+VersionReading ReadVersion(Port& port, int address) {
+  const ExchangeResult r = Run(port, address, Command::ReadVersion, {});
+  VersionReading reading{r.outcome, 0, r.cause};
+  if (r.outcome == ExchangeOutcome::Ok) reading.raw = BigEndian16(r.reply, kFrameHeaderSize);
+  return reading;
+}
+
+std::string FormatVersion(uint16_t raw) {
+  char text[32];
+  std::snprintf(text, sizeof text, "Ver%0.2f", raw / 100.0);
+  return text;
+}
+
+const char* VersionMessage(ExchangeOutcome outcome) {
+  switch (outcome) {
+    case ExchangeOutcome::Ok: return nullptr;
+    case ExchangeOutcome::ShortRead: return msg::kReadDataAaFailedWide;
+    case ExchangeOutcome::BadChecksum: return msg::kBadChecksum;
+    case ExchangeOutcome::WrongCount:
+    case ExchangeOutcome::WriteFailed: break;  // nothing could have come back
+  }
+  return msg::kReadDataFailedWide;
+}
+
+std::optional<uint8_t> CheckNewAddress(long long typed) {
+  if (typed < 0 || typed > 255) return std::nullopt;
+  return static_cast<uint8_t>(typed);
+}
+
+ExchangeResult SetAddress(Port& port, int address, uint8_t newAddress) {
+  const uint8_t data[] = {newAddress};
+  return Run(port, address, Command::SetAddress, data);
+}
+
+ExchangeResult SetBaud(Port& port, int address, int baud) {
+  const uint8_t data[] = {static_cast<uint8_t>(baud / 256), static_cast<uint8_t>(baud % 256)};
+  return Run(port, address, Command::SetBaud, data);
+}
+
+const char* LinkSettingMessage(ExchangeOutcome outcome) {
+  switch (outcome) {
+    case ExchangeOutcome::Ok: return nullptr;
+    case ExchangeOutcome::BadChecksum: return msg::kBadChecksum;
+    default: return msg::kSetFailed;
+  }
+}
+
+}  // namespace kx

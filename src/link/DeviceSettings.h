@@ -1,0 +1,42 @@
+#pragma once
+// The device's identity and link settings: firmware version, communication address
+// and baud rate. Each operation is one wait exchange on an open port; the outcome
+// picks the message the front end shows.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "link/Exchange.h"
+#include "link/FactoryMessages.h"
+#include "link/Port.h"
+
+namespace kx {
+
+struct VersionReading {
+  ExchangeOutcome outcome = ExchangeOutcome::WrongCount;
+  uint16_t raw = 0;  // version × 100 (valid when outcome is Ok)
+  LinkError cause = LinkError::None;
+};
+
+// Command 0x03: waits 500 ms for the 11-byte reply.
+VersionReading ReadVersion(Port& port, int address);
+// "Ver%0.2f" of raw / 100: 130 gives "Ver1.30".
+std::string FormatVersion(uint16_t raw);
+// The message for a failed version read; nullptr for Ok.
+const char* VersionMessage(ExchangeOutcome outcome);
+
+// The new address as typed, already read by atoi rules; nullopt when outside 0..255.
+std::optional<uint8_t> CheckNewAddress(long long typed);
+// Command 0x10: the device answers at its old address, then listens on the new one.
+ExchangeResult SetAddress(Port& port, int address, uint8_t newAddress);
+
+// The rates the device takes (the order of both baud lists).
+inline constexpr int kBaudRates[] = {1200, 2400, 4800, 9600, 19200, 38400};
+// Command 0x11: the rate as a big-endian 16-bit value; the reply comes at the old rate.
+ExchangeResult SetBaud(Port& port, int address, int baud);
+
+// The message for a failed address or baud change; nullptr for Ok.
+const char* LinkSettingMessage(ExchangeOutcome outcome);
+
+}  // namespace kx

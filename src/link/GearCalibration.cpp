@@ -1,0 +1,103 @@
+#include "link/GearCalibration.h"
+
+#include <array>
+
+#include "link/CommandTable.h"
+#include "link/Frame.h"
+#include "link/Messages.h"
+
+namespace kx {
+
+namespace {
+
+// Only the 2 V cell-voltage row reports a missing reply with one exclamation mark.
+constexpr std::array<CalibrationRow, 8> kRows{{
+    {1078, 1077, 0x13, 30000, msg::kCalibrationFailed, {"1V", "2V"}},
+    {1080, 1079, 0x12, 30000, msg::kCalibrationFailedBang, {"3V", "6V"}},
+    {1082, 1081, 0x11, 30000, msg::kCalibrationFailedBang, {"6V", "12V"}},
+    {1084, 1083, 0x23, 5000, msg::kCalibrationFailedBang, {"40V", "80V"}},
+    {1086, 1085, 0x22, 5000, msg::kCalibrationFailedBang, {"120V", "240V"}},
+    {1088, 1087, 0x21, 5000, msg::kCalibrationFailedBang, {"240V", "480V"}},
+    {1102, 1101, 0x30, 5000, msg::kCalibrationFailedBang, {"10K", "50K"}},
+    {1104, 1103, 0x40, 5000, msg::kCalibrationFailedBang, {"2.5V", "5V"}},
+}};
+
+const char* WithOutcome(ExchangeOutcome outcome, const char* ok, const char* wrongCount) {
+  switch (outcome) {
+    case ExchangeOutcome::Ok: return ok;
+    case ExchangeOutcome::ShortRead: return msg::kOperationFailed;
+    case ExchangeOutcome::BadChecksum: return msg::kBadChecksum;
+    case ExchangeOutcome::WrongCount:
+    case ExchangeOutcome::WriteFailed: break;  // no reply can follow an unsent request
+  }
+  return wrongCount;
+}
+
+}  // namespace
+
+std::optional<uint8_t> GearOfEntry(int index) {
+  if (index < 0 || index >= static_cast<int>(std::size(kGears))) return std::nullopt;
+  return kGears[index];
+}
+
+const char* GearText(uint8_t gear) {
+  switch (gear) {
+    case 2: return "2V";
+    case 6: return "6V";
+    case 12: return "12V";
+    default: return nullptr;
+  }
+}
+
+ExchangeResult SetGear(Port& port, int address, uint8_t gear) {
+  const CommandInfo& info = Info(Command::SetGear);
+  const uint8_t data[] = {gear};
+  return ExchangeWait(port, RequestFrame(address, static_cast<uint8_t>(info.code), data),
+                      static_cast<size_t>(info.replyLength), info.waitMs);
+}
+
+const char* SetGearMessage(ExchangeOutcome outcome) { return WithOutcome(outcome, msg::kSetOk, msg::kSetFailed); }
+
+GearReading ReadGear(Port& port, int address) {
+  const CommandInfo& info = Info(Command::ReadGear);
+  const ExchangeResult r = ExchangeWait(port, RequestFrame(address, static_cast<uint8_t>(info.code)),
+                                        static_cast<size_t>(info.replyLength), info.waitMs);
+  GearReading reading{r.outcome, 0, r.cause};
+  if (r.outcome == ExchangeOutcome::Ok) reading.gear = r.reply[kFrameHeaderSize];
+  return reading;
+}
+
+const char* ReadGearMessage(const GearReading& reading) {
+  switch (reading.outcome) {
+    case ExchangeOutcome::Ok: return GearText(reading.gear) ? nullptr : msg::kBadGear;
+    case ExchangeOutcome::BadChecksum: return msg::kBadChecksum;
+    default: return msg::kReadDataFailed;
+  }
+}
+
+std::span<const CalibrationRow> CalibrationRows() { return kRows; }
+
+const CalibrationRow* FindCalibrationRow(int buttonId) {
+  for (const CalibrationRow& row : kRows) {
+    if (row.buttonId == buttonId) return &row;
+  }
+  return nullptr;
+}
+
+std::optional<uint8_t> CalibrationPointOfEntry(int index) {
+  if (index < 0 || index > 1) return std::nullopt;
+  return static_cast<uint8_t>(index + 1);
+}
+
+ExchangeResult Calibrate(Port& port, int address, const CalibrationRow& row, uint8_t point) {
+  const uint8_t data[] = {row.channel, point};
+  // The port was purged when it was opened; the calibration writes at once.
+  return ExchangeWait(port, RequestFrame(address, static_cast<uint8_t>(Command::Calibrate), data),
+                      static_cast<size_t>(Info(Command::Calibrate).replyLength), row.waitMs, {.purge = false});
+}
+
+const char* CalibrationMessage(const CalibrationRow& row, ExchangeOutcome outcome) {
+  return WithOutcome(outcome, msg::kCalibrationOk, row.wrongCountMessage);
+}
+
+}  // namespace kx

@@ -1,0 +1,58 @@
+#pragma once
+// The voltage range gear (set and read back) and the eight input calibrations.
+// The calibrations differ only by the data in CalibrationRows().
+
+#include <cstdint>
+#include <optional>
+#include <span>
+
+#include "link/Exchange.h"
+#include "link/FactoryMessages.h"
+#include "link/Port.h"
+
+namespace kx {
+
+// The gears in the order of the gear list: "2V", "6V", "12V" = 2, 6, 12 volts.
+inline constexpr uint8_t kGears[] = {2, 6, 12};
+// The gear of list entry index (0..2); nullopt for no or another entry.
+std::optional<uint8_t> GearOfEntry(int index);
+// "2V", "6V" or "12V" for a gear byte the device reports; nullptr for any other.
+const char* GearText(uint8_t gear);
+
+// Command 0x20: waits 1000 ms for the 10-byte reply.
+ExchangeResult SetGear(Port& port, int address, uint8_t gear);
+// "设置成功!", "设置失败!" (wrong count), "操作失败!!" (short read) or "校验错!".
+const char* SetGearMessage(ExchangeOutcome outcome);
+
+struct GearReading {
+  ExchangeOutcome outcome = ExchangeOutcome::WrongCount;
+  uint8_t gear = 0;  // reply byte 7 (valid when outcome is Ok)
+  LinkError cause = LinkError::None;
+};
+// Command 0x01: waits 1000 ms for the 10-byte reply.
+GearReading ReadGear(Port& port, int address);
+// The message for a failed read ("读数据失败!" or "校验错!"), or for an unknown gear
+// byte ("读取电压档位错误!"); nullptr when the gear can be shown.
+const char* ReadGearMessage(const GearReading& reading);
+
+// One calibration: its button and list on the panel, the channel code K, the reply
+// wait and the message for a wrong reply count. Point P is 1 or 2 (list entry + 1).
+struct CalibrationRow {
+  int buttonId;
+  int listId;
+  uint8_t channel;
+  int waitMs;
+  const char* wrongCountMessage;
+  const char* entries[2];
+};
+std::span<const CalibrationRow> CalibrationRows();
+const CalibrationRow* FindCalibrationRow(int buttonId);
+// The point byte of list entry index; nullopt for no entry.
+std::optional<uint8_t> CalibrationPointOfEntry(int index);
+
+// Command 0x21, without a purge of its own: waits the row's time for the 11-byte reply.
+ExchangeResult Calibrate(Port& port, int address, const CalibrationRow& row, uint8_t point);
+// "校准成功!", the row's wrong-count text, "操作失败!!" (short read) or "校验错!".
+const char* CalibrationMessage(const CalibrationRow& row, ExchangeOutcome outcome);
+
+}  // namespace kx
