@@ -130,7 +130,7 @@ void DrawCurve(QPainter& p) {
 }
 
 // A dial with a needle: one reading of the measurements.
-void DrawGauge(QPainter& p, bool withLoop) {
+void DrawGauge(QPainter& p) {
   const QPointF c(16, 18);
   p.setPen(Stroke(kDeepBlue, 1.5));
   p.setBrush(kBlue);
@@ -155,40 +155,34 @@ void DrawGauge(QPainter& p, bool withLoop) {
   p.setPen(Qt::NoPen);
   p.setBrush(kDeepBlue);
   p.drawEllipse(c, 2.2, 2.2);
-  if (withLoop) {
-    // Circular arrow in the lower half: readings keep coming.
-    p.setPen(Stroke(kMidBlue, 2.2));
-    p.setBrush(Qt::NoBrush);
-    QRectF arc(c.x() - 5.5, c.y() + 1.5, 11, 7);
-    p.drawArc(arc, 200 * 16, 230 * 16);
-    QPainterPath head;
-    head.moveTo(c.x() + 6.8, c.y() + 3.0);
-    head.lineTo(c.x() + 4.6, c.y() + 7.0);
-    head.lineTo(c.x() + 8.4, c.y() + 7.2);
-    head.closeSubpath();
-    p.setPen(Stroke(kMidBlue, 1));
-    p.setBrush(kMidBlue);
-    p.drawPath(head);
-  }
 }
 
 void DrawAcquire(QPainter& p) {
-  DrawGauge(p, false);
+  DrawGauge(p);
 }
 
 void DrawContinuous(QPainter& p) {
-  // Two dials, the back one offset: one reading after another.
+  // The same dial with a badge of a circling arrow: readings keep coming.
   p.save();
-  p.translate(5, -3);
-  p.scale(0.8, 0.8);
-  p.setOpacity(0.55);
-  DrawGauge(p, false);
+  p.translate(-1, -3);
+  p.scale(0.9, 0.9);
+  DrawGauge(p);
   p.restore();
-  p.save();
-  p.translate(-1, 2);
-  p.scale(0.88, 0.88);
-  DrawGauge(p, true);
-  p.restore();
+  const QPointF b(23.5, 23.5);
+  p.setPen(Stroke(kWhite, 1.5));
+  p.setBrush(kAmber);
+  p.drawEllipse(b, 8, 8);
+  p.setPen(Stroke(kWhite, 2.2));
+  p.setBrush(Qt::NoBrush);
+  p.drawArc(QRectF(b.x() - 4.5, b.y() - 4.5, 9, 9), 100 * 16, 260 * 16);
+  QPainterPath head;
+  head.moveTo(b.x() - 1.2, b.y() - 7.2);
+  head.lineTo(b.x() + 2.6, b.y() - 4.5);
+  head.lineTo(b.x() - 1.2, b.y() - 1.8);
+  head.closeSubpath();
+  p.setPen(Qt::NoPen);
+  p.setBrush(kWhite);
+  p.drawPath(head);
 }
 
 void DrawClock(QPainter& p) {
