@@ -1,0 +1,86 @@
+#include "link/DeviceClock.h"
+
+#include <cstdio>
+
+#include "link/CommandTable.h"
+#include "link/Exchange.h"
+#include "link/Messages.h"
+
+namespace kx {
+
+std::vector<uint8_t> SetClockFrame(int address, const std::tm& local) {
+  BcdDateTime t;
+  t.year = local.tm_year + 1900;
+  t.month = local.tm_mon + 1;
+  t.day = local.tm_mday;
+  t.hour = local.tm_hour;
+  t.minute = local.tm_min;
+  t.second = local.tm_sec;
+  uint8_t data[7];
+  EncodeBcdDateTime(t, data);
+  return RequestFrame(address, static_cast<uint8_t>(Command::SetClock), data);
+}
+
+SetClockResult SetDeviceClock(Port& port, int address, const std::tm& local) {
+  ExchangeResult ex = ExchangePauseRead(port, SetClockFrame(address, local), kSetClockReplyLength, false);
+  SetClockResult result;
+  result.cause = ex.cause;
+  result.reply = std::move(ex.reply);
+  if (ex.outcome != ExchangeOutcome::Ok) {
+    result.outcome = SetClockOutcome::NoReply;
+  } else {
+    result.outcome = result.reply[7] == 0xFF ? SetClockOutcome::Ok : SetClockOutcome::Refused;
+  }
+  return result;
+}
+
+std::string SetClockMessage(SetClockOutcome outcome, const std::tm& local) {
+  if (outcome != SetClockOutcome::Ok) return msg::kSetClockFailed;
+  char when[64];
+  if (std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", &local) == 0) when[0] = '\0';
+  return std::string(msg::kSetClockOk) + when;
+}
+
+ReadClockResult ReadDeviceClock(Port& port, int address) {
+  ExchangeResult ex = ExchangeWait(port, RequestFrame(address, static_cast<uint8_t>(Command::ReadClock)),
+                                   kReadClockReplyLength, kReadClockWaitMs);
+  ReadClockResult result;
+  result.cause = ex.cause;
+  result.reply = std::move(ex.reply);
+  switch (ex.outcome) {
+    case ExchangeOutcome::Ok:
+      result.outcome = ReadClockOutcome::Ok;
+      result.time = DecodeBcdDateTime(result.reply.data() + kFrameHeaderSize);
+      break;
+    case ExchangeOutcome::BadChecksum:
+      result.outcome = ReadClockOutcome::BadChecksum;
+      break;
+    case ExchangeOutcome::WrongCount:
+    case ExchangeOutcome::ShortRead:
+    case ExchangeOutcome::WriteFailed:  // nothing went out, so nothing can come back
+      result.outcome = ReadClockOutcome::WrongCount;
+      break;
+  }
+  return result;
+}
+
+std::string FormatDeviceTime(const BcdDateTime& t) {
+  char text[128];
+  std::snprintf(text, sizeof text, "%d年-%d月-%d日-%d时-%d分-%d秒", t.year, t.month, t.day, t.hour, t.minute,
+                t.second);
+  return text;
+}
+
+std::string ReadClockMessage(ReadClockOutcome outcome) {
+  switch (outcome) {
+    case ReadClockOutcome::Ok:
+      return {};
+    case ReadClockOutcome::WrongCount:
+      return msg::kReadClockFailed;
+    case ReadClockOutcome::BadChecksum:
+      return msg::kBadChecksum;
+  }
+  return {};
+}
+
+}  // namespace kx

@@ -1,0 +1,70 @@
+#pragma once
+// The device clock: set it from a local calendar time (command 0x04) and read it
+// back (command 0x0A). Date-times travel as seven BCD bytes in local time.
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "link/Frame.h"
+#include "link/Port.h"
+
+namespace kx::msg {
+inline constexpr const char* kSetClockOk = "设置系统时间成功:";  // followed by the time sent
+inline constexpr const char* kSetClockFailed = "设置系统时间失败";
+inline constexpr const char* kReadClockFailed = "读取时间!";
+}  // namespace kx::msg
+
+namespace kx {
+
+inline constexpr size_t kSetClockReplyLength = 10;
+inline constexpr size_t kReadClockReplyLength = 16;
+inline constexpr int kReadClockWaitMs = 1000;
+
+// The 16-byte set-clock request for the local calendar fields of local.
+std::vector<uint8_t> SetClockFrame(int address, const std::tm& local);
+
+enum class SetClockOutcome {
+  Ok,        // acknowledged with 0xFF
+  NoReply,   // fewer than 10 bytes came back (or the request did not go out)
+  Refused,   // a reply whose acknowledge byte is not 0xFF
+};
+
+struct SetClockResult {
+  SetClockOutcome outcome = SetClockOutcome::NoReply;
+  LinkError cause = LinkError::None;  // the port's cause for NoReply
+  std::vector<uint8_t> reply;
+};
+
+// Writes the frame (no purge: the port was purged when opened), then reads the
+// 10-byte acknowledge with the 50 ms pause folded into the read's deadline.
+// Only the count and byte 7 are examined.
+SetClockResult SetDeviceClock(Port& port, int address, const std::tm& local);
+
+// "设置系统时间成功:2014-05-06 09:03:07" for Ok, "设置系统时间失败" otherwise;
+// local must be the same reading the frame was built from.
+std::string SetClockMessage(SetClockOutcome outcome, const std::tm& local);
+
+enum class ReadClockOutcome {
+  Ok,
+  WrongCount,   // not exactly 16 bytes queued, or fewer read ("读取时间!")
+  BadChecksum,  // "校验错!"
+};
+
+struct ReadClockResult {
+  ReadClockOutcome outcome = ReadClockOutcome::WrongCount;
+  BcdDateTime time;  // valid when Ok
+  LinkError cause = LinkError::None;
+  std::vector<uint8_t> reply;
+};
+
+// Purge, write, wait for exactly 16 bytes (1000 ms), read, verify, decode.
+ReadClockResult ReadDeviceClock(Port& port, int address);
+
+// "2014年-5月-6日-9时-3分-7秒": no leading zeros.
+std::string FormatDeviceTime(const BcdDateTime& t);
+// The message for a failed read ("读取时间!" or "校验错!"); empty for Ok.
+std::string ReadClockMessage(ReadClockOutcome outcome);
+
+}  // namespace kx

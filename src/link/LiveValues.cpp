@@ -1,0 +1,89 @@
+#include "link/LiveValues.h"
+
+#include <cstdio>
+
+#include "link/CommandTable.h"
+#include "link/Frame.h"
+
+namespace kx {
+
+namespace {
+
+std::vector<LiveField> BuildTable() {
+  std::vector<LiveField> t;
+  t.reserve(kLiveValueCount);
+  char label[16];
+  for (int k = 0; k < 31; ++k) {
+    std::snprintf(label, sizeof label, "电池%d", k + 1);
+    t.push_back({7 + 2 * static_cast<size_t>(k), LiveScale::Cell, "%.03f", k, 1, label});
+  }
+  for (int k = 0; k < 9; ++k) {
+    std::snprintf(label, sizeof label, "电池%d", k + 32);
+    t.push_back({69 + 2 * static_cast<size_t>(k), LiveScale::Cell, "%.03f", k, 3, label});
+  }
+  t.push_back({87, LiveScale::Total, "%.02f", 9, 3, "总电压"});
+  t.push_back({89, LiveScale::Current, "%.02f", 10, 3, "电流"});
+  t.push_back({91, LiveScale::Temperature, "%.01f", 11, 3, "温度1"});
+  t.push_back({93, LiveScale::Temperature, "%.01f", 12, 3, "温度2"});
+  t.push_back({95, LiveScale::Temperature, "%.01f", 13, 3, "温度3"});
+  t.push_back({97, LiveScale::Analogue, "%.03f", 14, 3, "模拟量1"});
+  t.push_back({99, LiveScale::Analogue, "%.03f", 15, 3, "模拟量2"});
+  return t;
+}
+
+}  // namespace
+
+std::span<const LiveField> LiveFieldTable() {
+  static const std::vector<LiveField> table = BuildTable();
+  return table;
+}
+
+std::vector<LiveValue> ScaleLiveValues(std::span<const uint8_t> reply, uint32_t V, uint32_t I) {
+  std::vector<LiveValue> values;
+  const auto table = LiveFieldTable();
+  for (const LiveField& f : table) {
+    if (f.offset + 1 >= reply.size()) return {};
+  }
+  // The panel keeps V in a float field; I stays a whole number.
+  const double v = static_cast<float>(V);
+  const double i = static_cast<double>(I);
+  values.reserve(table.size());
+  for (const LiveField& f : table) {
+    const uint16_t raw = BigEndian16(reply, f.offset);
+    double value = 0;
+    switch (f.scale) {
+      case LiveScale::Cell:
+        value = raw * v / 32768.0;
+        break;
+      case LiveScale::Total:
+        value = raw * 0.018310546875;
+        break;
+      case LiveScale::Current:
+        value = raw * i / 32768.0 - i * 0.5;
+        break;
+      case LiveScale::Temperature:
+        value = raw * 0.003814697265625 - 25.0;
+        break;
+      case LiveScale::Analogue:
+        value = raw * 0.000152587890625;
+        break;
+    }
+    // |value| < 2^33 (raw < 2^16, scales < 2^32), so 64 bytes always hold the text.
+    char text[64];
+    std::snprintf(text, sizeof text, f.format, value);
+    values.push_back({&f, raw, value, text});
+  }
+  return values;
+}
+
+ExchangeResult AcquireLive(Port& port, int address) {
+  ExchangeOptions options;
+  options.purge = true;
+  options.checkChecksum = true;
+  options.exactCount = false;
+  options.maxCount = kLiveMaxQueued;
+  return ExchangeWait(port, RequestFrame(address, static_cast<uint8_t>(Command::Acquire)), kLiveReplyLength,
+                      kLiveWaitMs, options);
+}
+
+}  // namespace kx

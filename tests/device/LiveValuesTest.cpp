@@ -1,0 +1,177 @@
+#include "link/LiveValues.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <utility>
+
+#include "link/Frame.h"
+#include "link/MemoryPort.h"
+#include "sim/VirtualDevice.h"
+
+namespace {
+
+using kx::LiveValue;
+
+// A well-formed acquisition reply whose 100 data bytes hold the given raw counts
+// (keyed by reply offset); every other count is zero.
+std::vector<uint8_t> Reply(const std::map<size_t, uint16_t>& raws) {
+  std::vector<uint8_t> data(100, 0);
+  for (const auto& [offset, raw] : raws) {
+    data[offset - 7] = static_cast<uint8_t>(raw >> 8);
+    data[offset - 6] = static_cast<uint8_t>(raw & 0xFF);
+  }
+  return kx::RequestFrame(0x33, 0x00, data);
+}
+
+// The value shown in a table cell, found through the decoded values' cells.
+std::string CellText(const std::vector<LiveValue>& values, int row, int column) {
+  for (const LiveValue& v : values) {
+    if (v.field->row == row && v.field->column == column) return v.text;
+  }
+  return "<no such cell>";
+}
+
+TEST(LiveValues, ScalesEveryQuantityIntoItsCell) {
+  const auto reply = Reply({{7, 0x4000},    // cell 1
+                            {67, 0x8000},   // cell 31
+                            {69, 0xFFFF},   // cell 32
+                            {85, 0x0001},   // cell 40
+                            {87, 0x1000},   // total
+                            {89, 0x4000},   // current
+                            {91, 0x0000},   // temperature 1
+                            {93, 0x8000},   // temperature 2
+                            {95, 0x4000},   // temperature 3
+                            {97, 0x8000},   // analogue 1
+                            {99, 0x2000}}); // analogue 2
+  const auto values = kx::ScaleLiveValues(reply, 17, 1000);
+  ASSERT_EQ(values.size(), kx::kLiveValueCount);
+
+  EXPECT_EQ(CellText(values, 0, 1), "8.500");
+  EXPECT_EQ(CellText(values, 30, 1), "17.000");
+  EXPECT_EQ(CellText(values, 0, 3), "33.999");
+  EXPECT_EQ(CellText(values, 8, 3), "0.001");
+  EXPECT_EQ(CellText(values, 1, 1), "0.000");
+  EXPECT_EQ(CellText(values, 9, 3), "75.00");
+  EXPECT_EQ(CellText(values, 10, 3), "0.00");
+  EXPECT_EQ(CellText(values, 11, 3), "-25.0");
+  EXPECT_EQ(CellText(values, 12, 3), "100.0");
+  EXPECT_EQ(CellText(values, 13, 3), "37.5");
+  EXPECT_EQ(CellText(values, 14, 3), "5.000");
+  EXPECT_EQ(CellText(values, 15, 3), "1.250");
+}
+
+TEST(LiveValues, TableCoversEachCellOnceWithItsLabel) {
+  const auto table = kx::LiveFieldTable();
+  ASSERT_EQ(table.size(), kx::kLiveValueCount);
+  std::map<std::pair<int, int>, int> cells;
+  std::map<size_t, int> offsets;
+  for (const auto& f : table) {
+    ++cells[{f.row, f.column}];
+    ++offsets[f.offset];
+    EXPECT_TRUE(f.column == 1 || f.column == 3);
+    EXPECT_GE(f.offset, 7u);
+    EXPECT_LE(f.offset + 1, 100u);  // never into the unused bytes or the checksum
+  }
+  EXPECT_EQ(cells.size(), table.size());
+  EXPECT_EQ(offsets.size(), table.size());
+  EXPECT_EQ(table[0].label, "电池1");
+  EXPECT_EQ(table[31].label, "电池32");
+  EXPECT_EQ(table[39].label, "电池40");
+  EXPECT_EQ(table[39].offset, 85u);
+  EXPECT_EQ(table[40].label, "总电压");
+  EXPECT_EQ(table[46].label, "模拟量2");
+}
+
+TEST(LiveValues, CurrentSpanFollowsTheRangeIncludingNegativeEntries) {
+  const auto reply = Reply({{7, 0x8000}, {89, 0x0000}, {91, 0x8000}});
+  auto current = [&](uint32_t I, uint16_t raw) {
+    return CellText(kx::ScaleLiveValues(Reply({{89, raw}}), 17, I), 10, 3);
+  };
+  EXPECT_EQ(current(1000, 0x0000), "-500.00");
+  EXPECT_EQ(current(1000, 0x8000), "500.00");
+  EXPECT_EQ(current(200, 0xFFFF), "299.99");
+  // A typed "-1000" reaches the scaling as 2^32 - 1000.
+  EXPECT_EQ(current(static_cast<uint32_t>(-1000), 0x0000), "-2147483148.00");
+  // V = 0 (text that was not a whole number) zeroes the cells only.
+  const auto zeroV = kx::ScaleLiveValues(reply, 0, 1000);
+  EXPECT_EQ(CellText(zeroV, 0, 1), "0.000");
+  EXPECT_EQ(CellText(zeroV, 11, 3), "100.0");
+  // V is held as a float: 2^32 - 1 becomes 2^32 (raw 0x8000 is one full scale).
+  EXPECT_EQ(CellText(kx::ScaleLiveValues(reply, static_cast<uint32_t>(-1), 1000), 0, 1), "4294967296.000");
+}
+
+TEST(LiveValues, TooShortReplyDecodesToNothing) {
+  auto reply = Reply({});
+  reply.resize(100);  // the second analogue input would end at offset 100
+  EXPECT_TRUE(kx::ScaleLiveValues(reply, 17, 1000).empty());
+  reply.resize(101);
+  EXPECT_EQ(kx::ScaleLiveValues(reply, 17, 1000).size(), kx::kLiveValueCount);
+}
+
+TEST(AcquireLive, ReadsEverythingQueuedAndVerifiesTheFirst109) {
+  kx::MemoryPort port;
+  auto reply = Reply({{7, 0x4000}});
+  reply.resize(150, 0xEE);  // 41 trailing bytes the device should not have sent
+  port.QueueReply(reply);
+  const auto result = kx::AcquireLive(port, 0);
+  ASSERT_EQ(result.outcome, kx::ExchangeOutcome::Ok);
+  EXPECT_EQ(result.reply.size(), 150u);
+  EXPECT_EQ(port.Pending(), 0u);
+  EXPECT_EQ(CellText(kx::ScaleLiveValues(result.reply, 17, 1000), 0, 1), "8.500");
+  EXPECT_EQ(port.Written(), (std::vector<uint8_t>{0x14, 0x2E, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xD1}));
+  EXPECT_EQ(port.PurgeCount(), 1u);
+}
+
+TEST(AcquireLive, RejectsCountsOutsideTheAcceptedRangeAndBadChecksums) {
+  auto run = [](std::vector<uint8_t> reply) {
+    kx::MemoryPort port;
+    port.QueueReply(std::move(reply));
+    return kx::AcquireLive(port, 7).outcome;
+  };
+  auto good = Reply({{87, 0x1234}});
+  auto at200 = good;
+  at200.resize(200, 0);
+  EXPECT_EQ(run(at200), kx::ExchangeOutcome::Ok);
+  auto at201 = good;
+  at201.resize(201, 0);
+  EXPECT_EQ(run(at201), kx::ExchangeOutcome::WrongCount);
+  auto at108 = good;
+  at108.pop_back();
+  EXPECT_EQ(run(at108), kx::ExchangeOutcome::WrongCount);
+  auto corrupt = good;
+  corrupt[60] ^= 0x01;
+  EXPECT_EQ(run(corrupt), kx::ExchangeOutcome::BadChecksum);
+  // A trailing byte that breaks nothing: only the first 109 bytes are verified.
+  auto trailing = good;
+  trailing.push_back(0x00);
+  EXPECT_EQ(run(trailing), kx::ExchangeOutcome::Ok);
+}
+
+TEST(AcquireLive, SimulatedDeviceLooksLikeARealPack) {
+  kx::VirtualDevice device;
+  device.SetAddress(9);
+  kx::MemoryPort port;
+  port.SetResponder([&](std::span<const uint8_t> w) { return device.Respond(w); });
+  const auto result = kx::AcquireLive(port, 9);
+  ASSERT_EQ(result.outcome, kx::ExchangeOutcome::Ok);
+  const auto values = kx::ScaleLiveValues(result.reply, 17, 1000);
+  ASSERT_EQ(values.size(), kx::kLiveValueCount);
+  double sum = 0;
+  for (int k = 0; k < 40; ++k) {
+    EXPECT_NEAR(values[k].value, 3.3, 0.1) << "cell " << k + 1;
+    sum += values[k].value;
+  }
+  EXPECT_NEAR(values[40].value, sum, 1.0);       // total
+  EXPECT_GT(values[41].value, -500.0);            // current within its span
+  EXPECT_LT(values[41].value, 500.0);
+  for (int t = 42; t < 45; ++t) EXPECT_NEAR(values[t].value, 25.0, 10.0);
+  for (int a = 45; a < 47; ++a) {
+    EXPECT_GE(values[a].value, 0.0);
+    EXPECT_LE(values[a].value, 5.0);
+  }
+  // Another address is not answered.
+  EXPECT_EQ(kx::AcquireLive(port, 8).outcome, kx::ExchangeOutcome::WrongCount);
+}
+
+}  // namespace
