@@ -1,0 +1,25 @@
+#pragma once
+// Off-screen renderings of the chart, shared by the viewer's printing and the
+// command-line tool's image and PDF export.
+
+#include <QSize>
+#include <QString>
+
+#include "curves/CurveGroup.h"
+
+class QImage;
+class QPaintDevice;
+
+namespace kx {
+
+// White, then the chart in screen mode over the whole image.
+QImage RenderChartImage(CCurveGroup& group, QSize size = QSize(890, 560));
+
+// One page: the chart in printer mode over the device's printable area
+// (0, 0, width, height) in its own dots. False when the page cannot be started.
+bool DrawChartPage(CCurveGroup& group, QPaintDevice& page);
+
+// An A4 portrait PDF page at 600 dpi without margins, titled "SimplePrintDoc".
+bool RenderChartPdf(CCurveGroup& group, const QString& path);
+
+}  // namespace kx

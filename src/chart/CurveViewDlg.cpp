@@ -1,0 +1,199 @@
+#include "chart/CurveViewDlg.h"
+
+#include <QBitmap>
+#include <QCheckBox>
+#include <QFont>
+#include <QHeaderView>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QPrinter>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTreeWidget>
+#include <cmath>
+
+#include "chart/ChartDraw.h"
+#include "chart/ChartRender.h"
+#include "chart/Prompts.h"
+#include "chart/SongFont.h"
+
+namespace {
+
+const QString kRootText = QStringLiteral("曲线组");
+
+QRect DluRect(int x, int y, int w, int h) {
+  return QRect(CCurveViewDlg::Dlu(x), CCurveViewDlg::Dlu(y), CCurveViewDlg::Dlu(w), CCurveViewDlg::Dlu(h));
+}
+
+template <typename W>
+W* Place(W* widget, const char* id, QRect geometry) {
+  if (id) widget->setObjectName(QString::fromLatin1(id));
+  widget->setGeometry(geometry);
+  return widget;
+}
+
+// Both list entries are the same 15 x 15 bitmap with black masked out; an item
+// shows entry 1 normally and entry 0 when selected.
+QIcon TreeIcon() {
+  QPixmap bitmap(QStringLiteral(":/res/tree135.bmp"));
+  if (bitmap.isNull()) return {};  // artwork not linked in: the tree goes without images
+  bitmap.setMask(bitmap.createMaskFromColor(Qt::black));
+  const QPixmap entry0 = bitmap, entry1 = bitmap;
+  QIcon icon;
+  icon.addPixmap(entry1, QIcon::Normal);
+  icon.addPixmap(entry0, QIcon::Selected);
+  return icon;
+}
+
+}  // namespace
+
+CCurveViewDlg::CCurveViewDlg(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("131"));
+  setWindowTitle(QStringLiteral("电池曲线图"));
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+  setFont(QFont(QString::fromUtf8(kx::kSongFace), 9));
+  setFixedSize(Dlu(670), Dlu(440));
+  setMouseTracking(true);
+
+  m_btnOk = Place(new QPushButton(QStringLiteral("OK"), this), "1", DluRect(613, 419, 50, 14));
+  m_btnOk->setDefault(true);
+  connect(m_btnOk, &QPushButton::clicked, this, &QDialog::accept);
+
+  m_editTime = Place(new QLineEdit(this), "1050", DluRect(255, 421, 40, 12));
+  Place(new QLabel(QStringLiteral("时间："), this), nullptr, DluRect(222, 424, 30, 9));
+  Place(new QLabel(QStringLiteral("电池曲线图"), this), nullptr, DluRect(277, 8, 46, 9));
+
+  m_btnPrint = Place(new QPushButton(QStringLiteral("打印"), this), "1053", DluRect(559, 419, 52, 14));
+  m_btnPrint->setAutoDefault(false);
+  connect(m_btnPrint, &QPushButton::clicked, this, &CCurveViewDlg::OnPrint);
+
+  m_tree = Place(new QTreeWidget(this), "1058", DluRect(0, 30, 72, 403));
+  m_tree->setHeaderHidden(true);
+  m_tree->setRootIsDecorated(true);
+  m_tree->setIconSize(QSize(15, 15));
+  m_tree->viewport()->setMouseTracking(true);
+  m_tree->viewport()->installEventFilter(this);
+  connect(m_tree, &QTreeWidget::itemDoubleClicked, this, [this] { OnTreeDblClk(); });
+
+  Place(new QLabel(QStringLiteral("电池体"), this), nullptr, DluRect(3, 14, 25, 8));
+  m_checkSelectAll = Place(new QCheckBox(QStringLiteral("全选"), this), "1059", DluRect(31, 13, 32, 10));
+  connect(m_checkSelectAll, &QCheckBox::clicked, this, &CCurveViewDlg::OnSelectAll);
+
+  // The chart covers 890 x 560 from the anchor's corner, whatever the anchor's own size.
+  m_chart.setParent(this);
+  m_chart.setObjectName(QStringLiteral("1049"));
+  m_chart.move(Dlu(82), Dlu(33));
+}
+
+CCurveViewDlg::~CCurveViewDlg() = default;
+
+void CCurveViewDlg::UpdateData(bool saveAndValidate) {
+  if (saveAndValidate) {
+    m_strTime = m_editTime->text();
+    m_bSelectAll = m_checkSelectAll->isChecked() ? 1 : 0;
+  } else {
+    m_editTime->setText(m_strTime);
+    m_checkSelectAll->setChecked(m_bSelectAll != 0);
+  }
+}
+
+void CCurveViewDlg::showEvent(QShowEvent* event) {
+  // Each opening starts afresh, as a window made anew from its template would;
+  // un-minimising (a spontaneous show) does not.
+  if (!event->spontaneous()) OnInitDialog();
+  QDialog::showEvent(event);
+}
+
+void CCurveViewDlg::OnInitDialog() {
+  UpdateData(false);
+
+  m_tree->clear();
+  const QIcon icon = TreeIcon();
+  m_hRoot = new QTreeWidgetItem(m_tree, QStringList(kRootText));
+  m_hRoot->setIcon(0, icon);
+  m_hRoot->setFlags(m_hRoot->flags() | Qt::ItemIsUserCheckable);
+  m_hRoot->setCheckState(0, Qt::Unchecked);
+  for (int i = 1; i <= kx::kCellCount; ++i) {
+    auto* cell = new QTreeWidgetItem(m_hRoot, QStringList(QStringLiteral("电池%1").arg(i)));
+    cell->setIcon(0, icon);
+    cell->setFlags(cell->flags() | Qt::ItemIsUserCheckable);
+    cell->setCheckState(0, Qt::Checked);
+  }
+
+  int all[kx::kCellCount];
+  std::fill(std::begin(all), std::end(all), 1);
+  PushVisibility(all);
+  setWindowTitle(m_strTitle);
+}
+
+void CCurveViewDlg::PushVisibility(const int (&flags)[kx::kCellCount]) {
+  m_chart.m_group.SetVisibleCells(std::span<const int, kx::kCellCount>(flags));
+  m_chart.update();
+}
+
+void CCurveViewDlg::OnTreeDblClk() {
+  QTreeWidgetItem* item = m_tree->currentItem();
+  if (!item || !m_hRoot || item->text(0) == kRootText) return;
+  item->setCheckState(0, item->checkState(0) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+  int flags[kx::kCellCount] = {};
+  for (int k = 0; k < kx::kCellCount && k < m_hRoot->childCount(); ++k)
+    flags[k] = m_hRoot->child(k)->checkState(0) == Qt::Checked ? 1 : 0;
+  PushVisibility(flags);
+}
+
+void CCurveViewDlg::OnSelectAll() {
+  UpdateData(true);
+  if (m_hRoot) {
+    for (int k = 0; k < m_hRoot->childCount(); ++k)
+      m_hRoot->child(k)->setCheckState(0, m_bSelectAll ? Qt::Checked : Qt::Unchecked);
+  }
+  int flags[kx::kCellCount];
+  std::fill(std::begin(flags), std::end(flags), m_bSelectAll ? 1 : 0);
+  PushVisibility(flags);
+}
+
+void CCurveViewDlg::OnMouseMove(QPoint clientPoint) {
+  const QPoint corner = m_chart.pos();
+  const int u = clientPoint.x() - corner.x() - 50;
+  const int v = clientPoint.y() - corner.y() - 30;
+  if (u >= 0 && u <= 900 && v >= 0 && v <= 540) {
+    const float pps = m_chart.m_group.m_fPixelsPerSecond;
+    // No time span (or no drawing yet): everything is the start time.
+    const int64_t seconds = (pps != 0.0f && std::isfinite(pps)) ? kx::Trunc(u / pps) : 0;
+    const auto t = static_cast<kx::CurveTime>(m_chart.m_group.m_startTime + seconds);
+    m_strTime = QString::fromStdString(kx::FormatClock(t));
+  } else {
+    m_strTime = QStringLiteral("0");
+  }
+  UpdateData(false);
+}
+
+void CCurveViewDlg::mouseMoveEvent(QMouseEvent* event) {
+  OnMouseMove(event->position().toPoint());
+  QDialog::mouseMoveEvent(event);
+}
+
+bool CCurveViewDlg::eventFilter(QObject* watched, QEvent* event) {
+  // The read-out follows the mouse over the tree too (it shows 0 there).
+  if (watched == m_tree->viewport() && event->type() == QEvent::MouseMove) {
+    const auto* move = static_cast<QMouseEvent*>(event);
+    OnMouseMove(m_tree->viewport()->mapTo(this, move->position().toPoint()));
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void CCurveViewDlg::OnPrint() {
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setDocName(QStringLiteral("SimplePrintDoc"));
+  if (!kx::Prompts::Current().Print(this, printer)) return;
+  if (!PrintChart(m_chart.m_group, printer))
+    kx::Prompts::Current().Message(this, QStringLiteral("无法开始打印，请检查打印机!"));
+}
+
+bool CCurveViewDlg::PrintChart(CCurveGroup& group, QPrinter& printer) {
+  return kx::DrawChartPage(group, printer);
+}

@@ -1,0 +1,59 @@
+#pragma once
+// The curve viewer: the chart, a tree of the 40 cells choosing which curves are
+// drawn, "全选", the time under the mouse and printing.
+
+#include <QDialog>
+#include <QString>
+
+#include "chart/CurveChart.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPrinter;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+class CCurveViewDlg : public QDialog {
+  Q_OBJECT
+ public:
+  explicit CCurveViewDlg(QWidget* parent = nullptr);
+  ~CCurveViewDlg() override;
+
+  CCurveGroup& Group() { return m_chart.m_group; }
+
+  // Dialog units to pixels: 1 DLU = 1.5 px in x and in y (宋体 9 pt at 96 dpi).
+  static int Dlu(int units) { return (units * 3 + 1) / 2; }
+
+  // Handlers, public so the panel and tests can drive them as the toolkit would.
+  void OnInitDialog();
+  void OnMouseMove(QPoint clientPoint);
+  void OnPrint();
+  void OnTreeDblClk();
+  void OnSelectAll();
+  // Draws the chart into a printer page that Print has already set up.
+  static bool PrintChart(CCurveGroup& group, QPrinter& printer);
+
+  // Fields to controls (false) or controls to fields (true).
+  void UpdateData(bool saveAndValidate);
+
+  QTreeWidget* m_tree = nullptr;
+  CCurveChart m_chart;
+  QString m_strTime;
+  int m_bSelectAll = 1;
+  QString m_strTitle;
+  QTreeWidgetItem* m_hRoot = nullptr;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void PushVisibility(const int (&flags)[kx::kCellCount]);
+
+  QLineEdit* m_editTime = nullptr;
+  QCheckBox* m_checkSelectAll = nullptr;
+  QPushButton* m_btnPrint = nullptr;
+  QPushButton* m_btnOk = nullptr;
+};
