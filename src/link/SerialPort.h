@@ -37,8 +37,10 @@ class SerialPort final : public Port {
   // Moves what the driver holds into buffer_; waits at most timeoutMs for the
   // first byte (0: do not wait). Returns false on hang-up or error.
   bool Fill(int timeoutMs);
+  LinkError Fail(LinkError error);
 
   int fd_ = -1;
+  bool hungUp_ = false;  // once the line hangs up, nothing more comes until a new Open
   std::string path_;
   int appliedBaud_ = 0;
   Timeouts timeouts_;

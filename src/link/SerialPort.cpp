@@ -1,0 +1,348 @@
+#include "link/SerialPort.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <optional>
+
+namespace kx {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::optional<speed_t> BaudConstant(int baud) {
+  // The device speaks these six rates only.
+  switch (baud) {
+    case 1200: return B1200;
+    case 2400: return B2400;
+    case 4800: return B4800;
+    case 9600: return B9600;
+    case 19200: return B19200;
+    case 38400: return B38400;
+    default: return std::nullopt;
+  }
+}
+
+int BaudValue(speed_t speed) {
+  switch (speed) {
+    case B1200: return 1200;
+    case B2400: return 2400;
+    case B4800: return 4800;
+    case B9600: return 9600;
+    case B19200: return 19200;
+    case B38400: return 38400;
+    default: return 0;
+  }
+}
+
+LinkError OpenErrorFrom(int error) {
+  switch (error) {
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+    case ENOTDIR:
+      return LinkError::NotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return LinkError::NoPermission;
+    case EBUSY:  // TIOCEXCL held by another program
+      return LinkError::InUse;
+    default:
+      return LinkError::Io;
+  }
+}
+
+// Milliseconds until deadline, rounded up so that poll never wakes just before it.
+int MsUntil(Clock::time_point deadline) {
+  const auto left = deadline - Clock::now();
+  if (left <= Clock::duration::zero()) return 0;
+  const auto us = std::chrono::duration_cast<std::chrono::microseconds>(left).count();
+  const long long ms = (us + 999) / 1000;
+  return ms > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(ms);
+}
+
+}  // namespace
+
+SerialPort::~SerialPort() { Close(); }
+
+LinkError SerialPort::Fail(LinkError error) {
+  lastError_ = error;
+  return error;
+}
+
+LinkError SerialPort::Open(const std::string& path, int baud, const Timeouts& timeouts) {
+  Close();
+  lastError_ = LinkError::None;
+  hungUp_ = false;
+  buffer_.clear();
+  path_ = path;
+  appliedBaud_ = 0;
+
+  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return Fail(OpenErrorFrom(errno));
+  // flock holds for root too, where TIOCEXCL does not; both keep a second program out.
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int error = errno;
+    ::close(fd);
+    return Fail(error == EWOULDBLOCK ? LinkError::InUse : LinkError::Io);
+  }
+  fd_ = fd;
+  if (!::isatty(fd_)) {  // a plain file or another device: no line settings to apply
+    Close();
+    return Fail(LinkError::BadSettings);
+  }
+  ::ioctl(fd_, TIOCEXCL);
+
+  const std::optional<speed_t> speed = BaudConstant(baud);
+  if (!speed) {
+    Close();
+    return Fail(LinkError::BadSettings);
+  }
+  termios settings{};
+  ::tcgetattr(fd_, &settings);  // a failure here shows when the settings are applied
+  ::cfmakeraw(&settings);
+  settings.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
+  settings.c_cflag |= CS8 | CLOCAL | CREAD;
+  // Binary data: 0x11 and 0x13 are ordinary bytes, never XON/XOFF. The device has no
+  // handshake lines, so a CRTSCTS left behind by another program would stall writes.
+  settings.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+  // VMIN 1: an empty non-blocking read then says EAGAIN, so that a read of 0 bytes
+  // means a hang-up (with VMIN 0 it would also mean "nothing yet").
+  settings.c_cc[VMIN] = 1;
+  settings.c_cc[VTIME] = 0;
+  ::cfsetispeed(&settings, *speed);
+  ::cfsetospeed(&settings, *speed);
+  if (::tcsetattr(fd_, TCSANOW, &settings) != 0) {
+    Close();
+    return Fail(LinkError::BadSettings);
+  }
+  // tcsetattr succeeds when any part was applied; only a read-back tells the truth.
+  termios applied{};
+  if (::tcgetattr(fd_, &applied) != 0 || ::cfgetospeed(&applied) != *speed ||
+      (applied.c_cflag & CSIZE) != CS8 || (applied.c_cflag & (PARENB | CSTOPB)) != 0) {
+    Close();
+    return Fail(LinkError::BadSettings);
+  }
+  appliedBaud_ = BaudValue(::cfgetospeed(&applied));
+
+  // DTR held low. A pseudo-terminal has no modem lines and says ENOTTY or EINVAL.
+  int dtr = TIOCM_DTR;
+  if (::ioctl(fd_, TIOCMBIC, &dtr) != 0 && errno != ENOTTY && errno != EINVAL) {
+    Close();
+    return Fail(LinkError::BadSettings);
+  }
+  timeouts_ = timeouts;
+  Purge();
+  lastError_ = LinkError::None;
+  return LinkError::None;
+}
+
+void SerialPort::Close() {
+  if (fd_ >= 0) {
+    ::ioctl(fd_, TIOCNXCL);
+    ::close(fd_);  // releases the flock too
+    fd_ = -1;
+  }
+  buffer_.clear();
+  appliedBaud_ = 0;
+}
+
+bool SerialPort::Fill(int timeoutMs) {
+  if (fd_ < 0) {
+    lastError_ = LinkError::NotOpen;
+    return false;
+  }
+  if (hungUp_) {
+    lastError_ = LinkError::HungUp;
+    return false;
+  }
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  pollfd pfd{fd_, POLLIN, 0};
+  for (;;) {
+    const int ready = ::poll(&pfd, 1, MsUntil(deadline));
+    if (ready > 0) break;
+    if (ready == 0) return true;  // nothing arrived in time
+    if (errno != EINTR) {
+      lastError_ = LinkError::Io;
+      return false;
+    }
+  }
+  if (pfd.revents & POLLNVAL) {
+    lastError_ = LinkError::Io;
+    return false;
+  }
+  // Readable, hung up or in error: read tells which, and must drain what is there,
+  // since poll keeps reporting unread bytes.
+  uint8_t chunk[4096];
+  for (;;) {
+    const ssize_t got = ::read(fd_, chunk, sizeof chunk);
+    if (got > 0) {
+      buffer_.insert(buffer_.end(), chunk, chunk + got);
+      continue;
+    }
+    if (got == 0) {  // end of file on a terminal: the line hung up
+      hungUp_ = true;
+      lastError_ = LinkError::HungUp;
+      return false;
+    }
+    if (errno == EINTR) continue;
+    if (errno == EAGAIN || errno == EWOULDBLOCK) break;
+    if (errno == EIO) {
+      hungUp_ = true;
+      lastError_ = LinkError::HungUp;
+    } else {
+      lastError_ = LinkError::Io;
+    }
+    return false;
+  }
+  if (pfd.revents & POLLHUP) {  // the bytes before the hang-up are kept for the caller
+    hungUp_ = true;
+    lastError_ = LinkError::HungUp;
+    return false;
+  }
+  return true;
+}
+
+void SerialPort::Purge() {
+  if (fd_ < 0) {
+    lastError_ = LinkError::NotOpen;
+    return;
+  }
+  ::tcflush(fd_, TCIOFLUSH);
+  buffer_.clear();
+}
+
+size_t SerialPort::Write(const uint8_t* data, size_t n) {
+  if (fd_ < 0) {
+    lastError_ = LinkError::NotOpen;
+    return 0;
+  }
+  if (hungUp_) {
+    lastError_ = LinkError::HungUp;
+    return 0;
+  }
+  lastError_ = LinkError::None;
+  const Clock::time_point deadline =
+      Clock::now() + std::chrono::milliseconds(static_cast<long long>(timeouts_.writeTotalPerByteMs) * n +
+                                               timeouts_.writeTotalConstantMs);
+  size_t written = 0;
+  while (written < n) {
+    const ssize_t put = ::write(fd_, data + written, n - written);
+    if (put > 0) {
+      written += static_cast<size_t>(put);
+      continue;
+    }
+    if (put < 0 && errno == EINTR) continue;
+    if (put < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      const int left = MsUntil(deadline);
+      if (left == 0) {
+        lastError_ = LinkError::Timeout;
+        break;
+      }
+      pollfd pfd{fd_, POLLOUT, 0};
+      const int ready = ::poll(&pfd, 1, left);
+      if (ready < 0 && errno != EINTR) {
+        lastError_ = LinkError::Io;
+        break;
+      }
+      if (ready > 0 && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) && !(pfd.revents & POLLOUT)) {
+        hungUp_ = (pfd.revents & POLLHUP) != 0;
+        lastError_ = hungUp_ ? LinkError::HungUp : LinkError::Io;
+        break;
+      }
+      continue;
+    }
+    if (put < 0 && errno == EIO) {
+      hungUp_ = true;
+      lastError_ = LinkError::HungUp;
+    } else {
+      lastError_ = LinkError::Io;
+    }
+    break;
+  }
+  return written;
+}
+
+size_t SerialPort::Read(uint8_t* data, size_t n, int extraMs) {
+  if (fd_ < 0) {
+    lastError_ = LinkError::NotOpen;
+    return 0;
+  }
+  lastError_ = LinkError::None;
+  const Clock::time_point start = Clock::now();
+  const Clock::time_point totalDeadline =
+      start + std::chrono::milliseconds(static_cast<long long>(timeouts_.readTotalPerByteMs) * n +
+                                        timeouts_.readTotalConstantMs + std::max(0, extraMs));
+  const auto interval = std::chrono::milliseconds(timeouts_.readIntervalMs);
+  size_t got = 0;
+  // The interval timer runs from the last byte received; bytes already queued
+  // count as received when the read starts.
+  std::optional<Clock::time_point> lastByte;
+  for (;;) {
+    const size_t take = std::min(n - got, buffer_.size());
+    if (take > 0) {
+      std::copy_n(buffer_.begin(), take, data + got);
+      buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(take));
+      got += take;
+      if (!lastByte) lastByte = start;
+    }
+    if (got == n) break;
+    Clock::time_point wakeAt = totalDeadline;
+    if (lastByte && timeouts_.readIntervalMs > 0) wakeAt = std::min(wakeAt, *lastByte + interval);
+    const int left = MsUntil(wakeAt);
+    if (left == 0) {
+      lastError_ = LinkError::Timeout;
+      break;
+    }
+    const size_t before = buffer_.size();
+    if (!Fill(left)) {
+      if (buffer_.size() > before) continue;  // hand over what came before the hang-up
+      break;
+    }
+    if (buffer_.size() > before) lastByte = Clock::now();
+  }
+  return got;
+}
+
+size_t SerialPort::WaitForBytes(size_t count, int timeoutMs) {
+  if (fd_ < 0) {
+    lastError_ = LinkError::NotOpen;
+    return 0;
+  }
+  lastError_ = LinkError::None;
+  const size_t wanted = count & 0xFFFF;  // the wait compares the count as 16 bits
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(std::max(0, timeoutMs));
+  if (!Fill(0)) return buffer_.size();
+  for (;;) {
+    if (buffer_.size() >= wanted) return buffer_.size();
+    const int left = MsUntil(deadline);
+    if (left == 0) {
+      lastError_ = LinkError::Timeout;
+      return buffer_.size();
+    }
+    if (!Fill(left)) return buffer_.size();
+  }
+}
+
+size_t SerialPort::Queued() {
+  if (fd_ < 0) {
+    lastError_ = LinkError::NotOpen;
+    return 0;
+  }
+  Fill(0);
+  int pending = 0;
+  if (!hungUp_ && ::ioctl(fd_, FIONREAD, &pending) != 0) pending = 0;
+  return buffer_.size() + static_cast<size_t>(std::max(0, pending));
+}
+
+}  // namespace kx

@@ -1,0 +1,134 @@
+// kx4200-sim: a simulated battery monitoring unit on a pseudo-terminal.
+// Prints the path to open (a stable symlink) and serves until SIGINT or SIGTERM.
+
+#include <signal.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+
+#include "sim/SimHost.h"
+#include "sim/VirtualDevice.h"
+
+namespace {
+
+void Usage(FILE* out) {
+  std::fputs(
+      "Usage: kx4200-sim [options]\n"
+      "Serves a simulated KX4200 battery monitoring unit on a pseudo-terminal and\n"
+      "prints the path to open. Runs until interrupted (SIGINT or SIGTERM).\n"
+      "\n"
+      "Options:\n"
+      "  --address A     the device's communication address, 0..255 (default 0)\n"
+      "  --baud RATE     the device's baud rate: 1200, 2400, 4800, 9600, 19200 or\n"
+      "                  38400 (default 9600); it answers only a port set to it\n"
+      "  --pace          deliver replies at the baud rate (10 bits a byte)\n"
+      "  --fault NAME    misbehave on every reply: silence, short, long, checksum,\n"
+      "                  oversize (curve packets), slow, hangup (mid-reply; the\n"
+      "                  device comes back on the same path a second later)\n"
+      "  --groups N      number of stored curve groups, 0..255 (default 4)\n"
+      "  --seed N        seed of the measurement noise (default 4200)\n"
+      "  --help          show this text\n",
+      out);
+}
+
+bool ParseInt(const char* text, long low, long high, long& value) {
+  char* end = nullptr;
+  const long v = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || v < low || v > high) return false;
+  value = v;
+  return true;
+}
+
+bool ParseFault(const std::string& name, kx::Fault& fault) {
+  static const struct {
+    const char* name;
+    kx::Fault fault;
+  } kFaults[] = {{"silence", kx::Fault::Silence}, {"short", kx::Fault::Short},
+                 {"long", kx::Fault::Long},       {"checksum", kx::Fault::Checksum},
+                 {"oversize", kx::Fault::Oversize}, {"slow", kx::Fault::Slow},
+                 {"hangup", kx::Fault::HangUp}};
+  for (const auto& f : kFaults) {
+    if (name == f.name) {
+      fault = f.fault;
+      return true;
+    }
+  }
+  return false;
+}
+
+int Fail(const char* what, const char* arg) {
+  std::fprintf(stderr, "kx4200-sim: %s%s%s\nTry 'kx4200-sim --help'.\n", what, arg ? ": " : "", arg ? arg : "");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  long address = 0, baud = 9600, groups = 4, seed = 4200;
+  bool pace = false;
+  bool hasFault = false;
+  kx::Fault fault = kx::Fault::Silence;
+
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
+    if (arg == "--help" || arg == "-h") {
+      Usage(stdout);
+      return 0;
+    } else if (arg == "--pace") {
+      pace = true;
+    } else if (arg == "--address") {
+      const char* v = value();
+      if (!v || !ParseInt(v, 0, 255, address)) return Fail("--address needs a number from 0 to 255", v);
+    } else if (arg == "--baud") {
+      const char* v = value();
+      if (!v || !ParseInt(v, 1, 1000000, baud) ||
+          (baud != 1200 && baud != 2400 && baud != 4800 && baud != 9600 && baud != 19200 && baud != 38400)) {
+        return Fail("--baud needs one of 1200, 2400, 4800, 9600, 19200, 38400", v);
+      }
+    } else if (arg == "--groups") {
+      const char* v = value();
+      if (!v || !ParseInt(v, 0, 255, groups)) return Fail("--groups needs a number from 0 to 255", v);
+    } else if (arg == "--seed") {
+      const char* v = value();
+      if (!v || !ParseInt(v, 0, 0x7FFFFFFF, seed)) return Fail("--seed needs a non-negative number", v);
+    } else if (arg == "--fault") {
+      const char* v = value();
+      if (!v || !ParseFault(v, fault)) return Fail("unknown --fault", v);
+      hasFault = true;
+    } else {
+      return Fail("unknown option", argv[i]);
+    }
+  }
+
+  // The host thread must not take the signals; this thread waits for them.
+  sigset_t stopSignals;
+  sigemptyset(&stopSignals);
+  sigaddset(&stopSignals, SIGINT);
+  sigaddset(&stopSignals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+  kx::VirtualDevice device(static_cast<uint32_t>(seed));
+  device.SetAddress(static_cast<int>(address));
+  device.SetBaud(static_cast<int>(baud));
+  device.SetPacing(pace);
+  device.SetGroups(kx::VirtualDevice::DefaultGroups(std::time(nullptr), static_cast<int>(groups)));
+  if (hasFault) device.SetFault(fault);
+
+  kx::SimHost host(device);
+  if (fault == kx::Fault::HangUp) host.SetReplugAfterMs(1000);
+  if (!host.Start()) {
+    std::fprintf(stderr, "kx4200-sim: cannot create a pseudo-terminal: %s\n", std::strerror(errno));
+    return 1;
+  }
+  std::printf("%s\n", host.Path().c_str());
+  std::fflush(stdout);
+
+  int signal = 0;
+  sigwait(&stopSignals, &signal);
+  host.Stop();
+  return 0;
+}
