@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <string>
+
+#include "link/PortNaming.h"
+
+namespace kx {
+class SimHost;
+class VirtualDevice;
+}
+
+// Command-line options of the panel program.
+struct AppOptions {
+  kx::PortNaming naming;
+  bool simulate = false;
+  bool help = false;
+  QString screenshot;  // non-empty: save a picture of the panel there and quit
+  std::string error;  // non-empty: the arguments were refused
+};
+
+// Parses --com N=PATH (repeatable), --simulate and --help.
+AppOptions ParseAppOptions(const QStringList& arguments);
+
+// The application object: sets up fonts, the optional simulated device, and runs the panel.
+class CTesterApp {
+ public:
+  CTesterApp();
+  ~CTesterApp();
+  // Runs the program with its arguments; returns the process exit code.
+  int Run(const QStringList& arguments);
+
+ private:
+  std::unique_ptr<kx::VirtualDevice> m_device;
+  std::unique_ptr<kx::SimHost> m_host;
+};

@@ -1,0 +1,23 @@
+#include "panel/AboutDlg.h"
+
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+
+#include "chart/DialogUnits.h"
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("100"));
+  setWindowTitle(QStringLiteral("关于 KX4200"));
+  setFixedSize(kx::DluToPixels(235), kx::DluToPixels(55));
+  auto* icon = new QLabel(this);
+  icon->setPixmap(QIcon(QStringLiteral(":/res/app128.png")).pixmap(32, 32));
+  icon->setGeometry(kx::DluRect(11, 17, 20, 20));
+  auto* text = new QLabel(this);
+  text->setGeometry(kx::DluRect(40, 25, 119, 8));
+  auto* ok = new QPushButton(QStringLiteral("确定"), this);
+  ok->setObjectName(QStringLiteral("1"));
+  ok->setDefault(true);
+  ok->setGeometry(kx::DluRect(178, 7, 50, 14));
+  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+}

@@ -1,0 +1,246 @@
+#pragma once
+// The main control panel: every setting the operator types, every read-out, the
+// open port, and the handlers of all device operations. The handlers are split
+// over several source files by concern (acquisition, clock, curve download, curve
+// files, factory gate, device settings, calibration, alarms).
+
+#include <QDialog>
+#include <QString>
+#include <QTimer>
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "chart/CurveViewDlg.h"
+#include "link/PortNaming.h"
+#include "link/SerialPort.h"
+#include "widgets/IconButton.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+class CGroupFrame;
+struct tm;
+
+// Program-wide alarm switches, mirroring the five "开/关" check boxes.
+extern int g_bAlarmVoltOn;
+extern int g_bAlarmCurrentOn;
+extern int g_bAlarmTemp1On;
+extern int g_bAlarmTemp2On;
+extern int g_bAlarmTemp3On;
+
+class CTesterDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  // naming resolves the panel's port number to a device path.
+  explicit CTesterDlg(kx::PortNaming naming = kx::PortNaming(), QWidget* parent = nullptr);
+  ~CTesterDlg() override;
+
+  // Dialog data exchange: save = true reads the controls into the fields (false
+  // and a prompt at the first field that does not convert; later fields keep
+  // their values), save = false writes the fields into the controls.
+  bool UpdateData(bool save = true);
+
+  // The control with the given template id (object name = the id), or nullptr.
+  QWidget* Control(int id) const;
+  template <class T>
+  T* ControlAs(int id) const { return qobject_cast<T*>(Control(id)); }
+
+  // Opens the port from the panel's fields (port number, selected baud item).
+  bool OpenPort();
+  // Closes m_hComm and sets it to null.
+  void ClosePort();
+  // Why the last OpenPort failed.
+  kx::LinkError LastOpenError() const { return m_lastOpenError; }
+  // The device path the port number currently means (empty when none).
+  QString ResolvedPortPath() const;
+  const kx::PortNaming& PortNames() const { return m_naming; }
+
+  // Busy rule: continuous acquisition is running (the caption test).
+  bool IsAcquiring() const;
+  // Shows a message box with the application's title (through the prompts seam).
+  void ShowMessage(const QString& text);
+
+  // ---- value fields (exchanged with their controls) ----
+  int m_nPort = 1;
+  int m_nAddress = 0;
+  int m_nGroupNo = 1;
+  QString m_strPeriod = QStringLiteral("1000");
+  QString m_strGroupDate = QStringLiteral("0000-00-00");
+  QString m_strPointCount = QStringLiteral("000");
+  QString m_strPointTime = QStringLiteral("数据记录点时间");
+  int m_nPointNo = 1;
+  QString m_strCurrentRange = QStringLiteral("1000");
+  int m_nSuccessCount = 0;
+  int m_nFailCount = 0;
+  float m_fVoltageRange = 17.0f;
+
+  // ---- other fields ----
+  std::unique_ptr<kx::SerialPort> m_hComm;  // null when no port is open
+  int m_bContinuous = 0;
+  QRect m_rectWindow;  // the full window rectangle taken at start-up (frame geometry)
+  std::vector<uint8_t> m_pGroupData;  // the current group image, 50,000 bytes
+  int m_nGroupBytes = 0;
+  int m_nGroupPoints = 0;
+  CCurveViewDlg m_dlgCurveView;
+
+  // ---- control members ----
+  QComboBox* m_comboBaud = nullptr;
+  QTableWidget* m_listValues = nullptr;
+  QTableWidget* m_listPointValues = nullptr;
+  QLabel* m_staticGroupCount = nullptr;
+  QLabel* m_staticDeviceTime = nullptr;
+  QLabel* m_staticVersion = nullptr;
+  QLabel* m_staticStatus = nullptr;
+  CIconButton* m_btnSetTime = nullptr;
+  CIconButton* m_btnQueryCount = nullptr;
+  CIconButton* m_btnRead = nullptr;
+  CIconButton* m_btnClear = nullptr;
+  CIconButton* m_btnAcquire = nullptr;
+  CIconButton* m_btnContinuous = nullptr;
+  CIconButton* m_btnView = nullptr;
+  CIconButton* m_btnOpen = nullptr;
+  CIconButton* m_btnSaveAs = nullptr;
+  CIconButton* m_btnCurve = nullptr;
+  QPushButton* m_btnFactoryMode = nullptr;
+  QPushButton* m_btnReadTime = nullptr;
+  QLineEdit* m_editNewAddress = nullptr;
+  QPushButton* m_btnSetAddress = nullptr;
+  QComboBox* m_comboNewBaud = nullptr;
+  QPushButton* m_btnSetBaud = nullptr;
+  QPushButton* m_btnReadVersion = nullptr;
+  QLineEdit* m_editRangeGear = nullptr;
+  QPushButton* m_btnReadGear = nullptr;
+  QLineEdit* m_editAlarmReg = nullptr;
+  QPushButton* m_btnReadAlarm = nullptr;
+  QComboBox* m_comboGear = nullptr;
+  QPushButton* m_btnSetGear = nullptr;
+  QComboBox* m_comboCellCal2V = nullptr;
+  QPushButton* m_btnCellCal2V = nullptr;
+  QComboBox* m_comboCellCal6V = nullptr;
+  QPushButton* m_btnCellCal6V = nullptr;
+  QComboBox* m_comboCellCal12V = nullptr;
+  QPushButton* m_btnCellCal12V = nullptr;
+  QComboBox* m_comboTotalCal2V = nullptr;
+  QPushButton* m_btnTotalCal2V = nullptr;
+  QComboBox* m_comboTotalCal6V = nullptr;
+  QPushButton* m_btnTotalCal6V = nullptr;
+  QComboBox* m_comboTotalCal12V = nullptr;
+  QPushButton* m_btnTotalCal12V = nullptr;
+  QComboBox* m_comboTempCal = nullptr;
+  QPushButton* m_btnTempCal = nullptr;
+  QComboBox* m_comboCurrentCal = nullptr;
+  QPushButton* m_btnCurrentCal = nullptr;
+  QCheckBox* m_checkAlarmVolt = nullptr;
+  QLineEdit* m_editOverVolt = nullptr;
+  QLineEdit* m_editUnderVolt = nullptr;
+  QPushButton* m_btnSetVoltAlarm = nullptr;
+  QCheckBox* m_checkAlarmCurrent = nullptr;
+  QLineEdit* m_editOverCurrent = nullptr;
+  QPushButton* m_btnSetCurrentAlarm = nullptr;
+  QCheckBox* m_checkAlarmTemp1 = nullptr;
+  QLineEdit* m_editTemp1High = nullptr;
+  QLineEdit* m_editTemp1Low = nullptr;
+  QPushButton* m_btnSetTemp1Alarm = nullptr;
+  QCheckBox* m_checkAlarmTemp2 = nullptr;
+  QLineEdit* m_editTemp2High = nullptr;
+  QLineEdit* m_editTemp2Low = nullptr;
+  QPushButton* m_btnSetTemp2Alarm = nullptr;
+  QCheckBox* m_checkAlarmTemp3 = nullptr;
+  QLineEdit* m_editTemp3High = nullptr;
+  QLineEdit* m_editTemp3Low = nullptr;
+  QPushButton* m_btnSetTemp3Alarm = nullptr;
+
+  // ---- operations (each concern's source file) ----
+  // Live acquisition
+  bool AcquireValues();
+  void OnAcquire();
+  void OnContinuous();
+  void OnTimer();
+  // Device clock
+  void OnSetTime();
+  void OnReadTime();
+  // Curve group download
+  int QueryCurveCount();
+  bool ReadGroupImage(int group);
+  bool ReadGroupDate();
+  void OnQueryCurveCount();
+  void OnReadGroup();
+  void OnViewPoint();
+  // Curve files and clearing
+  void OnOpenCurveFile();
+  void OnSaveCurveFile();
+  void OnShowCurves();
+  void OnClearCurves();
+  bool ClearCurves(int address);
+  // Factory gate
+  void OnFactoryMode();
+  // Device identity and link settings
+  void OnVersionClicked();
+  void OnReadVersion();
+  void OnSetAddress();
+  void OnSetBaud();
+  // Range gear and calibration
+  void OnSetGear();
+  void OnReadGear();
+  void OnCalibrate(int button);
+  // Alarm registers
+  void OnReadAlarm();
+  void OnSetVoltAlarm();
+  void OnSetCurrentAlarm();
+  void OnSetTempAlarm(int which);  // 1, 2 or 3
+  void OnAlarmSwitch(int checkId);
+
+  // ---- per-concern public members (each concern adds to its own block) ----
+  // [acquisition and clock]
+  // Where "now" comes from for setting the device clock (tests fix it); the
+  // program uses the system clock. Seconds since 1970, UTC.
+  void SetClockSource(std::function<int64_t()> now) { m_clockNow = std::move(now); }
+  // [curve download and files]
+  // [factory gate, device settings, calibration, alarms]
+
+  // Opens the About box (the panel's context menu offers it).
+  void ShowAbout();
+  // The text of string 101, the About item.
+  static QString AboutItemText();
+
+ protected:
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void BuildControls();
+  void OnInitDialog();
+  void OnAddressChanged();
+  void ConnectHandlers();
+  // Each concern wires its own buttons (its source file defines it).
+  void ConnectAcquisition();
+  void ConnectClock();
+  void ConnectCurveDownload();
+  void ConnectCurveFiles();
+  void ConnectFactoryGate();
+  void ConnectDeviceSettings();
+  void ConnectCalibration();
+  void ConnectAlarms();
+
+  // ---- per-concern private members (each concern adds to its own block) ----
+  // [acquisition and clock]
+  std::function<int64_t()> m_clockNow;
+  bool m_bInTick = false;  // a tick is running (its prompts must not start another)
+  // [curve download and files]
+  // [factory gate, device settings, calibration, alarms]
+
+  kx::PortNaming m_naming;
+  kx::LinkError m_lastOpenError = kx::LinkError::None;
+  std::map<int, QWidget*> m_controls;
+  QTimer m_timer1;  // continuous acquisition
+  bool m_initialised = false;
+  bool m_inAddressCheck = false;
+};

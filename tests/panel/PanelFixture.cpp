@@ -1,0 +1,26 @@
+#include "PanelFixture.h"
+
+#include "link/Exchange.h"
+
+void PanelFixture::SetUp() {
+  device = std::make_unique<kx::VirtualDevice>();
+  host = std::make_unique<kx::SimHost>(*device);
+  ASSERT_TRUE(host->Start());
+  kx::PortNaming naming("/nonexistent/sys/class/tty", "/nonexistent/dev");
+  naming.Map(1, host->Path());
+  panel = std::make_unique<CTesterDlg>(naming);
+}
+
+void PanelFixture::TearDown() {
+  panel.reset();
+  host.reset();
+  device.reset();
+  kx::SetWaitScale(1.0);
+}
+
+QString PanelFixture::Cell(QTableWidget* table, int row, int column) const {
+  auto* item = table->item(row, column);
+  return item ? item->text() : QString();
+}
+
+std::vector<std::vector<uint8_t>> PanelFixture::Requests() const { return device->Requests(); }
