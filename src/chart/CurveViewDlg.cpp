@@ -17,16 +17,13 @@
 
 #include "chart/ChartDraw.h"
 #include "chart/ChartRender.h"
+#include "chart/DialogUnits.h"
 #include "chart/Prompts.h"
 #include "chart/SongFont.h"
 
 namespace {
 
 const QString kRootText = QStringLiteral("曲线组");
-
-QRect DluRect(int x, int y, int w, int h) {
-  return QRect(CCurveViewDlg::Dlu(x), CCurveViewDlg::Dlu(y), CCurveViewDlg::Dlu(w), CCurveViewDlg::Dlu(h));
-}
 
 template <typename W>
 W* Place(W* widget, const char* id, QRect geometry) {
@@ -56,22 +53,22 @@ CCurveViewDlg::CCurveViewDlg(QWidget* parent) : QDialog(parent) {
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
   setFont(QFont(QString::fromUtf8(kx::kSongFace), 9));
-  setFixedSize(Dlu(670), Dlu(440));
+  setFixedSize(kx::DluToPixels(670), kx::DluToPixels(440));
   setMouseTracking(true);
 
-  m_btnOk = Place(new QPushButton(QStringLiteral("OK"), this), "1", DluRect(613, 419, 50, 14));
+  m_btnOk = Place(new QPushButton(QStringLiteral("OK"), this), "1", kx::DluRect(613, 419, 50, 14));
   m_btnOk->setDefault(true);
   connect(m_btnOk, &QPushButton::clicked, this, &QDialog::accept);
 
-  m_editTime = Place(new QLineEdit(this), "1050", DluRect(255, 421, 40, 12));
-  Place(new QLabel(QStringLiteral("时间："), this), nullptr, DluRect(222, 424, 30, 9));
-  Place(new QLabel(QStringLiteral("电池曲线图"), this), nullptr, DluRect(277, 8, 46, 9));
+  m_editTime = Place(new QLineEdit(this), "1050", kx::DluRect(255, 421, 40, 12));
+  Place(new QLabel(QStringLiteral("时间："), this), nullptr, kx::DluRect(222, 424, 30, 9));
+  Place(new QLabel(QStringLiteral("电池曲线图"), this), nullptr, kx::DluRect(277, 8, 46, 9));
 
-  m_btnPrint = Place(new QPushButton(QStringLiteral("打印"), this), "1053", DluRect(559, 419, 52, 14));
+  m_btnPrint = Place(new QPushButton(QStringLiteral("打印"), this), "1053", kx::DluRect(559, 419, 52, 14));
   m_btnPrint->setAutoDefault(false);
   connect(m_btnPrint, &QPushButton::clicked, this, &CCurveViewDlg::OnPrint);
 
-  m_tree = Place(new QTreeWidget(this), "1058", DluRect(0, 30, 72, 403));
+  m_tree = Place(new QTreeWidget(this), "1058", kx::DluRect(0, 30, 72, 403));
   m_tree->setHeaderHidden(true);
   m_tree->setRootIsDecorated(true);
   m_tree->setIconSize(QSize(15, 15));
@@ -79,14 +76,14 @@ CCurveViewDlg::CCurveViewDlg(QWidget* parent) : QDialog(parent) {
   m_tree->viewport()->installEventFilter(this);
   connect(m_tree, &QTreeWidget::itemDoubleClicked, this, [this] { OnTreeDblClk(); });
 
-  Place(new QLabel(QStringLiteral("电池体"), this), nullptr, DluRect(3, 14, 25, 8));
-  m_checkSelectAll = Place(new QCheckBox(QStringLiteral("全选"), this), "1059", DluRect(31, 13, 32, 10));
+  Place(new QLabel(QStringLiteral("电池体"), this), nullptr, kx::DluRect(3, 14, 25, 8));
+  m_checkSelectAll = Place(new QCheckBox(QStringLiteral("全选"), this), "1059", kx::DluRect(31, 13, 32, 10));
   connect(m_checkSelectAll, &QCheckBox::clicked, this, &CCurveViewDlg::OnSelectAll);
 
   // The chart covers 890 x 560 from the anchor's corner, whatever the anchor's own size.
   m_chart.setParent(this);
   m_chart.setObjectName(QStringLiteral("1049"));
-  m_chart.move(Dlu(82), Dlu(33));
+  m_chart.move(kx::DluToPixels(82), kx::DluToPixels(33));
 }
 
 CCurveViewDlg::~CCurveViewDlg() = default;

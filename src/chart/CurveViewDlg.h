@@ -22,9 +22,6 @@ class CCurveViewDlg : public QDialog {
 
   CCurveGroup& Group() { return m_chart.m_group; }
 
-  // Dialog units to pixels: 1 DLU = 1.5 px in x and in y (宋体 9 pt at 96 dpi).
-  static int Dlu(int units) { return (units * 3 + 1) / 2; }
-
   // Handlers, public so the panel and tests can drive them as the toolkit would.
   void OnInitDialog();
   void OnMouseMove(QPoint clientPoint);
