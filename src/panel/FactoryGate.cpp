@@ -1,0 +1,34 @@
+#include <QPushButton>
+
+#include "panel/FactoryPanel.h"
+#include "panel/PasswordDlg.h"
+#include "chart/Prompts.h"
+
+namespace {
+constexpr const char* kAccessCode = "531790";
+}  // namespace
+
+void CTesterDlg::ConnectFactoryGate() {
+  connect(m_btnFactoryMode, &QPushButton::clicked, this, [this] { OnFactoryMode(); });
+}
+
+void CTesterDlg::OnFactoryMode() {
+  UpdateData(true);
+  CPasswordDlg password;  // fresh, so the code is asked for from scratch every time
+  const QString caption = m_btnFactoryMode->text();
+  // Both sizes come from the rectangle taken at start-up, so toggling never drifts;
+  // setFixedSize changes the size only, the window stays where it is.
+  if (caption == QStringLiteral("厂家模式")) {
+    if (kx::Prompts::Current().Exec(password) != QDialog::Accepted) return;
+    if (password.m_strPassword != QLatin1String(kAccessCode)) {
+      ShowMessage(QStringLiteral("密码错误!"));
+      return;
+    }
+    ShowMessage(QStringLiteral("操作成功!"));
+    setFixedSize(m_rectWindow.width(), m_rectWindow.height());
+    m_btnFactoryMode->setText(QStringLiteral("用户模式"));
+  } else if (caption == QStringLiteral("用户模式")) {
+    setFixedSize(kx::panel::UserWidth(m_rectWindow.width()), m_rectWindow.height());
+    m_btnFactoryMode->setText(QStringLiteral("厂家模式"));
+  }
+}
