@@ -72,6 +72,11 @@ CCurveViewDlg::CCurveViewDlg(QWidget* parent) : QDialog(parent) {
   m_tree->setHeaderHidden(true);
   m_tree->setRootIsDecorated(true);
   m_tree->setIconSize(QSize(15, 15));
+  // Narrow as the tree is, cell names scroll rather than being cut to "...".
+  m_tree->setIndentation(6);
+  m_tree->setTextElideMode(Qt::ElideNone);
+  m_tree->header()->setStretchLastSection(false);
+  m_tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
   m_tree->viewport()->setMouseTracking(true);
   m_tree->viewport()->installEventFilter(this);
   connect(m_tree, &QTreeWidget::itemDoubleClicked, this, [this] { OnTreeDblClk(); });

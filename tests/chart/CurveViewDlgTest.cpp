@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
+#include <QIcon>
 #include <QImage>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -120,6 +121,29 @@ TEST_F(Viewer, FirstOpeningChecksEveryCellAndLaysOutTheTemplate) {
   EXPECT_EQ(print->text(), QStringLiteral("打印"));
   EXPECT_EQ(print->geometry(), QRect(839, 629, 78, 21));
   EXPECT_GT(CellPixels(1), 0);
+}
+
+TEST_F(Viewer, TreeItemsShowTheBitmapWithBlackMaskedOut) {
+#ifdef KX_HAVE_RES
+  for (QTreeWidgetItem* item : {Root(), Cell(1), Cell(40)}) {
+    const QIcon icon = item->icon(0);
+    ASSERT_FALSE(icon.isNull());
+    const QImage source(QStringLiteral(":/res/tree135.bmp"));
+    ASSERT_EQ(source.size(), QSize(15, 15));
+    const QImage shown = icon.pixmap(15, 15).toImage().convertToFormat(QImage::Format_ARGB32);
+    int black = 0;
+    for (int y = 0; y < 15; ++y)
+      for (int x = 0; x < 15; ++x) {
+        const bool isBlack = (source.pixel(x, y) & 0xFFFFFF) == 0;
+        black += isBlack;
+        EXPECT_EQ(qAlpha(shown.pixel(x, y)) == 0, isBlack) << x << "," << y;
+      }
+    EXPECT_GT(black, 0);
+  }
+#else
+  // Without the artwork the tree goes without images rather than failing.
+  EXPECT_TRUE(Cell(1)->icon(0).isNull());
+#endif
 }
 
 TEST_F(Viewer, DoubleClickOnTheRootChangesNothing) {
