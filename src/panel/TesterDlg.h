@@ -203,6 +203,8 @@ class CTesterDlg : public QDialog {
   // Where "now" comes from for setting the device clock (tests fix it); the
   // program uses the system clock. Seconds since 1970, UTC.
   void SetClockSource(std::function<int64_t()> now) { m_clockNow = std::move(now); }
+  // Timer 1, which paces continuous acquisition.
+  const QTimer& AcquisitionTimer() const { return m_timer1; }
   // [curve download and files]
   // [factory gate, device settings, calibration, alarms]
 

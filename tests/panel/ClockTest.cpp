@@ -1,0 +1,117 @@
+#include <QPushButton>
+#include <ctime>
+
+#include "PanelFixture.h"
+#include "link/Exchange.h"
+#include "widgets/IconButton.h"
+
+namespace {
+
+class Clock : public PanelFixture {
+ protected:
+  void SetUp() override {
+    PanelFixture::SetUp();
+    kx::SetWaitScale(0.05);
+  }
+
+  // Fixes the PC's clock at a local calendar time (TZ is pinned by the test main).
+  void PcTime(int year, int month, int day, int hour, int minute, int second) {
+    std::tm t{};
+    t.tm_year = year - 1900;
+    t.tm_mon = month - 1;
+    t.tm_mday = day;
+    t.tm_hour = hour;
+    t.tm_min = minute;
+    t.tm_sec = second;
+    t.tm_isdst = -1;
+    const int64_t now = std::mktime(&t);
+    panel->SetClockSource([this, now] {
+      ++clockReadings;
+      return now;
+    });
+  }
+
+  QString ReadOut() const { return panel->m_staticDeviceTime->text(); }
+  int clockReadings = 0;
+};
+
+TEST_F(Clock, SetsTheDeviceFromOneReadingOfThePcClockAndReadsItBack) {
+  PcTime(2025, 12, 31, 23, 59, 59);
+  Edit(1002)->setText("1");
+  device->SetAddress(1);
+
+  panel->m_btnSetTime->click();
+
+  EXPECT_EQ(clockReadings, 1);
+  EXPECT_EQ(prompts.Texts(), QStringList({"设置系统时间成功:2025-12-31 23:59:59"}));
+  ASSERT_EQ(Requests().size(), 1u);
+  EXPECT_EQ(Requests()[0], (std::vector<uint8_t>{0x14, 0x2E, 0x00, 0x01, 0x04, 0x00, 0x07, 0x20, 0x25, 0x12,
+                                                 0x31, 0x23, 0x59, 0x59, 0xFE, 0x68}));
+  EXPECT_EQ(panel->m_hComm, nullptr);
+
+  PcTime(2014, 5, 6, 9, 3, 7);
+  panel->m_btnSetTime->click();
+  prompts.Clear();
+  panel->m_btnReadTime->click();
+  EXPECT_TRUE(prompts.Texts().isEmpty()) << prompts.Texts().join('|').toStdString();
+  // The device clock runs on from the time set; a second or two may pass.
+  EXPECT_TRUE(ReadOut().startsWith(QStringLiteral("2014年-5月-6日-9时-3分-"))) << ReadOut().toStdString();
+  EXPECT_EQ(Requests().back(), (std::vector<uint8_t>{0x14, 0x2E, 0x00, 0x01, 0x0A, 0x00, 0x00, 0xFF, 0xC6}));
+  EXPECT_EQ(panel->m_hComm, nullptr);
+}
+
+TEST_F(Clock, SetClockFailuresAreReported) {
+  PcTime(2020, 2, 29, 12, 0, 0);
+  // The acknowledge's checksum is not examined.
+  device->SetFault(kx::Fault::Checksum, 1);
+  panel->m_btnSetTime->click();
+  device->SetFault(kx::Fault::Short, 1);
+  panel->m_btnSetTime->click();
+  device->SetFault(kx::Fault::Silence, 1);
+  panel->m_btnSetTime->click();
+  EXPECT_EQ(prompts.Texts(), QStringList({"设置系统时间成功:2020-02-29 12:00:00", "设置系统时间失败",
+                                          "设置系统时间失败"}));
+  EXPECT_EQ(panel->m_hComm, nullptr);
+
+  // A port that cannot be opened is said aloud, and nothing is sent.
+  prompts.Clear();
+  const size_t sent = device->RequestCount();
+  Edit(1000)->setText("7");
+  panel->m_btnSetTime->click();
+  EXPECT_EQ(prompts.Texts(), QStringList({"没有发现此串口或此串口被占用"}));
+  EXPECT_EQ(device->RequestCount(), sent);
+}
+
+TEST_F(Clock, ReadFailuresLeaveTheReadOutAlone) {
+  const QString before = ReadOut();
+  device->SetFault(kx::Fault::Checksum, 1);
+  panel->m_btnReadTime->click();
+  device->SetFault(kx::Fault::Silence, 1);
+  panel->m_btnReadTime->click();
+  device->SetFault(kx::Fault::Short, 1);
+  panel->m_btnReadTime->click();
+  Edit(1000)->setText("7");
+  panel->m_btnReadTime->click();
+  EXPECT_EQ(prompts.Texts(), QStringList({"校验错!", "读取时间!", "读取时间!", "没有发现此串口或此串口被占用"}));
+  EXPECT_EQ(ReadOut(), before);
+  EXPECT_EQ(panel->m_hComm, nullptr);
+}
+
+TEST_F(Clock, ContinuousAcquisitionBlocksBothClockOperations) {
+  PcTime(2024, 1, 1, 0, 0, 0);
+  panel->m_btnContinuous->click();
+  ASSERT_TRUE(panel->IsAcquiring());
+  EXPECT_FALSE(panel->m_btnReadTime->isEnabled());
+  const size_t sent = device->RequestCount();
+
+  panel->m_btnSetTime->click();
+
+  EXPECT_EQ(prompts.Texts(), QStringList({"请先停止当前采集!"}));
+  EXPECT_EQ(clockReadings, 0);
+  EXPECT_EQ(device->RequestCount(), sent);
+  EXPECT_NE(panel->m_hComm, nullptr);
+  panel->m_btnContinuous->click();
+  EXPECT_TRUE(panel->m_btnReadTime->isEnabled());
+}
+
+}  // namespace
