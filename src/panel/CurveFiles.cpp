@@ -1,4 +1,146 @@
+// The current curve group on disk and on screen: open a ".bin" file ("打开"),
+// save the current image ("另存"), show the viewer ("曲线"), and erase the
+// device's groups ("清除曲线").
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <optional>
+#include <span>
+
+#include "chart/Prompts.h"
+#include "curves/CurveFile.h"
+#include "curves/CurveGroup.h"
+#include "link/CurveTransfer.h"
+#include "link/Messages.h"
+#include "panel/CurveWait.h"
 #include "panel/TesterDlg.h"
 
-// Wires this concern's buttons; its operations arrive with their own change.
-void CTesterDlg::ConnectCurveFiles() {}
+namespace {
+
+QString Utf8(const char* text) { return QString::fromUtf8(text); }
+QString Utf8(const std::string& text) { return QString::fromStdString(text); }
+
+// Shown and proposed for an image without a single whole record: it has no date.
+const QString kNoDate = QStringLiteral("0000-00-00");
+
+// The time stamp of the image's first record, when it holds one whole record.
+std::optional<kx::BcdDateTime> FirstPointDate(std::span<const uint8_t> image) {
+  if (image.size() < 1 + kx::kPointRecordSize || image[0] == 0) return std::nullopt;
+  return kx::DecodeBcdDateTime(image.data() + 1);
+}
+
+QString DefaultFileName(std::span<const uint8_t> image) {
+  const auto d = FirstPointDate(image);
+  if (!d) return kNoDate;
+  return QString::asprintf("%d-%d-%d_%d-%d-%d", d->year, d->month, d->day, d->hour, d->minute, d->second);
+}
+
+QString FileDate(std::span<const uint8_t> image) {
+  const auto d = FirstPointDate(image);
+  if (!d) return kNoDate;
+  return QString::asprintf("%d-%d-%d", d->year, d->month, d->day);
+}
+
+std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+QString FileError(kx::CurveFileStatus status, const QString& path) {
+  return Utf8(kx::CurveFileMessage(status)) + QLatin1Char('\n') + QDir::toNativeSeparators(path);
+}
+
+}  // namespace
+
+void CTesterDlg::ConnectCurveFiles() {
+  connect(m_btnOpen, &QPushButton::clicked, this, [this] { OnOpenCurveFile(); });
+  connect(m_btnSaveAs, &QPushButton::clicked, this, [this] { OnSaveCurveFile(); });
+  connect(m_btnCurve, &QPushButton::clicked, this, [this] { OnShowCurves(); });
+  connect(m_btnClear, &QPushButton::clicked, this, [this] { OnClearCurves(); });
+}
+
+void CTesterDlg::OnOpenCurveFile() {
+  if (IsAcquiring()) {
+    ShowMessage(Utf8(kx::msg::kStopAcquisitionFirst));
+    return;
+  }
+  kx::FileDialogRequest request;
+  request.initialFolder = QDir::currentPath();
+  request.filters = {Utf8(kx::msg::kCurveFileFilter)};
+  const QString path = kx::Prompts::Current().OpenFile(this, request);
+  if (path.isEmpty()) return;
+
+  std::optional<kx::panel::WaitCursor> wait(std::in_place);
+  size_t length = 0;
+  // The buffer and the length change only when the whole file was good.
+  const kx::CurveFileResult result = kx::ReadCurveFile(LocalPath(path), std::span<uint8_t>(m_pGroupData), length);
+  if (!result.ok()) {
+    wait.reset();
+    ShowMessage(FileError(result.status, path));
+    return;
+  }
+  const std::span<const uint8_t> image(m_pGroupData.data(), length);
+  m_dlgCurveView.Group().LoadGroupImage(image);
+  m_nGroupBytes = static_cast<int>(length);
+  m_nGroupPoints = m_dlgCurveView.Group().PointCount();
+  m_strGroupDate = FileDate(image);
+  m_strPointCount = QString::number(m_nGroupPoints);
+  UpdateData(false);
+  m_btnView->setEnabled(true);
+  m_btnCurve->setEnabled(true);
+}
+
+void CTesterDlg::OnSaveCurveFile() {
+  const std::span<const uint8_t> image(m_pGroupData.data(), static_cast<size_t>(m_nGroupBytes));
+  kx::FileDialogRequest request;
+  request.title = Utf8(kx::msg::kSaveTitle);
+  request.initialFolder = QDir::currentPath();
+  request.defaultName = DefaultFileName(image);
+  request.filters = {Utf8(kx::msg::kCurveFileFilter)};
+  // The dialog does not know the ".bin" that may be added; the question below
+  // is about the file that will really be replaced.
+  request.overwritePrompt = false;
+  QString path = kx::Prompts::Current().SaveFile(this, request);
+  if (path.isEmpty()) return;
+  if (!path.endsWith(QLatin1String(".bin"), Qt::CaseInsensitive)) path += QLatin1String(".bin");
+
+  if (QFileInfo::exists(path)) {
+    const QString question =
+        QStringLiteral("%1 已存在。\n要替换它吗?").arg(QDir::toNativeSeparators(QFileInfo(path).fileName()));
+    if (kx::Prompts::Current().Question(this, question, Utf8(kx::msg::kSaveTitle)) != kx::Prompts::Answer::Yes) {
+      return;
+    }
+  }
+  kx::CurveWriteOptions options;
+  options.atomic = true;  // a failed save never leaves a damaged file where a good one stood
+  options.beforeRename = m_beforeSaveRename;
+  const kx::CurveFileResult result = kx::WriteCurveFile(LocalPath(path), image, options);
+  if (!result.ok()) ShowMessage(FileError(result.status, path));
+}
+
+void CTesterDlg::OnShowCurves() {
+  UpdateData(true);
+  m_dlgCurveView.m_strTitle = m_strGroupDate + QStringLiteral(".bin");
+  kx::Prompts::Current().Exec(m_dlgCurveView);
+}
+
+void CTesterDlg::OnClearCurves() {
+  UpdateData(true);
+  if (IsAcquiring()) {
+    ShowMessage(Utf8(kx::msg::kStopAcquisitionFirst));
+    return;
+  }
+  if (kx::Prompts::Current().Question(this, Utf8(kx::msg::kClearQuestion), Utf8(kx::msg::kClearCaption)) !=
+      kx::Prompts::Answer::Yes) {
+    return;
+  }
+  ShowMessage(Utf8(ClearCurves(m_nAddress) ? kx::msg::kClearOk : kx::msg::kClearFailed));
+}
+
+bool CTesterDlg::ClearCurves(int address) {
+  if (!OpenPort()) {
+    ShowMessage(Utf8(kx::msg::kCommFailedBang));
+    return false;
+  }
+  const kx::ClearOutcome outcome = kx::ClearCurves(*m_hComm, address);
+  ClosePort();
+  return outcome == kx::ClearOutcome::Ok;
+}

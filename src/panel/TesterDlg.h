@@ -206,6 +206,11 @@ class CTesterDlg : public QDialog {
   // Timer 1, which paces continuous acquisition.
   const QTimer& AcquisitionTimer() const { return m_timer1; }
   // [curve download and files]
+  // Called after a save's temporary file is complete and before it replaces the
+  // target; returning false stops the save there (tests interrupt it).
+  void SetSaveInterruption(std::function<bool(const std::string&)> beforeRename) {
+    m_beforeSaveRename = std::move(beforeRename);
+  }
   // [factory gate, device settings, calibration, alarms]
 
   // Opens the About box (the panel's context menu offers it).
@@ -237,6 +242,7 @@ class CTesterDlg : public QDialog {
   std::function<int64_t()> m_clockNow;
   bool m_bInTick = false;  // a tick is running (its prompts must not start another)
   // [curve download and files]
+  std::function<bool(const std::string&)> m_beforeSaveRename;
   // [factory gate, device settings, calibration, alarms]
 
   kx::PortNaming m_naming;

@@ -1,0 +1,127 @@
+#include "link/CurveTransfer.h"
+
+#include <array>
+#include <cstdio>
+#include <ctime>
+#include <span>
+
+#include "link/CommandTable.h"
+#include "link/Exchange.h"
+
+namespace kx {
+
+namespace {
+
+std::vector<uint8_t> Frame(int address, Command command, std::initializer_list<uint8_t> data = {}) {
+  const std::vector<uint8_t> bytes(data);
+  return RequestFrame(address, static_cast<uint8_t>(command), bytes);
+}
+
+}  // namespace
+
+std::vector<uint8_t> CurveCountFrame(int address) { return Frame(address, Command::QueryCurveCount); }
+
+std::vector<uint8_t> GroupImageFrame(int address, int group) {
+  return Frame(address, Command::ReadGroup, {static_cast<uint8_t>(group & 0xFF), 0x00});
+}
+
+std::vector<uint8_t> GroupDateFrame(int address, int group) {
+  return Frame(address, Command::ReadGroupDate, {static_cast<uint8_t>(group & 0xFF)});
+}
+
+std::vector<uint8_t> ClearCurvesFrame(int address) { return Frame(address, Command::ClearCurves); }
+
+CurveCountResult QueryCurveCount(Port& port, int address) {
+  const ExchangeResult ex = ExchangePauseRead(port, CurveCountFrame(address), kCurveCountReplyLength, false);
+  CurveCountResult result;
+  result.cause = ex.cause;
+  if (ex.outcome != ExchangeOutcome::Ok) return result;
+  result.outcome = CurveCountOutcome::Ok;
+  result.recorded = ex.reply[7];
+  result.recording = ex.reply[8];
+  return result;
+}
+
+std::string CurveCountText(int recorded, int recording) {
+  char text[96];
+  std::snprintf(text, sizeof text, msg::kCurveCountFormat, recorded, recording);
+  return text;
+}
+
+GroupImageOutcome ReadGroupImage(Port& port, int address, int group, std::vector<uint8_t>& image) {
+  const std::vector<uint8_t> request = GroupImageFrame(address, group);
+  // One packet as it arrives: the header, then at most 1,000 bytes of payload and checksum.
+  std::array<uint8_t, kFrameHeaderSize + kGroupPacketBuffer> packet{};
+  uint8_t* const payload = packet.data() + kFrameHeaderSize;
+  std::vector<uint8_t> working;  // the caller's image stays as it was until the group is whole
+
+  for (;;) {
+    const size_t written = port.Write(request.data(), request.size());
+    TraceFrame(true, std::span<const uint8_t>(request.data(), written));
+    if (written != request.size()) return GroupImageOutcome::WriteFailed;
+
+    const size_t headerGot = port.Read(packet.data(), kFrameHeaderSize, ScaledWait(kPauseMs));
+    if (headerGot != kFrameHeaderSize) {
+      if (headerGot != 0) TraceFrame(false, std::span<const uint8_t>(packet.data(), headerGot));
+      return GroupImageOutcome::ShortHeader;
+    }
+    const size_t length = BigEndian16(packet, 5);
+    if (length > kGroupPacketFull) {
+      // Abandoned unread: its payload would not fit the packet buffer's contract.
+      TraceFrame(false, std::span<const uint8_t>(packet.data(), kFrameHeaderSize));
+      return GroupImageOutcome::Oversize;
+    }
+    if (working.size() + length > kGroupImageCapacity) {
+      TraceFrame(false, std::span<const uint8_t>(packet.data(), kFrameHeaderSize));
+      return GroupImageOutcome::Overflow;
+    }
+    const size_t bodyGot = port.Read(payload, length + 2);
+    TraceFrame(false, std::span<const uint8_t>(packet.data(), kFrameHeaderSize + bodyGot));
+    if (bodyGot != length + 2) return GroupImageOutcome::ShortPayload;
+
+    working.insert(working.end(), payload, payload + length);
+    if (length < kGroupPacketFull) break;  // the last packet, possibly empty
+  }
+  image = std::move(working);
+  return GroupImageOutcome::Ok;
+}
+
+GroupDateResult ReadGroupDate(Port& port, int address, int group) {
+  const ExchangeResult ex = ExchangePauseRead(port, GroupDateFrame(address, group), kGroupDateReplyLength, false);
+  GroupDateResult result;
+  result.cause = ex.cause;
+  if (ex.outcome != ExchangeOutcome::Ok) return result;
+  result.outcome = GroupDateOutcome::Ok;
+  result.date = DecodeBcdDateTime(ex.reply.data() + kFrameHeaderSize);
+  return result;
+}
+
+std::string FormatGroupDate(const BcdDateTime& date) {
+  std::tm fields{};
+  fields.tm_year = date.year - 1900;
+  fields.tm_mon = date.month - 1;
+  fields.tm_mday = date.day;
+  fields.tm_hour = date.hour;
+  fields.tm_min = date.minute;
+  fields.tm_sec = date.second;
+  fields.tm_isdst = -1;
+  const time_t value = std::mktime(&fields);
+  std::tm local{};
+  char text[64];
+  if (value != static_cast<time_t>(-1) && localtime_r(&value, &local) != nullptr &&
+      std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local) != 0) {
+    return text;
+  }
+  // Beyond what the C library can convert: show the fields as they came.
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", date.year, date.month, date.day, date.hour,
+                date.minute, date.second);
+  return text;
+}
+
+ClearOutcome ClearCurves(Port& port, int address) {
+  const ExchangeResult ex = ExchangeReadAtOnce(port, ClearCurvesFrame(address), kClearReplyLength);
+  if (ex.outcome != ExchangeOutcome::Ok) return ClearOutcome::ShortReply;
+  return ex.reply[7] == 0xFF ? ClearOutcome::Ok : ClearOutcome::Refused;
+}
+
+}  // namespace kx

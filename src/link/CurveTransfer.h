@@ -1,0 +1,107 @@
+#pragma once
+// The stored curve groups: how many the device holds (0x07), one group's image
+// downloaded packet by packet (0x08), a group's recording date (0x09) and erasing
+// them all (0x0B). These replies are taken on their length alone; the checksum
+// is not examined.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "link/Frame.h"
+#include "link/Port.h"
+
+namespace kx::msg {
+inline constexpr const char* kCurveCountFormat = "共%d条曲线,%d条在画";  // recorded, still recording
+inline constexpr const char* kCurveCountFailed = "读数据错误";
+inline constexpr const char* kNoCurveData = "无曲线数据";
+inline constexpr const char* kNoSuchCurve = "无该条曲线数据";
+inline constexpr const char* kGroupPacketFailed = "读数据失败";
+inline constexpr const char* kGroupReadFailed = "读曲线数据错误";
+inline constexpr const char* kBadPointCount = "错误点数";
+inline constexpr const char* kBadPointNumber = "错误值";
+inline constexpr const char* kPointTimeFormat = "数据点记录时间：%H:%M:%S";  // strftime pattern
+inline constexpr const char* kClearQuestion = "是否真的清除所有曲线数据?";
+inline constexpr const char* kClearCaption = "提示!";
+inline constexpr const char* kClearOk = "清除成功!";
+inline constexpr const char* kClearFailed = "清除失败!";
+inline constexpr const char* kSaveTitle = "保存";
+inline constexpr const char* kCurveFileFilter = "Data Files (*.bin)";
+}  // namespace kx::msg
+
+namespace kx {
+
+inline constexpr size_t kCurveCountReplyLength = 11;
+inline constexpr size_t kGroupPacketFull = 900;       // every packet but the last carries this many
+inline constexpr size_t kGroupPacketBuffer = 1000;    // one packet's payload and checksum
+inline constexpr size_t kGroupImageCapacity = 50000;  // the working image never grows past this
+inline constexpr size_t kGroupDateReplyLength = 16;
+inline constexpr size_t kClearReplyLength = 10;
+
+std::vector<uint8_t> CurveCountFrame(int address);
+std::vector<uint8_t> GroupImageFrame(int address, int group);  // group's low byte, then 0
+std::vector<uint8_t> GroupDateFrame(int address, int group);
+std::vector<uint8_t> ClearCurvesFrame(int address);
+
+enum class CurveCountOutcome {
+  Ok,
+  ShortReply,  // fewer than 11 bytes came back (or the request did not go out): "通讯失败!"
+};
+
+struct CurveCountResult {
+  CurveCountOutcome outcome = CurveCountOutcome::ShortReply;
+  int recorded = 0;   // reply byte 7
+  int recording = 0;  // reply byte 8: groups still being recorded
+  LinkError cause = LinkError::None;
+  // Groups that can be read: recorded minus still recording (may be negative).
+  int Readable() const { return recorded - recording; }
+};
+
+// Write the request, read 11 bytes with the 50 ms pause folded into the deadline.
+CurveCountResult QueryCurveCount(Port& port, int address);
+// "共3条曲线,1条在画".
+std::string CurveCountText(int recorded, int recording);
+
+enum class GroupImageOutcome {
+  Ok,
+  ShortHeader,   // a packet header came back short: "读数据失败"
+  ShortPayload,  // a payload (with its checksum) came back short: "读数据失败"
+  Oversize,      // a packet announced more than 900 bytes; its payload is not read
+  Overflow,      // the packets would take the image past 50,000 bytes
+  WriteFailed,   // a request did not go out
+};
+
+// Downloads a group (1-based): the same 11-byte request for every packet, each
+// answered by a 7-byte header whose bytes 5 and 6 give L, then L payload bytes and
+// 2 checksum bytes; packets of 900 bytes are followed by more, the first shorter
+// one (possibly empty) ends the group. The joined payloads replace image only on
+// Ok; on any failure image is left as it was.
+GroupImageOutcome ReadGroupImage(Port& port, int address, int group, std::vector<uint8_t>& image);
+
+enum class GroupDateOutcome {
+  Ok,
+  ShortReply,  // fewer than 16 bytes (or the request did not go out); nothing is shown
+};
+
+struct GroupDateResult {
+  GroupDateOutcome outcome = GroupDateOutcome::ShortReply;
+  BcdDateTime date;  // reply bytes 7 to 13, valid when Ok
+  LinkError cause = LinkError::None;
+};
+
+GroupDateResult ReadGroupDate(Port& port, int address, int group);
+// The date as a local time value, formatted "%Y-%m-%d %H:%M:%S" (out-of-range
+// fields are normalised by the C library, as the device's clock text would be).
+std::string FormatGroupDate(const BcdDateTime& date);
+
+enum class ClearOutcome {
+  Ok,          // acknowledged with 0xFF
+  ShortReply,  // fewer than 10 bytes (or the request did not go out)
+  Refused,     // acknowledge byte other than 0xFF
+};
+
+// Purge, write, read the 10-byte acknowledge without pausing.
+ClearOutcome ClearCurves(Port& port, int address);
+
+}  // namespace kx
