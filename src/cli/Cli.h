@@ -1,0 +1,25 @@
+#pragma once
+// kx4200-cli as a function: the arguments in, text on the sink, the exit status
+// back. main() and the tests both call it.
+
+#include <QStringList>
+#include <ctime>
+#include <functional>
+#include <string>
+
+#include "cli/CliTypes.h"
+
+namespace kx::cli {
+
+struct Hooks {
+  std::function<bool()> stopRequested;  // Ctrl-C seen
+  std::function<std::tm()> now;         // default: the PC's local time
+  std::function<void(int ms)> sleep;    // default: sleeps in slices, ending early on a stop
+  std::string sysClassTty = "/sys/class/tty";  // where --com and ports look (tests: a fake tree)
+  std::string devRoot = "/dev";
+};
+
+// arguments[0] is the program name.
+int RunCli(const QStringList& arguments, Output& out, const Hooks& hooks = {});
+
+}  // namespace kx::cli

@@ -1,0 +1,100 @@
+#include "cli/CliTypes.h"
+
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QJsonObject>
+#include <cstdio>
+
+#include "cli/Commands.h"
+#include "link/SerialPort.h"
+
+namespace kx::cli {
+
+void Output::OutLine(std::string_view text) {
+  Out(text);
+  Out("\n");
+}
+
+void Output::ErrLine(std::string_view text) {
+  Err(text);
+  Err("\n");
+}
+
+void StdOutput::Out(std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fflush(stdout);
+}
+
+void StdOutput::Err(std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), stderr);
+  std::fflush(stderr);
+}
+
+std::string PortSource::Explain(LinkError error) const {
+  return "cannot open " + Name() + ": " + Describe(error);
+}
+
+std::unique_ptr<Port> SerialPortSource::Open(int baud, LinkError& error) {
+  auto port = std::make_unique<SerialPort>();
+  error = port->Open(path_, baud);
+  if (error != LinkError::None) return nullptr;
+  return port;
+}
+
+std::string SerialPortSource::Explain(LinkError error) const {
+  std::string text = "cannot open " + path_ + ": ";
+  switch (error) {
+    case LinkError::NotFound:
+      text += "no such device (list the serial ports with 'kx4200-cli ports')";
+      break;
+    case LinkError::NoPermission: {
+      text += "no permission";
+      struct stat st {};
+      if (::stat(path_.c_str(), &st) == 0) {
+        const group* g = ::getgrgid(st.st_gid);
+        const std::string name = g ? g->gr_name : std::to_string(st.st_gid);
+        text += "; the device belongs to group '" + name + "': join it with 'sudo usermod -aG " + name +
+                " $USER' and log in again";
+      }
+      break;
+    }
+    case LinkError::InUse:
+      text += "in use by another program (close it; 'fuser " + path_ + "' names it)";
+      break;
+    case LinkError::HungUp:
+      text += "the device hung up (unplugged?)";
+      break;
+    default:
+      text += Describe(error);
+      break;
+  }
+  return text;
+}
+
+void Env::Fail(std::string_view cause, std::string_view panelText) const {
+  std::string line = "kx4200-cli: ";
+  line += cause;
+  if (!panelText.empty()) {
+    line += ": ";
+    line += panelText;
+  }
+  out.ErrLine(line);
+  if (global.json) {
+    QJsonObject o{{"ok", false}, {"cause", QString::fromUtf8(cause.data(), static_cast<int>(cause.size()))}};
+    if (!panelText.empty())
+      o.insert("error", QString::fromUtf8(panelText.data(), static_cast<int>(panelText.size())));
+    PrintJson(out, o);
+  }
+}
+
+std::string FormatLocalTime(std::time_t t) {
+  std::tm local{};
+  localtime_r(&t, &local);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+  return text;
+}
+
+}  // namespace kx::cli

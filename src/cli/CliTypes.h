@@ -1,0 +1,96 @@
+#pragma once
+// What every command of kx4200-cli shares: exit statuses, the output sink, the
+// port source and the options that come before the command.
+
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "link/Port.h"
+
+namespace kx::cli {
+
+// Exit statuses scripts rely on.
+enum Exit : int {
+  kExitOk = 0,
+  kExitDevice = 1,  // no answer, a short or corrupt answer, or a refusal
+  kExitUsage = 2,   // bad arguments or a bad file
+  kExitPort = 3,    // the port could not be opened
+};
+
+// stdout and stderr, so that tests capture what a command prints.
+class Output {
+ public:
+  virtual ~Output() = default;
+  virtual void Out(std::string_view text) = 0;
+  virtual void Err(std::string_view text) = 0;
+  void OutLine(std::string_view text);
+  void ErrLine(std::string_view text);
+};
+
+class StdOutput final : public Output {
+ public:
+  void Out(std::string_view text) override;
+  void Err(std::string_view text) override;
+};
+
+class CaptureOutput final : public Output {
+ public:
+  void Out(std::string_view text) override { out.append(text); }
+  void Err(std::string_view text) override { err.append(text); }
+  std::string out, err;
+};
+
+// Opens the unit's port; scanning reopens it at each baud rate.
+class PortSource {
+ public:
+  virtual ~PortSource() = default;
+  // The open port, or nullptr with error set to the cause.
+  virtual std::unique_ptr<Port> Open(int baud, LinkError& error) = 0;
+  // The device path, for messages.
+  virtual std::string Name() const = 0;
+  // A plain-words explanation of an open failure, with what to do about it.
+  virtual std::string Explain(LinkError error) const;
+};
+
+// A serial device by path (a pseudo-terminal included).
+class SerialPortSource final : public PortSource {
+ public:
+  explicit SerialPortSource(std::string path) : path_(std::move(path)) {}
+  std::unique_ptr<Port> Open(int baud, LinkError& error) override;
+  std::string Name() const override { return path_; }
+  std::string Explain(LinkError error) const override;
+
+ private:
+  std::string path_;
+};
+
+struct GlobalOptions {
+  std::string port;  // --port PATH
+  int com = 0;       // --com N (0: not given)
+  int baud = 9600;
+  int address = 0;
+  bool simulate = false;
+  bool trace = false;
+  bool json = false;
+};
+
+// Everything a command needs from outside besides its own options.
+struct Env {
+  Output& out;
+  GlobalOptions global;
+  PortSource* ports = nullptr;          // null when the command needs no device
+  std::function<bool()> stopRequested;  // Ctrl-C
+  std::function<std::tm()> now;         // the PC's local time
+  std::function<void(int ms)> sleep;    // between readings; returns early on a stop
+
+  void Fail(std::string_view cause, std::string_view panelText = {}) const;
+  bool Stopped() const { return stopRequested && stopRequested(); }
+};
+
+// "2014-05-06 09:03:07" in local time.
+std::string FormatLocalTime(std::time_t t);
+
+}  // namespace kx::cli

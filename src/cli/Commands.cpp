@@ -1,0 +1,418 @@
+#include "cli/Commands.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QString>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+
+#include "cli/DeviceSupport.h"
+#include "link/DeviceClock.h"
+#include "link/DeviceSettings.h"
+#include "link/GearCalibration.h"
+#include "link/LiveValues.h"
+#include "link/Messages.h"
+#include "link/VersionProbe.h"
+
+namespace kx::cli {
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(const char* s) { return QString::fromUtf8(s); }
+
+// The shown text as a JSON number: the value as the panel displays it.
+double Shown(const LiveValue& v) { return std::strtod(v.text.c_str(), nullptr); }
+
+}  // namespace
+
+void PrintJson(Output& out, const QJsonObject& object) {
+  out.OutLine(QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString());
+}
+
+// ---------------------------------------------------------------- acquisition
+
+std::string LiveCsvHeader() {
+  std::string h = "time";
+  for (int i = 1; i <= 40; ++i) h += ",cell" + std::to_string(i) + "_V";
+  h += ",total_V,current_A,temp1_C,temp2_C,temp3_C,analog1_V,analog2_V,ok\n";
+  return h;
+}
+
+std::string LiveCsvRow(const std::string& time, const std::vector<std::string>* values) {
+  std::string row = time;
+  for (size_t i = 0; i < kLiveValueCount; ++i) {
+    row += ',';
+    if (values) row += (*values)[i];
+  }
+  row += values ? ",1\n" : ",0\n";
+  return row;
+}
+
+namespace {
+
+// The live CSV, flushed row by row so that an interrupted run keeps every reading.
+class LiveCsvFile {
+ public:
+  ~LiveCsvFile() {
+    if (file_) std::fclose(file_);
+  }
+  bool Open(const std::string& path, std::string& error) {
+    file_ = std::fopen(path.c_str(), "w");
+    if (!file_) {
+      error = "cannot create " + path + ": " + std::strerror(errno);
+      return false;
+    }
+    return Write(LiveCsvHeader(), error);
+  }
+  bool Write(const std::string& text, std::string& error) {
+    if (std::fwrite(text.data(), 1, text.size(), file_) != text.size() || std::fflush(file_) != 0) {
+      error = std::string("cannot write the CSV file: ") + std::strerror(errno);
+      return false;
+    }
+    return true;
+  }
+
+ private:
+  std::FILE* file_ = nullptr;
+};
+
+}  // namespace
+
+int Acquire(Env& env, const AcquireOptions& options) {
+  LiveCsvFile csv;
+  std::string error;
+  if (!options.csv.empty() && !csv.Open(options.csv, error)) {
+    env.Fail(error);
+    return kExitUsage;
+  }
+  int status = kExitOk;
+  auto port = OpenDevicePort(env, msg::kOpenPortFailed, status);
+  if (!port) return status;
+
+  using Clock = std::chrono::steady_clock;
+  const auto start = Clock::now();
+  int good = 0, failed = 0;
+  for (int i = 0; options.count == 0 || i < options.count; ++i) {
+    if (i > 0) {
+      // Readings start a period apart and never overlap, as the panel's timer ticks.
+      const auto due = start + std::chrono::milliseconds(static_cast<long long>(options.periodMs) * i);
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(due - Clock::now()).count();
+      if (left > 0 && env.sleep) env.sleep(static_cast<int>(left));
+    }
+    if (env.Stopped()) break;
+    const std::string when = FormatLocalTime(std::time(nullptr));
+    const ExchangeResult r = AcquireLive(*port, env.global.address);
+    std::vector<LiveValue> values;
+    if (r.outcome == ExchangeOutcome::Ok)
+      values = ScaleLiveValues(r.reply, kCellFullScale, static_cast<uint32_t>(options.currentRange));
+    std::vector<std::string> texts;
+    for (const LiveValue& v : values) texts.push_back(v.text);
+    const bool ok = values.size() == kLiveValueCount;
+    ok ? ++good : ++failed;
+
+    if (!ok) {
+      env.Fail("reading " + std::to_string(i + 1) + ": " + DescribeOutcome(r.outcome, r.cause), msg::kCommFailed);
+    } else if (env.global.json) {
+      QJsonArray cells, temps, analog;
+      for (int c = 0; c < 40; ++c) cells.append(Shown(values[c]));
+      for (int t = 0; t < 3; ++t) temps.append(Shown(values[42 + t]));
+      for (int a = 0; a < 2; ++a) analog.append(Shown(values[45 + a]));
+      PrintJson(env.out, QJsonObject{{"ok", true},
+                                     {"reading", i + 1},
+                                     {"time", Q(when)},
+                                     {"cells_V", cells},
+                                     {"total_V", Shown(values[40])},
+                                     {"current_A", Shown(values[41])},
+                                     {"temps_C", temps},
+                                     {"analog_V", analog}});
+    } else {
+      if (options.count != 1) env.out.OutLine("# " + std::to_string(i + 1) + " " + when);
+      for (const LiveValue& v : values) env.out.OutLine(v.field->label + " " + v.text);
+    }
+    if (!options.csv.empty() && !csv.Write(LiveCsvRow(when, ok ? &texts : nullptr), error)) {
+      env.Fail(error);
+      return kExitUsage;
+    }
+  }
+  if (options.count != 1) {
+    // The panel's counters: "成功" … "次", "失败" … "次".
+    if (env.global.json)
+      PrintJson(env.out, QJsonObject{{"good", good}, {"failed", failed}, {"stopped", env.Stopped()}});
+    else
+      env.out.OutLine("成功 " + std::to_string(good) + " 次, 失败 " + std::to_string(failed) + " 次");
+  }
+  return failed == 0 && (good > 0 || options.count != 1) ? kExitOk : kExitDevice;
+}
+
+// ---------------------------------------------------------------- clock
+
+int ClockGet(Env& env) {
+  int status = kExitOk;
+  auto port = OpenDevicePort(env, msg::kPortNotFound, status);
+  if (!port) return status;
+  const ReadClockResult r = ReadDeviceClock(*port, env.global.address);
+  if (r.outcome != ReadClockOutcome::Ok) {
+    const bool badSum = r.outcome == ReadClockOutcome::BadChecksum;
+    env.Fail(badSum ? DescribeOutcome(ExchangeOutcome::BadChecksum, r.cause)
+                    : DescribeOutcome(ExchangeOutcome::WrongCount, r.cause),
+             ReadClockMessage(r.outcome));
+    return kExitDevice;
+  }
+  const std::string text = FormatDeviceTime(r.time);
+  if (env.global.json) {
+    char iso[32];
+    std::snprintf(iso, sizeof iso, "%04d-%02d-%02d %02d:%02d:%02d", r.time.year, r.time.month, r.time.day,
+                  r.time.hour, r.time.minute, r.time.second);
+    PrintJson(env.out, QJsonObject{{"ok", true}, {"time", iso}, {"text", Q(text)}});
+  } else {
+    env.out.OutLine(text);
+  }
+  return kExitOk;
+}
+
+int ClockSet(Env& env, const std::optional<std::tm>& time) {
+  int status = kExitOk;
+  // The panel shows nothing when the port does not open; the cause is still told.
+  auto port = OpenDevicePort(env, "", status);
+  if (!port) return status;
+  // One reading of the clock fills both the frame and the message.
+  const std::tm local = time ? *time : env.now();
+  const SetClockResult r = SetDeviceClock(*port, env.global.address, local);
+  const std::string text = SetClockMessage(r.outcome, local);
+  if (r.outcome == SetClockOutcome::Ok) {
+    if (env.global.json) {
+      char sent[32];
+      std::strftime(sent, sizeof sent, "%Y-%m-%d %H:%M:%S", &local);
+      PrintJson(env.out, QJsonObject{{"ok", true}, {"time", sent}, {"text", Q(text)}});
+    } else {
+      env.out.OutLine(text);
+    }
+    return kExitOk;
+  }
+  if (r.outcome == SetClockOutcome::Refused) {
+    char cause[64];
+    std::snprintf(cause, sizeof cause, "the unit refused (acknowledge 0x%02X)", r.reply.size() > 7 ? r.reply[7] : 0);
+    env.Fail(cause, text);
+  } else {
+    env.Fail(DescribeOutcome(ExchangeOutcome::ShortRead, r.cause), text);
+  }
+  return kExitDevice;
+}
+
+// ---------------------------------------------------------------- identity and settings
+
+int Version(Env& env) {
+  int status = kExitOk;
+  auto port = OpenDevicePort(env, msg::kPortNotFound, status);
+  if (!port) return status;
+  const VersionReading r = ReadVersion(*port, env.global.address);
+  if (r.outcome != ExchangeOutcome::Ok) {
+    env.Fail(DescribeOutcome(r.outcome, r.cause), VersionMessage(r.outcome));
+    return kExitDevice;
+  }
+  const std::string text = FormatVersion(r.raw);
+  if (env.global.json)
+    PrintJson(env.out, QJsonObject{{"ok", true}, {"version", Q(text)}, {"raw", r.raw}});
+  else
+    env.out.OutLine(text);
+  return kExitOk;
+}
+
+namespace {
+
+// An exchange whose only success is a plain acknowledgement.
+int Acknowledged(Env& env, const ExchangeResult& r, const char* failText, const char* okText,
+                 const QJsonObject& extra = {}) {
+  if (r.outcome != ExchangeOutcome::Ok) {
+    env.Fail(DescribeOutcome(r.outcome, r.cause), failText);
+    return kExitDevice;
+  }
+  if (env.global.json) {
+    QJsonObject o = extra;
+    o.insert("ok", true);
+    o.insert("text", Q(okText));
+    PrintJson(env.out, o);
+  } else {
+    env.out.OutLine(okText);
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+int SetDeviceAddress(Env& env, int newAddress) {
+  int status = kExitOk;
+  auto port = OpenDevicePort(env, msg::kPortNotFound, status);
+  if (!port) return status;
+  const ExchangeResult r = SetAddress(*port, env.global.address, static_cast<uint8_t>(newAddress));
+  return Acknowledged(env, r, LinkSettingMessage(r.outcome), msg::kAddressSetOk, {{"address", newAddress}});
+}
+
+int SetDeviceBaud(Env& env, int baud) {
+  int status = kExitOk;
+  auto port = OpenDevicePort(env, msg::kPortNotFound, status);
+  if (!port) return status;
+  const ExchangeResult r = SetBaud(*port, env.global.address, baud);
+  return Acknowledged(env, r, LinkSettingMessage(r.outcome), msg::kBaudSetOk, {{"baud", baud}});
+}
+
+int GearGet(Env& env) {
+  int status = kExitOk;
+  auto port = OpenDevicePort(env, msg::kPortNotFound, status);
+  if (!port) return status;
+  const GearReading r = ReadGear(*port, env.global.address);
+  if (const char* failure = ReadGearMessage(r)) {
+    std::string cause = DescribeOutcome(r.outcome, r.cause);
+    if (r.outcome == ExchangeOutcome::Ok) cause = "the unit reports an unknown gear " + std::to_string(r.gear);
+    env.Fail(cause, failure);
+    return kExitDevice;
+  }
+  if (env.global.json)
+    PrintJson(env.out, QJsonObject{{"ok", true}, {"gear", Q(GearText(r.gear))}, {"gear_V", r.gear}});
+  else
+    env.out.OutLine(GearText(r.gear));
+  return kExitOk;
+}
+
+int GearSet(Env& env, uint8_t gear) {
+  int status = kExitOk;
+  auto port = OpenDevicePort(env, msg::kPortNotFound, status);
+  if (!port) return status;
+  const ExchangeResult r = SetGear(*port, env.global.address, gear);
+  return Acknowledged(env, r, SetGearMessage(r.outcome), SetGearMessage(ExchangeOutcome::Ok),
+                      {{"gear", Q(GearText(gear))}});
+}
+
+int CalibrateInput(Env& env, uint8_t channel, uint8_t point) {
+  const CalibrationRow* row = nullptr;
+  for (const CalibrationRow& r : CalibrationRows())
+    if (r.channel == channel) row = &r;
+  if (!row) {
+    env.Fail("no calibration for that channel");
+    return kExitUsage;
+  }
+  int status = kExitOk;
+  auto port = OpenDevicePort(env, msg::kPortNotFound, status);
+  if (!port) return status;
+  env.out.ErrLine(std::string("calibrating at ") + row->entries[point - 1] + "; the unit may take up to " +
+                  std::to_string(row->waitMs / 1000) + " s ...");
+  const ExchangeResult r = Calibrate(*port, env.global.address, *row, point);
+  return Acknowledged(env, r, CalibrationMessage(*row, r.outcome), CalibrationMessage(*row, ExchangeOutcome::Ok),
+                      {{"channel", channel}, {"point", point}});
+}
+
+int AlarmsGet(Env& env) {
+  int status = kExitOk;
+  auto port = OpenDevicePort(env, msg::kPortNotFound, status);
+  if (!port) return status;
+  const AlarmReading r = ReadAlarmWord(*port, env.global.address);
+  if (r.outcome != ExchangeOutcome::Ok) {
+    env.Fail(DescribeOutcome(r.outcome, r.cause), ReadAlarmMessage(r.outcome));
+    return kExitDevice;
+  }
+  const std::string report = AlarmReport(r.word);
+  if (env.global.json) {
+    QJsonArray alarms;
+    const std::string lines = DescribeAlarmWord(r.word);
+    size_t from = 0;
+    for (size_t nl; (nl = lines.find('\n', from)) != std::string::npos; from = nl + 1)
+      alarms.append(Q(lines.substr(from, nl - from)));
+    PrintJson(env.out, QJsonObject{{"ok", true}, {"word", r.word}, {"alarms", alarms}, {"text", Q(report)}});
+  } else {
+    env.out.Out(report);
+    if (report.empty() || report.back() != '\n') env.out.Out("\n");
+  }
+  return kExitOk;
+}
+
+int AlarmsSet(Env& env, const AlarmSet& request) {
+  int status = kExitOk;
+  auto port = OpenDevicePort(env, msg::kPortNotFound, status);
+  if (!port) return status;
+  ExchangeResult r;
+  switch (request.setting) {
+    case AlarmSetting::Volt: {
+      const auto data = VoltAlarmData(request.on, request.first, request.second);
+      r = SetAlarm(*port, env.global.address, request.setting, data);
+      break;
+    }
+    case AlarmSetting::Current: {
+      const auto data = CurrentAlarmData(request.on, request.first);
+      r = SetAlarm(*port, env.global.address, request.setting, data);
+      break;
+    }
+    default: {
+      const auto data = TempAlarmData(request.on, request.first, request.second);
+      r = SetAlarm(*port, env.global.address, request.setting, data);
+      break;
+    }
+  }
+  return Acknowledged(env, r, SetAlarmMessage(r.outcome), SetAlarmMessage(ExchangeOutcome::Ok),
+                      {{"on", request.on}});
+}
+
+// ---------------------------------------------------------------- ports and scanning
+
+int Ports(Env& env, const PortNaming& naming) {
+  const std::vector<SerialDeviceInfo> devices = naming.List();
+  if (devices.empty()) env.out.ErrLine("kx4200-cli: no serial devices found under /sys/class/tty");
+  int n = 0;
+  for (const SerialDeviceInfo& d : devices) {
+    ++n;
+    if (env.global.json) {
+      PrintJson(env.out, QJsonObject{{"port", n},
+                                     {"path", Q(d.path)},
+                                     {"driver", Q(d.driver)},
+                                     {"by_id", Q(d.byId)}});
+    } else {
+      std::string line = "串口号 " + std::to_string(n) + "  " + d.path;
+      line += "  driver " + (d.driver.empty() ? std::string("?") : d.driver);
+      if (!d.byId.empty()) line += "  " + d.byId;
+      env.out.OutLine(line);
+    }
+  }
+  return kExitOk;
+}
+
+int Scan(Env& env, const ScanOptions& options) {
+  int found = 0;
+  const int total = options.lastAddress - options.firstAddress + 1;
+  for (int baud : options.bauds) {
+    if (env.Stopped()) break;
+    LinkError error = LinkError::None;
+    auto port = env.ports->Open(baud, error);
+    if (!port) {
+      env.Fail(env.ports->Explain(error));
+      return kExitPort;
+    }
+    const int waitMs = options.waitMs > 0 ? options.waitMs : ProbeWaitMs(baud);
+    env.out.ErrLine("scanning " + std::to_string(baud) + " baud, addresses " + std::to_string(options.firstAddress) +
+                    "-" + std::to_string(options.lastAddress) + " (" + std::to_string(total) + " probes of " +
+                    std::to_string(waitMs) + " ms)");
+    for (int a = options.firstAddress; a <= options.lastAddress && !env.Stopped(); ++a) {
+      const VersionReading r = ProbeVersion(*port, a, waitMs);
+      if (r.outcome != ExchangeOutcome::Ok) {
+        if (r.cause == LinkError::HungUp) {
+          env.Fail(DescribeOutcome(r.outcome, r.cause));
+          return kExitDevice;
+        }
+        continue;
+      }
+      ++found;
+      const std::string version = FormatVersion(r.raw);
+      if (env.global.json)
+        PrintJson(env.out, QJsonObject{{"address", a}, {"baud", baud}, {"version", Q(version)}});
+      else
+        env.out.OutLine("address " + std::to_string(a) + "  baud " + std::to_string(baud) + "  " + version);
+    }
+  }
+  env.out.ErrLine(std::to_string(found) + (found == 1 ? " unit" : " units") + " found" +
+                  (env.Stopped() ? " (scan interrupted)" : ""));
+  return found > 0 ? kExitOk : kExitDevice;
+}
+
+}  // namespace kx::cli

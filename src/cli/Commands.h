@@ -1,0 +1,80 @@
+#pragma once
+// The commands of kx4200-cli as functions: parsed options in, text on the output
+// sink, the exit status back. The device commands open the port through env.ports
+// and use the link layer's operations and texts, byte for byte as the panel does.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/CliTypes.h"
+#include "link/Alarms.h"
+#include "link/PortNaming.h"
+
+class QJsonObject;
+
+namespace kx::cli {
+
+// The cell-voltage full scale: the panel's hidden edit holds 17 and nothing changes it.
+inline constexpr uint32_t kCellFullScale = 17;
+
+struct AcquireOptions {
+  int count = 1;  // 0: until Ctrl-C
+  int periodMs = 1000;
+  int currentRange = 1000;
+  std::string csv;
+};
+int Acquire(Env& env, const AcquireOptions& options);
+
+int ClockGet(Env& env);
+// time: the local time to send; nullopt for now.
+int ClockSet(Env& env, const std::optional<std::tm>& time);
+
+int Groups(Env& env);
+struct DownloadOptions {
+  int group = 1;
+  std::string bin;
+  std::string csv;
+};
+int Download(Env& env, const DownloadOptions& options);
+int Clear(Env& env);
+
+int Version(Env& env);
+int SetDeviceAddress(Env& env, int newAddress);
+int SetDeviceBaud(Env& env, int baud);
+int GearGet(Env& env);
+int GearSet(Env& env, uint8_t gear);
+int CalibrateInput(Env& env, uint8_t channel, uint8_t point);
+int AlarmsGet(Env& env);
+struct AlarmSet {
+  AlarmSetting setting = AlarmSetting::Volt;
+  bool on = false;
+  long long first = 0, second = 0;  // over/under, over, or high/low
+};
+int AlarmsSet(Env& env, const AlarmSet& request);
+
+struct ExportOptions {
+  std::string bin, csv, png, pdf;
+};
+// The PNG and PDF need a QGuiApplication.
+int Export(Env& env, const ExportOptions& options);
+
+int Ports(Env& env, const PortNaming& naming);
+
+struct ScanOptions {
+  int firstAddress = 0, lastAddress = 255;
+  std::vector<int> bauds{1200, 2400, 4800, 9600, 19200, 38400};
+  int waitMs = 0;  // 0: long enough for the reply at each rate
+};
+int Scan(Env& env, const ScanOptions& options);
+
+// Curve CSV of a group image: header, one row per point, three decimals.
+std::string CurveCsv(std::span<const uint8_t> image);
+// Live CSV: the header, and one row (good when values holds the 47 values).
+std::string LiveCsvHeader();
+std::string LiveCsvRow(const std::string& time, const std::vector<std::string>* values);
+
+void PrintJson(Output& out, const QJsonObject& object);
+
+}  // namespace kx::cli

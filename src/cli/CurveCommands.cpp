@@ -1,0 +1,253 @@
+// The curve-group commands: count, download, clear, and export of a ".bin" file.
+
+#include <QImage>
+#include <QJsonObject>
+#include <QString>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "chart/ChartDraw.h"
+#include "chart/ChartRender.h"
+#include "chart/SongFont.h"
+#include "cli/Commands.h"
+#include "cli/DeviceSupport.h"
+#include "curves/CurveFile.h"
+#include "curves/CurveGroup.h"
+#include "link/CurveTransfer.h"
+#include "link/Messages.h"
+
+namespace kx::cli {
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(const char* s) { return QString::fromUtf8(s); }
+
+std::string PointCountText(int points) { return "本组曲线共有记录点：" + std::to_string(points) + "个"; }
+
+bool WriteTextFile(const std::string& path, const std::string& text, std::string& error) {
+  std::FILE* f = std::fopen(path.c_str(), "w");
+  if (!f) {
+    error = "cannot create " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+  const int saved = errno;
+  if (std::fclose(f) != 0 || !ok) {
+    error = "cannot write " + path + ": " + std::strerror(ok ? errno : saved);
+    return false;
+  }
+  return true;
+}
+
+// The CSV, .bin, PNG and PDF outputs a group can go to; false after reporting a failure.
+bool WriteGroupOutputs(Env& env, std::span<const uint8_t> image, const ExportOptions& outputs) {
+  std::string error;
+  if (!outputs.bin.empty()) {
+    const CurveFileResult r = WriteCurveFileAtomic(outputs.bin, image);
+    if (!r.ok()) {
+      env.Fail("cannot write " + outputs.bin + (r.error ? std::string(": ") + std::strerror(r.error) : ""),
+               CurveFileMessage(r.status));
+      return false;
+    }
+    env.out.ErrLine("wrote " + outputs.bin);
+  }
+  if (!outputs.csv.empty()) {
+    if (!WriteTextFile(outputs.csv, CurveCsv(image), error)) {
+      env.Fail(error);
+      return false;
+    }
+    env.out.ErrLine("wrote " + outputs.csv);
+  }
+  if (outputs.png.empty() && outputs.pdf.empty()) return true;
+
+  // The chart exactly as the viewer and the printer draw it.
+  InstallSongSubstitution();
+  CCurveGroup group;
+  group.m_colors = BuildCurveColors();
+  group.LoadGroupImage(image);
+  if (!outputs.png.empty()) {
+    if (!RenderChartImage(group, QSize(kChartWidth, kChartHeight)).save(Q(outputs.png), "PNG")) {
+      env.Fail("cannot write " + outputs.png);
+      return false;
+    }
+    env.out.ErrLine("wrote " + outputs.png);
+  }
+  if (!outputs.pdf.empty()) {
+    if (!RenderChartPdf(group, Q(outputs.pdf))) {
+      env.Fail("cannot write " + outputs.pdf);
+      return false;
+    }
+    env.out.ErrLine("wrote " + outputs.pdf);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string CurveCsv(std::span<const uint8_t> image) {
+  CCurveGroup group;
+  group.LoadGroupImage(image);
+  std::string csv = "point,time";
+  for (int i = 1; i <= kCellCount; ++i) csv += ",cell" + std::to_string(i) + "_V";
+  csv += ",total_V\n";
+  const int points = group.PointCount();
+  char value[32];
+  for (int k = 0; k < points; ++k) {
+    csv += std::to_string(k + 1) + ',' + FormatLocalTime(group.m_curves[0]->m_times[k]);
+    for (int c = 0; c < kChannelCount; ++c) {
+      std::snprintf(value, sizeof value, ",%.3f", static_cast<double>(group.m_curves[c]->m_values[k]));
+      csv += value;
+    }
+    csv += '\n';
+  }
+  return csv;
+}
+
+int Groups(Env& env) {
+  int status = kExitOk;
+  auto port = OpenDevicePort(env, msg::kCountPortFailed, status);
+  if (!port) return status;
+  const CurveCountResult r = QueryCurveCount(*port, env.global.address);
+  if (r.outcome != CurveCountOutcome::Ok) {
+    env.Fail(DescribeOutcome(ExchangeOutcome::ShortRead, r.cause), msg::kCommFailedBang);
+    return kExitDevice;
+  }
+  const std::string text = CurveCountText(r.recorded, r.recording);
+  if (env.global.json)
+    PrintJson(env.out, QJsonObject{{"ok", true},
+                                   {"recorded", r.recorded},
+                                   {"recording", r.recording},
+                                   {"readable", r.Readable()},
+                                   {"text", Q(text)}});
+  else
+    env.out.OutLine(text);
+  return kExitOk;
+}
+
+namespace {
+
+std::string GroupFailureCause(GroupImageOutcome outcome) {
+  switch (outcome) {
+    case GroupImageOutcome::Ok: return "ok";
+    case GroupImageOutcome::ShortHeader: return "a packet header was cut short";
+    case GroupImageOutcome::ShortPayload: return "a packet's data was cut short";
+    case GroupImageOutcome::Oversize: return "a packet announced more than 900 bytes";
+    case GroupImageOutcome::Overflow: return "the group would exceed 50000 bytes";
+    case GroupImageOutcome::WriteFailed: return "the request could not be sent";
+  }
+  return "the download failed";
+}
+
+}  // namespace
+
+int Download(Env& env, const DownloadOptions& options) {
+  int status = kExitOk;
+  auto port = OpenDevicePort(env, msg::kCountPortFailed, status);
+  if (!port) {
+    env.out.ErrLine(msg::kCurveCountFailed);
+    return status;
+  }
+  const int address = env.global.address;
+  const CurveCountResult count = QueryCurveCount(*port, address);
+  if (count.outcome != CurveCountOutcome::Ok) {
+    env.Fail(DescribeOutcome(ExchangeOutcome::ShortRead, count.cause),
+             std::string(msg::kCommFailedBang) + "; " + msg::kCurveCountFailed);
+    return kExitDevice;
+  }
+  const int readable = count.Readable();
+  // No readable group, however the counts make it so, is "no curve data".
+  if (readable <= 0) {
+    env.Fail("the unit holds no group that can be read (" + CurveCountText(count.recorded, count.recording) + ")",
+             msg::kNoCurveData);
+    return kExitUsage;
+  }
+  if (options.group < 1 || options.group > readable) {
+    env.Fail("group " + std::to_string(options.group) + " is not among the " + std::to_string(readable) +
+                 " readable groups",
+             msg::kNoSuchCurve);
+    return kExitUsage;
+  }
+  // Each exchange finds the port as a fresh open would.
+  port->Purge();
+  std::vector<uint8_t> image;
+  const GroupImageOutcome got = ReadGroupImage(*port, address, options.group, image);
+  if (got != GroupImageOutcome::Ok) {
+    const bool shortPacket = got == GroupImageOutcome::ShortHeader || got == GroupImageOutcome::ShortPayload;
+    env.Fail(GroupFailureCause(got), shortPacket ? std::string(msg::kGroupPacketFailed) + "; " + msg::kGroupReadFailed
+                                                 : std::string(msg::kGroupReadFailed));
+    return kExitDevice;
+  }
+  port->Purge();
+  const GroupDateResult date = ReadGroupDate(*port, address, options.group);
+  port.reset();
+
+  CCurveGroup group;
+  group.LoadGroupImage(image);
+  const int points = group.PointCount();
+  const std::string dateText = date.outcome == GroupDateOutcome::Ok ? FormatGroupDate(date.date) : std::string();
+  if (env.global.json) {
+    QJsonObject o{{"ok", true}, {"group", options.group}, {"points", points}, {"bytes", static_cast<int>(image.size())}};
+    o.insert("date", dateText.empty() ? QJsonValue() : QJsonValue(Q(dateText)));
+    PrintJson(env.out, o);
+  } else {
+    env.out.OutLine(PointCountText(points));
+    if (!dateText.empty()) env.out.OutLine("曲线组记录日期：" + dateText);
+  }
+  if (dateText.empty()) env.out.ErrLine("kx4200-cli: the group's recording date could not be read");
+  ExportOptions outputs;
+  outputs.bin = options.bin;
+  outputs.csv = options.csv;
+  return WriteGroupOutputs(env, image, outputs) ? kExitOk : kExitUsage;
+}
+
+int Clear(Env& env) {
+  int status = kExitOk;
+  auto port = OpenDevicePort(env, msg::kCommFailedBang, status);
+  if (!port) {
+    env.out.ErrLine(msg::kClearFailed);
+    return status;
+  }
+  const ClearOutcome r = ClearCurves(*port, env.global.address);
+  if (r != ClearOutcome::Ok) {
+    env.Fail(r == ClearOutcome::Refused ? "the unit refused" : "the unit's reply was missing or cut short",
+             msg::kClearFailed);
+    return kExitDevice;
+  }
+  if (env.global.json)
+    PrintJson(env.out, QJsonObject{{"ok", true}, {"text", Q(msg::kClearOk)}});
+  else
+    env.out.OutLine(msg::kClearOk);
+  return kExitOk;
+}
+
+int Export(Env& env, const ExportOptions& options) {
+  const CurveFileRead read = ReadCurveFile(options.bin);
+  if (!read.result.ok()) {
+    std::string cause = "cannot read " + options.bin;
+    if (read.result.error) cause += std::string(": ") + std::strerror(read.result.error);
+    env.Fail(cause, CurveFileMessage(read.result.status));
+    return kExitUsage;
+  }
+  CCurveGroup group;
+  group.LoadGroupImage(read.image);
+  const int points = group.PointCount();
+  // A file's date is its first record's day, as the panel shows it after opening one.
+  std::string date;
+  if (points > 0 && read.image.size() >= 1 + kPointRecordSize) {
+    const BcdDateTime t = DecodeBcdDateTime(read.image.data() + 1);
+    date = std::to_string(t.year) + "-" + std::to_string(t.month) + "-" + std::to_string(t.day);
+  }
+  if (env.global.json)
+    PrintJson(env.out, QJsonObject{{"ok", true}, {"file", Q(options.bin)}, {"points", points}, {"date", Q(date)}});
+  else {
+    env.out.OutLine(PointCountText(points));
+    if (!date.empty()) env.out.OutLine("曲线组记录日期：" + date);
+  }
+  ExportOptions outputs = options;
+  outputs.bin.clear();
+  return WriteGroupOutputs(env, read.image, outputs) ? kExitOk : kExitUsage;
+}
+
+}  // namespace kx::cli
