@@ -59,13 +59,6 @@ TEST(SetClock, OnlyAFullAcknowledgeOfFFSucceeds) {
   EXPECT_EQ(kx::SetClockMessage(kx::SetClockOutcome::NoReply, when), "设置系统时间失败");
 }
 
-TEST(SetClock, UnsentRequestIsAFailure) {
-  kx::MemoryPort port;
-  port.SetWriteLimit(5);
-  port.QueueReply(kx::RequestFrame(0, 0x04, std::vector<uint8_t>{0xFF}));
-  EXPECT_EQ(kx::SetDeviceClock(port, 0, Local(2020, 1, 1, 0, 0, 0)).outcome, kx::SetClockOutcome::NoReply);
-}
-
 TEST(ReadClock, DecodesAndFormatsWithoutLeadingZeros) {
   kx::MemoryPort port;
   port.QueueReply(ClockReply({0x20, 0x14, 0x05, 0x06, 0x09, 0x03, 0x07}));

@@ -75,11 +75,7 @@ TEST(LiveValues, TableCoversEachCellOnceWithItsLabel) {
   }
   EXPECT_EQ(cells.size(), table.size());
   EXPECT_EQ(offsets.size(), table.size());
-  EXPECT_EQ(table[0].label, "电池1");
-  EXPECT_EQ(table[31].label, "电池32");
   EXPECT_EQ(table[39].label, "电池40");
-  EXPECT_EQ(table[39].offset, 85u);
-  EXPECT_EQ(table[40].label, "总电压");
   EXPECT_EQ(table[46].label, "模拟量2");
 }
 
