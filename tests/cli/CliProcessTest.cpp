@@ -1,0 +1,87 @@
+// The real executable: exit statuses, a simulated unit inside the process, and a
+// clean end on Ctrl-C.
+
+#include <signal.h>
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Result {
+  int status = -1;
+  QString out, err;
+};
+
+Result RunTool(const QStringList& args) {
+  QProcess p;
+  p.start(KX_CLI_PATH, args);
+  EXPECT_TRUE(p.waitForFinished(60000));
+  return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
+
+TEST(CliProcessTest, SimulatedUnitAnswersEveryKindOfCommand) {
+  Result r = RunTool({"--simulate", "version"});
+  EXPECT_EQ(r.status, 0) << r.err.toStdString();
+  EXPECT_EQ(r.out, "Ver1.30\n");
+
+  // The simulated unit takes the address and the rate given.
+  r = RunTool({"--simulate", "--address", "9", "--baud", "38400", "--json", "groups"});
+  EXPECT_EQ(r.status, 0) << r.err.toStdString();
+  EXPECT_TRUE(r.out.startsWith("{\"ok\":true")) << r.out.toStdString();
+
+  QTemporaryDir dir;
+  r = RunTool({"--simulate", "download", "2", "-o", dir.filePath("g.bin")});
+  EXPECT_EQ(r.status, 0) << r.err.toStdString();
+  r = RunTool({"export", dir.filePath("g.bin"), "--png", dir.filePath("g.png")});
+  EXPECT_EQ(r.status, 0) << r.err.toStdString();
+  EXPECT_TRUE(QFile::exists(dir.filePath("g.png")));
+}
+
+TEST(CliProcessTest, ExitStatusesOfBadArgumentsAndMissingPorts) {
+  Result r = RunTool({"--simulate", "--baud", "1234", "version"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err.count('\n'), 1) << r.err.toStdString();
+  EXPECT_EQ(RunTool({"--simulate", "nonsense"}).status, 2);
+  EXPECT_EQ(RunTool({"export", "/nonexistent/file.bin"}).status, 2);
+  EXPECT_EQ(RunTool({}).status, 2);
+
+  r = RunTool({"--port", "/dev/kx-no-such-port", "version"});
+  EXPECT_EQ(r.status, 3);
+  EXPECT_TRUE(r.err.contains("no such device")) << r.err.toStdString();
+
+  r = RunTool({"--help"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(r.out.contains("scan [--addresses A-B]"));
+  r = RunTool({"acquire", "--help"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(r.out.contains("--current-range")) << r.out.toStdString();
+}
+
+TEST(CliProcessTest, InterruptEndsAnEndlessRunWithASummary) {
+  QTemporaryDir dir;
+  QProcess p;
+  p.start(KX_CLI_PATH, {"--simulate", "acquire", "--count", "0", "--period", "50", "--csv", dir.filePath("live.csv")});
+  ASSERT_TRUE(p.waitForStarted());
+  // Wait for the first reading's last line, then interrupt.
+  QByteArray seen;
+  while (!seen.contains("模拟量2") && p.waitForReadyRead(30000)) seen += p.readAllStandardOutput();
+  ASSERT_TRUE(seen.contains("模拟量2"));
+  ::kill(static_cast<pid_t>(p.processId()), SIGINT);
+  ASSERT_TRUE(p.waitForFinished(30000));
+  seen += p.readAllStandardOutput();
+  EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(p.exitCode(), 0);
+  EXPECT_TRUE(seen.contains("失败 0 次")) << seen.toStdString();
+
+  QFile csv(dir.filePath("live.csv"));
+  ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+  const QList<QByteArray> rows = csv.readAll().split('\n');
+  ASSERT_GE(rows.size(), 3);  // header, at least one reading, the final line feed
+  EXPECT_TRUE(rows[0].startsWith("time,cell1_V"));
+  EXPECT_TRUE(rows[1].endsWith(",1"));
+}
+
+}  // namespace

@@ -1,0 +1,15 @@
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <cstdlib>
+#include <ctime>
+
+int main(int argc, char** argv) {
+  // Local time must not depend on the machine; a POSIX TZ string needs no tzdata.
+  setenv("TZ", "CST-8", 1);
+  tzset();
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
