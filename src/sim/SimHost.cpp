@@ -140,6 +140,10 @@ void SimHost::SetReplugAfterMs(int ms) {
   }
 }
 
+Clock::time_point SimHost::LastReplyByteAt() const {
+  return Clock::time_point(Clock::duration(lastReplyByteNs_.load()));
+}
+
 void SimHost::HangUp() { Post(Control::HangUp, true); }
 
 bool SimHost::Replug() { return Post(Control::Replug, true); }
@@ -233,8 +237,10 @@ void SimHost::DoHangUp() {
     hungUp_ = true;
     hungUpAt_ = Clock::now();
   }
+  // The path goes before the line drops, so that a client that saw the hang-up
+  // never finds the old link again: gone, like an unplugged adapter's node.
+  if (!linkPath_.empty()) ::unlink(linkPath_.c_str());
   ClosePty();
-  if (!linkPath_.empty()) ::unlink(linkPath_.c_str());  // gone, like an unplugged adapter
 }
 
 void SimHost::Run() {
@@ -387,6 +393,7 @@ void SimHost::Deliver(const ReplyPlan& plan) {
     }
     size_t j = i;
     while (j < size && j < hangUpAt && due[j] <= now) ++j;
+    if (j == size) lastReplyByteNs_.store(Clock::now().time_since_epoch().count());
     if (!WriteAll(plan.bytes.data() + i, j - i)) return;
     i = j;
   }
@@ -415,7 +422,6 @@ bool SimHost::WriteAll(const uint8_t* data, size_t n) {
     const ssize_t put = ::write(master_, data + done, n - done);
     if (put > 0) {
       done += static_cast<size_t>(put);
-      bytesSent_ += static_cast<size_t>(put);
       continue;
     }
     if (put < 0 && errno == EINTR) continue;

@@ -51,9 +51,10 @@ class SimHost {
   // After a hang-up (HangUp() or the device's hang-up fault), come back by itself
   // after this many milliseconds; negative: stay down until Replug() (the default).
   void SetReplugAfterMs(int ms);
-
-  // Bytes written to the client in all (for tests of pacing and faults).
-  size_t BytesSent() const { return bytesSent_.load(); }
+  // The instant (steady_clock, i.e. CLOCK_MONOTONIC) just before the last byte of
+  // the latest reply went to the pseudo-terminal; the clock's epoch before any.
+  // Lets a benchmark see how soon a client notices a complete reply.
+  std::chrono::steady_clock::time_point LastReplyByteAt() const;
 
  private:
   enum class Control { None, HangUp, Replug, Stop };
@@ -93,7 +94,7 @@ class SimHost {
   int replugAfterMs_ = -1;
   std::mutex postMutex_;  // one control request at a time
   bool interrupted_ = false;  // host thread: a control request cut a reply short
-  std::atomic<size_t> bytesSent_{0};
+  std::atomic<int64_t> lastReplyByteNs_{0};
 };
 
 }  // namespace kx

@@ -512,7 +512,9 @@ ReplyPlan VirtualDevice::Answer(std::span<const uint8_t> request, int portBaud) 
     plan.gapAt = f->param2 >= 0 ? static_cast<size_t>(f->param2) : plan.bytes.size() / 2;
   }
   if (const ActiveFault* f = find(Fault::HangUp)) {
-    plan.hangUpAfter = f->param > 0 ? static_cast<size_t>(f->param) : plan.bytes.size() / 2;
+    plan.hangUpAfter = f->param > 0    ? static_cast<size_t>(f->param)
+                       : f->param == 0 ? plan.bytes.size() / 2
+                                       : 0;
   }
   if (const ActiveFault* f = find(Fault::Delay)) plan.delayMs += f->param > 0 ? f->param : 1100;
   if (pace_) plan.paceBaud = baudBefore;

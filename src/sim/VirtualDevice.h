@@ -30,7 +30,8 @@ enum class Fault {
   Oversize,  // a curve packet announces `param` bytes (default 1000, above 900) and sends them
   Slow,      // `param` ms between two bytes (default 1100, past the 1000 ms interval time-out)
   Gap,       // one pause of `param` ms (default 1100) before byte `param2` (default: the middle)
-  HangUp,    // hang up after `param` bytes of the reply (default: half of it)
+  HangUp,    // hang up after `param` bytes of the reply (default, param 0: half of it;
+             // negative: before the first byte)
   Delay,     // answer `param` ms late (default 1100)
 };
 
