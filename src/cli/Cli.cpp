@@ -75,7 +75,7 @@ const CommandHelp kCommandHelp[] = {
     {"alarms", "alarms get | alarms set volt on|off [OVER UNDER] | current on|off [OVER] | temp1|temp2|temp3 on|off [HIGH LOW]",
      "get shows the alarms the unit raises. set writes one alarm setting; switched on it\n"
      "needs its values (whole volts 0..65535, amperes -32767..32767, degrees -127..127);\n"
-     "switched off it sends zeros. A negative value may follow '--'."},
+     "switched off it sends zeros. Negative values are written as they are: current on -20."},
     {"export", "export FILE.bin [--csv OUT.csv] [--png OUT.png] [--pdf OUT.pdf]",
      "Exports a curve file: a CSV table, the chart as the viewer shows it (890 x 560 PNG)\n"
      "or as the printer draws it (one A4 PDF page)."},
