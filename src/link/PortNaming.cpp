@@ -57,6 +57,22 @@ bool LeadsTo(const fs::path& dir, const fs::path& link, const fs::path& target) 
   return fs::exists(link, ec) && fs::exists(target, ec) && fs::equivalent(link, target, ec);
 }
 
+// The driver of the hardware behind a tty. Newer kernels put the serial core's own
+// port and controller devices (subsystem serial-base, drivers "port" and "ctrl")
+// between the tty and the hardware; those say nothing to a user, so look past them.
+std::string DriverOf(const fs::path& deviceLink) {
+  std::error_code ec;
+  fs::path device = fs::canonical(deviceLink, ec);
+  if (ec) return {};
+  for (int hop = 0; hop < 4; ++hop) {
+    const fs::path subsystem = fs::read_symlink(device / "subsystem", ec);
+    if (ec || subsystem.filename() != "serial-base") break;
+    device = device.parent_path();
+  }
+  const fs::path driver = fs::read_symlink(device / "driver", ec);
+  return ec ? std::string() : driver.filename().string();
+}
+
 }  // namespace
 
 PortNaming::PortNaming(std::string sysClassTty, std::string devRoot)
@@ -92,9 +108,7 @@ std::vector<SerialDeviceInfo> PortNaming::List() const {
     SerialDeviceInfo info;
     info.name = name;
     info.path = (fs::path(devRoot_) / name).string();
-    std::error_code drvEc;
-    const fs::path driver = fs::read_symlink(dir / "device" / "driver", drvEc);
-    if (!drvEc) info.driver = driver.filename().string();
+    info.driver = DriverOf(dir / "device");
     found.emplace_back(KeyOf(name), std::move(info));
   }
   std::sort(found.begin(), found.end(),

@@ -10,8 +10,15 @@ namespace kx {
 namespace {
 
 constexpr size_t kPacketPayload = 900;
-// A download abandoned half-way is forgotten after this long without a packet request.
-constexpr auto kTransferIdle = std::chrono::seconds(3);
+
+// How long delivering a reply takes: delay, pacing, slow bytes and the gap.
+std::chrono::microseconds DeliveryTime(const ReplyPlan& plan) {
+  const long long bytes = static_cast<long long>(plan.bytes.size());
+  long long us = plan.delayMs * 1000LL + plan.gapMs * 1000LL;
+  if (bytes > 1) us += (bytes - 1) * plan.byteGapMs * 1000LL;
+  if (plan.paceBaud > 0) us += bytes * 10'000'000LL / plan.paceBaud;
+  return std::chrono::microseconds(us);
+}
 
 uint16_t Raw(double value, double fullScale) {
   const double raw = std::round(value * 32768.0 / fullScale);
@@ -193,6 +200,10 @@ void VirtualDevice::SetVersionRaw(uint16_t raw) {
   std::lock_guard lock(mutex_);
   versionRaw_ = raw;
 }
+void VirtualDevice::SetTransferIdleMs(int ms) {
+  std::lock_guard lock(mutex_);
+  transferIdle_ = std::chrono::milliseconds(ms);
+}
 void VirtualDevice::SetCalibrationDelayMs(int ms) {
   std::lock_guard lock(mutex_);
   calibrationDelayMs_ = ms;
@@ -285,7 +296,7 @@ std::vector<uint8_t> VirtualDevice::GroupPacketLocked(int group, bool oversize, 
       group >= 1 && static_cast<size_t>(group) <= groups_.size() ? groups_[static_cast<size_t>(group) - 1].image
                                                                  : kNone;
   const auto now = std::chrono::steady_clock::now();
-  if (transferGroup_ != group || now - transferAt_ > kTransferIdle) transferOffset_ = 0;
+  if (transferGroup_ != group || now - transferAt_ > transferIdle_) transferOffset_ = 0;
   const size_t offset = std::min(transferOffset_, image.size());
   const size_t length = std::min(kPacketPayload, image.size() - offset);
   std::vector<uint8_t> reply =
@@ -518,6 +529,8 @@ ReplyPlan VirtualDevice::Answer(std::span<const uint8_t> request, int portBaud) 
   }
   if (const ActiveFault* f = find(Fault::Delay)) plan.delayMs += f->param > 0 ? f->param : 1100;
   if (pace_) plan.paceBaud = baudBefore;
+  // A paced packet at a low rate takes seconds; the idle time starts once it is sent.
+  if (transferGroup_ != 0) transferAt_ += DeliveryTime(plan);
   return plan;
 }
 

@@ -99,6 +99,9 @@ class VirtualDevice {
   std::vector<StoredGroup> Groups() const;
   // Counts reported by command 0x07; nullopt: the number of stored groups and 0.
   void SetCurveCounts(std::optional<int> recorded, std::optional<int> recording);
+  // A download left half-way is forgotten after this long without a packet request,
+  // counted from when the last packet has left the line (default 3000 ms).
+  void SetTransferIdleMs(int ms);
   // A realistic discharge recording: points records, one a minute, from start.
   static StoredGroup MakeGroup(time_t start, int points, uint32_t seed);
   // The default set: groups of 250 (24 packets of 900 and one of 651), 91 (exactly
@@ -175,7 +178,8 @@ class VirtualDevice {
   // The packet transfer in progress: which group, how far, and when the last packet went.
   int transferGroup_ = 0;
   size_t transferOffset_ = 0;
-  std::chrono::steady_clock::time_point transferAt_{};
+  std::chrono::steady_clock::time_point transferAt_{};  // the last packet is off the line
+  std::chrono::milliseconds transferIdle_{3000};
 
   int gear_ = 6;
   AlarmSettings alarms_;

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "link/PortNaming.h"
 
@@ -90,6 +91,28 @@ TEST_F(PortNamingTest, FindsTheStableName) {
   ASSERT_EQ(list.size(), 2u);
   EXPECT_EQ(list[0].byId, (dev_ / "serial" / "by-id" / "usb-FTDI_FT232R_A50285BI-if00-port0").string());
   EXPECT_EQ(list[1].byId, (dev_ / "serial" / "by-id" / "usb-1a86_USB_Serial-if00-port0").string());
+}
+
+TEST_F(PortNamingTest, DriverIsTheHardwaresNotTheSerialCores) {
+  // tty -> port device -> controller device (both serial-base) -> the UART's device.
+  const fs::path uart = root_ / "devices" / "pnp0" / "00:01";
+  const fs::path ctrl = uart / "00:01:0";
+  const fs::path port = ctrl / "00:01:0.0";
+  fs::create_directories(port);
+  fs::create_directories(root_ / "bus" / "serial-base");
+  fs::create_directories(root_ / "bus" / "pnp");
+  for (const auto& [dir, driver, subsystem] :
+       {std::tuple{uart, "serial", "pnp"}, std::tuple{ctrl, "ctrl", "serial-base"}, std::tuple{port, "port", "serial-base"}}) {
+    fs::create_directories(root_ / "drivers" / driver);
+    fs::create_directory_symlink(root_ / "drivers" / driver, dir / "driver");
+    fs::create_directory_symlink(root_ / "bus" / subsystem, dir / "subsystem");
+  }
+  fs::create_directories(sys_ / "ttyS0");
+  fs::create_directory_symlink(port, sys_ / "ttyS0" / "device");
+  std::ofstream(sys_ / "ttyS0" / "type") << "4\n";
+  const std::vector<SerialDeviceInfo> list = Naming().List();
+  ASSERT_EQ(list.size(), 1u);
+  EXPECT_EQ(list[0].driver, "serial");
 }
 
 TEST_F(PortNamingTest, TtyWithoutDriverLinkHasEmptyDriver) {

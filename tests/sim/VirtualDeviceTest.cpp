@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <thread>
 #include <ctime>
 #include <vector>
 
@@ -222,6 +225,29 @@ TEST_F(VirtualDeviceTest, AbandonedDownloadStartsOverAfterAnotherCommand) {
   Pause(Command::QueryCurveCount);
   ExchangeResult again = ExchangePauseRead(port, request, 909);
   EXPECT_EQ(again.reply, first.reply);
+}
+
+TEST_F(VirtualDeviceTest, AbandonedDownloadIsForgottenAfterAnIdleSpell) {
+  device.SetTransferIdleMs(100);
+  const std::vector<uint8_t> request = RequestFrame(0, 0x08, std::vector<uint8_t>{1, 0});
+  const std::vector<uint8_t> first = device.Respond(request);
+  std::this_thread::sleep_for(std::chrono::milliseconds(250));
+  EXPECT_EQ(device.Respond(request), first);  // started over
+}
+
+TEST_F(VirtualDeviceTest, IdleSpellStartsWhenAPacedPacketIsOffTheLine) {
+  // 909 bytes at 1200 baud take 7.6 s to send; the next request after that is no
+  // abandoned download, even though it comes long after the packet was planned.
+  device.SetTransferIdleMs(100);
+  device.SetBaud(1200);
+  device.SetPacing(true);
+  const std::vector<uint8_t> request = RequestFrame(0, 0x08, std::vector<uint8_t>{1, 0});
+  const std::vector<uint8_t> first = device.Respond(request);
+  std::this_thread::sleep_for(std::chrono::milliseconds(250));
+  const std::vector<uint8_t> second = device.Respond(request);
+  ASSERT_EQ(second.size(), 909u);
+  EXPECT_NE(second, first);
+  EXPECT_TRUE(std::equal(second.begin() + 7, second.end() - 2, device.Groups()[0].image.begin() + 900));
 }
 
 TEST_F(VirtualDeviceTest, GroupsHoldRealisticRecords) {
