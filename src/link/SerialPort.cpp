@@ -1,6 +1,7 @@
 #include "link/SerialPort.h"
 
 #include <fcntl.h>
+#include <linux/serial.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -141,14 +142,33 @@ LinkError SerialPort::Open(const std::string& path, int baud, const Timeouts& ti
     Close();
     return Fail(LinkError::BadSettings);
   }
+  SetLowLatency();
   timeouts_ = timeouts;
   Purge();
   lastError_ = LinkError::None;
   return LinkError::None;
 }
 
+void SerialPort::SetLowLatency() {
+  // USB adapters hold received bytes back for up to 16 ms to fill a packet; low
+  // latency mode hands each byte on at once. Ports without the ioctl (pseudo-
+  // terminals, many drivers) refuse it, which changes nothing.
+  serial_struct serial{};
+  if (::ioctl(fd_, TIOCGSERIAL, &serial) != 0 || (serial.flags & ASYNC_LOW_LATENCY)) return;
+  serial.flags |= ASYNC_LOW_LATENCY;
+  lowLatencySet_ = ::ioctl(fd_, TIOCSSERIAL, &serial) == 0;
+}
+
 void SerialPort::Close() {
   if (fd_ >= 0) {
+    if (lowLatencySet_) {  // leave the adapter as other programs found it
+      serial_struct serial{};
+      if (::ioctl(fd_, TIOCGSERIAL, &serial) == 0) {
+        serial.flags &= ~ASYNC_LOW_LATENCY;
+        ::ioctl(fd_, TIOCSSERIAL, &serial);
+      }
+      lowLatencySet_ = false;
+    }
     ::ioctl(fd_, TIOCNXCL);
     ::close(fd_);  // releases the flock too
     fd_ = -1;

@@ -38,8 +38,11 @@ class SerialPort final : public Port {
   // first byte (0: do not wait). Returns false on hang-up or error.
   bool Fill(int timeoutMs);
   LinkError Fail(LinkError error);
+  // Best effort: asks a USB adapter to pass bytes on without its usual delay.
+  void SetLowLatency();
 
   int fd_ = -1;
+  bool lowLatencySet_ = false;  // we switched low latency on, and switch it off at Close
   bool hungUp_ = false;  // once the line hangs up, nothing more comes until a new Open
   std::string path_;
   int appliedBaud_ = 0;
