@@ -1,0 +1,409 @@
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <ctime>
+
+#include "PanelFixture.h"
+#include "curves/CurveFile.h"
+#include "link/CurveTransfer.h"
+#include "link/Exchange.h"
+#include "widgets/IconButton.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+time_t LocalTime(int year, int month, int day, int hour, int minute, int second) {
+  std::tm t{};
+  t.tm_year = year - 1900;
+  t.tm_mon = month - 1;
+  t.tm_mday = day;
+  t.tm_hour = hour;
+  t.tm_min = minute;
+  t.tm_sec = second;
+  t.tm_isdst = -1;
+  return std::mktime(&t);
+}
+
+Bytes ReadAll(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return {};
+  const QByteArray data = f.readAll();
+  return Bytes(data.begin(), data.end());
+}
+
+void WriteAll(const QString& path, const Bytes& bytes) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+}
+
+// The file form of an image: little-endian length, then the image.
+Bytes FileOf(const Bytes& image) {
+  const auto n = static_cast<uint32_t>(image.size());
+  Bytes out(4 + image.size());
+  for (int i = 0; i < 4; ++i) out[static_cast<size_t>(i)] = static_cast<uint8_t>(n >> (8 * i));
+  std::copy(image.begin(), image.end(), out.begin() + 4);
+  return out;
+}
+
+class CurveGroups : public PanelFixture {
+ protected:
+  void SetUp() override {
+    PanelFixture::SetUp();
+    kx::SetWaitScale(0.05);
+    ASSERT_TRUE(folder.isValid());
+    groups = kx::VirtualDevice::DefaultGroups(LocalTime(2024, 6, 1, 12, 0, 0));  // 250, 91, 12, 255 points
+    device->SetGroups(groups);
+  }
+
+  void Read(int group) {
+    Edit(1010)->setText(QString::number(group));
+    panel->m_btnRead->click();
+  }
+  bool GroupButtons(bool enabled) const {
+    return panel->m_btnView->isEnabled() == enabled && panel->m_btnSaveAs->isEnabled() == enabled &&
+           panel->m_btnCurve->isEnabled() == enabled;
+  }
+  Bytes CurrentImage() const {
+    return Bytes(panel->m_pGroupData.begin(), panel->m_pGroupData.begin() + panel->m_nGroupBytes);
+  }
+  QString Path(const QString& name) const { return folder.filePath(name); }
+
+  QTemporaryDir folder;
+  std::vector<kx::StoredGroup> groups;
+};
+
+TEST_F(CurveGroups, CountDecidesWhichGroupsCanBeRead) {
+  device->SetCurveCounts(3, 1);
+  panel->m_btnQueryCount->click();
+  EXPECT_EQ(Static(1026)->text(), QStringLiteral("共3条曲线,1条在画"));
+  EXPECT_TRUE(prompts.Texts().isEmpty());
+
+  Read(2);
+  EXPECT_TRUE(prompts.Texts().isEmpty()) << prompts.Texts().join('|').toStdString();
+  EXPECT_EQ(panel->m_nGroupPoints, 91);
+  EXPECT_TRUE(GroupButtons(true));
+
+  const auto expect = [&](int recorded, int recording, int group, const QStringList& texts) {
+    device->SetCurveCounts(recorded, recording);
+    prompts.Clear();
+    Read(group);
+    EXPECT_EQ(prompts.Texts(), texts) << recorded << "/" << recording << " group " << group;
+    EXPECT_TRUE(GroupButtons(false));
+    EXPECT_EQ(panel->m_nGroupPoints, 91);  // the previous group stays
+  };
+  expect(3, 1, 3, {"无该条曲线数据"});
+  expect(3, 1, 0, {"无该条曲线数据"});
+  expect(2, 2, 1, {"无曲线数据"});
+  expect(0, 1, 1, {"读数据错误"});
+  expect(0, 2, 1, {"无该条曲线数据"});
+  // The count's own failures come first.
+  device->SetCurveCounts(std::nullopt, std::nullopt);
+  device->SetFault(kx::Fault::Short, 1, 1, -1, 0x07);
+  expect(4, 0, 1, {"通讯失败!", "读数据错误"});
+  Edit(1000)->setText("7");  // no such port
+  expect(4, 0, 1, {" 通讯失败!", "读数据错误"});
+
+  // The count button alone: only its own message, and the read-out stays.
+  prompts.Clear();
+  panel->m_btnQueryCount->click();
+  EXPECT_EQ(prompts.Texts(), QStringList({" 通讯失败!"}));
+  EXPECT_EQ(Static(1026)->text(), QStringLiteral("共0条曲线,2条在画"));
+  EXPECT_EQ(panel->m_hComm, nullptr);
+}
+
+TEST_F(CurveGroups, DownloadFillsTheGroupAndReadsItsDate) {
+  Edit(1002)->setText("3");
+  device->SetAddress(3);
+  Read(1);
+  ASSERT_TRUE(prompts.Texts().isEmpty()) << prompts.Texts().join('|').toStdString();
+  EXPECT_EQ(panel->m_nGroupBytes, 22251);
+  EXPECT_EQ(panel->m_nGroupPoints, 250);
+  EXPECT_EQ(CurrentImage(), groups[0].image);
+  EXPECT_EQ(panel->m_dlgCurveView.Group().PointCount(), 250);
+  EXPECT_EQ(Static(1035)->text(), QStringLiteral("250"));
+  EXPECT_EQ(Static(1034)->text().toStdString(), kx::FormatGroupDate(groups[0].date));
+  EXPECT_TRUE(GroupButtons(true));
+  EXPECT_EQ(panel->m_hComm, nullptr);
+
+  // Count query, 25 identical packet requests, then the date of group 1.
+  const auto sent = Requests();
+  ASSERT_EQ(sent.size(), 27u);
+  EXPECT_EQ(sent.front(), kx::CurveCountFrame(3));
+  for (size_t i = 1; i <= 25; ++i)
+    EXPECT_EQ(sent[i], (Bytes{0x14, 0x2E, 0x00, 0x03, 0x08, 0x00, 0x02, 0x01, 0x00, 0xFF, 0xC3}));
+  EXPECT_EQ(sent.back(), kx::GroupDateFrame(3, 1));
+
+  // 91 points are exactly nine packets of 900: a tenth, empty one ends it.
+  device->ClearRequests();
+  Read(2);
+  EXPECT_EQ(panel->m_nGroupBytes, 8100);
+  EXPECT_EQ(Requests().size(), 1u + 10u + 1u);
+}
+
+TEST_F(CurveGroups, FailedDownloadsKeepThePreviousGroup) {
+  Read(3);  // 12 points
+  ASSERT_EQ(panel->m_nGroupPoints, 12);
+  const Bytes before = CurrentImage();
+  const QString date = Static(1034)->text();
+
+  Bytes overlong(56 * 900, 0x11);  // more than the 50,000-byte image can take
+  groups.push_back({overlong, {}});
+  device->SetGroups(groups);
+
+  struct Case {
+    const char* what;
+    std::function<void()> arrange;
+    int group;
+    QStringList texts;
+  };
+  const std::vector<Case> cases = {
+      {"short header", [&] { device->SetFault(kx::Fault::Silence, 1, 0, -1, 0x08); }, 1,
+       {"读数据失败", "读曲线数据错误"}},
+      {"short payload", [&] { device->SetFault(kx::Fault::Short, 1, 5, -1, 0x08); }, 1,
+       {"读数据失败", "读曲线数据错误"}},
+      {"oversize packet", [&] { device->SetFault(kx::Fault::Oversize, 1); }, 1, {"读曲线数据错误"}},
+      {"overlong transfer", [] {}, 5, {"读曲线数据错误"}},
+  };
+  for (const Case& c : cases) {
+    prompts.Clear();
+    panel->m_btnView->setEnabled(true);
+    c.arrange();
+    Read(c.group);
+    EXPECT_EQ(prompts.Texts(), c.texts) << c.what;
+    EXPECT_TRUE(GroupButtons(false)) << c.what;
+    EXPECT_EQ(CurrentImage(), before) << c.what;
+    EXPECT_EQ(panel->m_nGroupPoints, 12) << c.what;
+    EXPECT_EQ(panel->m_dlgCurveView.Group().PointCount(), 12) << c.what;
+    EXPECT_EQ(Static(1034)->text(), date) << c.what;
+    EXPECT_EQ(panel->m_hComm, nullptr) << c.what;
+  }
+  // Overflow: stopped at the 56th packet, the date never asked for.
+  const auto sent = Requests();
+  EXPECT_EQ(sent.back(), kx::GroupImageFrame(0, 5));
+}
+
+TEST_F(CurveGroups, FailedDateReadKeepsTheOldDateButTakesTheGroup) {
+  Read(1);
+  const QString date = Static(1034)->text();
+  device->SetFault(kx::Fault::Silence, 1, 0, -1, 0x09);
+  Read(3);
+  EXPECT_TRUE(prompts.Texts().isEmpty());
+  EXPECT_EQ(Static(1034)->text(), date);
+  EXPECT_EQ(Static(1035)->text(), QStringLiteral("12"));
+  EXPECT_EQ(panel->m_nGroupPoints, 12);
+  EXPECT_TRUE(GroupButtons(true));
+}
+
+TEST_F(CurveGroups, PointViewShowsValuesAndTime) {
+  Read(3);
+  const Bytes& image = groups[2].image;
+  Edit(1022)->setText("1");
+  panel->m_btnView->click();
+  EXPECT_TRUE(prompts.Texts().isEmpty());
+  auto expected = [&](int channel) {
+    const int raw = image[1 + 7 + 2 * channel] << 8 | image[1 + 8 + 2 * channel];
+    const double scale = channel < 40 ? 17.0 / 32768 : 600.0 / 32768;
+    return QString::asprintf("%.3f", static_cast<double>(static_cast<float>(raw * scale)));
+  };
+  for (int row = 0; row <= 30; ++row) EXPECT_EQ(Cell(panel->m_listPointValues, row, 1), expected(row)) << row;
+  for (int row = 0; row <= 9; ++row) EXPECT_EQ(Cell(panel->m_listPointValues, row, 3), expected(31 + row)) << row;
+  EXPECT_EQ(Cell(panel->m_listPointValues, 10, 3), QString());
+  const auto& d = kx::DecodeBcdDateTime(image.data() + 1);
+  EXPECT_EQ(Static(1037)->text(),
+            QString::asprintf("数据点记录时间：%02d:%02d:%02d", d.hour, d.minute, d.second));
+
+  const QString shown = Cell(panel->m_listPointValues, 0, 1);
+  Edit(1022)->setText("0");
+  panel->m_btnView->click();
+  EXPECT_EQ(prompts.Texts(), QStringList({"错误值"}));
+  prompts.Clear();
+  Edit(1022)->setText("13");
+  panel->m_btnView->click();
+  EXPECT_EQ(prompts.Texts(), QStringList({"错误点数", "错误值"}));
+  EXPECT_EQ(Cell(panel->m_listPointValues, 0, 1), shown);
+
+  // The last point is the 12th.
+  prompts.Clear();
+  Edit(1022)->setText("12");
+  panel->m_btnView->click();
+  EXPECT_TRUE(prompts.Texts().isEmpty());
+  const auto& last = kx::DecodeBcdDateTime(image.data() + 1 + 89 * 11);
+  EXPECT_EQ(Static(1037)->text(),
+            QString::asprintf("数据点记录时间：%02d:%02d:%02d", last.hour, last.minute, last.second));
+}
+
+TEST_F(CurveGroups, SaveOpenAndShowRoundTrip) {
+  groups[0] = kx::VirtualDevice::MakeGroup(LocalTime(2014, 3, 5, 10, 20, 30), 40, 99);
+  device->SetGroups(groups);
+  Read(1);
+  const Bytes image = CurrentImage();
+
+  prompts.savePaths.push_back(Path("2014-3-5_10-20-30"));
+  panel->m_btnSaveAs->click();
+  ASSERT_EQ(prompts.saveRequests.size(), 1u);
+  EXPECT_EQ(prompts.saveRequests[0].defaultName, QStringLiteral("2014-3-5_10-20-30"));
+  EXPECT_EQ(prompts.saveRequests[0].title, QStringLiteral("保存"));
+  EXPECT_EQ(prompts.saveRequests[0].filters, QStringList({"Data Files (*.bin)"}));
+  const QString saved = Path("2014-3-5_10-20-30.bin");
+  EXPECT_EQ(ReadAll(saved), FileOf(image));
+
+  // Open it over another group: the date has no time and no leading zeros.
+  Read(3);
+  prompts.Clear();
+  prompts.openPaths.push_back(saved);
+  panel->m_btnView->setEnabled(false);
+  panel->m_btnCurve->setEnabled(false);
+  panel->m_btnSaveAs->setEnabled(false);
+  panel->m_btnOpen->click();
+  EXPECT_TRUE(prompts.Texts().isEmpty()) << prompts.Texts().join('|').toStdString();
+  ASSERT_EQ(prompts.openRequests.size(), 1u);
+  EXPECT_EQ(prompts.openRequests[0].filters, QStringList({"Data Files (*.bin)"}));
+  EXPECT_EQ(Static(1034)->text(), QStringLiteral("2014-3-5"));
+  EXPECT_EQ(Static(1035)->text(), QStringLiteral("40"));
+  EXPECT_EQ(CurrentImage(), image);
+  EXPECT_EQ(panel->m_dlgCurveView.Group().PointCount(), 40);
+  EXPECT_TRUE(panel->m_btnView->isEnabled());
+  EXPECT_TRUE(panel->m_btnCurve->isEnabled());
+  EXPECT_FALSE(panel->m_btnSaveAs->isEnabled());
+
+  QString execTitle;
+  prompts.onExec = [&](QDialog& d) {
+    execTitle = static_cast<CCurveViewDlg&>(d).m_strTitle;
+    return int(QDialog::Accepted);
+  };
+  panel->m_btnCurve->click();
+  EXPECT_EQ(execTitle, QStringLiteral("2014-3-5.bin"));
+
+  // Saving what was opened writes the same bytes; a name ending in .bin gets no second one.
+  prompts.savePaths.push_back(Path("copy.BIN"));
+  panel->OnSaveCurveFile();
+  EXPECT_EQ(ReadAll(Path("copy.BIN")), ReadAll(saved));
+  EXPECT_FALSE(QFile::exists(Path("copy.BIN.bin")));
+}
+
+TEST_F(CurveGroups, SavingAsksAboutTheFileReallyReplacedAndNeverDamagesIt) {
+  Read(3);
+  const Bytes image = CurrentImage();
+  const Bytes old{1, 0, 0, 0, 0};
+  WriteAll(Path("a.bin"), old);
+
+  // Typed without the extension: the question concerns a.bin, which is written.
+  prompts.savePaths = {Path("a"), Path("a")};
+  prompts.answers = {kx::Prompts::Answer::No, kx::Prompts::Answer::Yes};
+  panel->m_btnSaveAs->click();
+  EXPECT_EQ(ReadAll(Path("a.bin")), old);
+  panel->m_btnSaveAs->click();
+  EXPECT_EQ(ReadAll(Path("a.bin")), FileOf(image));
+  EXPECT_EQ(prompts.Texts(), QStringList({"a.bin 已存在。\n要替换它吗?", "a.bin 已存在。\n要替换它吗?"}));
+  EXPECT_FALSE(QFile::exists(Path("a")));
+  EXPECT_FALSE(QFile::exists(Path("a.bin.bin")));
+
+  // Stopped before the rename: the old file stays whole, and the operator is told.
+  prompts.Clear();
+  WriteAll(Path("a.bin"), old);
+  panel->SetSaveInterruption([](const std::string&) { return false; });
+  prompts.savePaths = {Path("a.bin")};
+  prompts.answers = {kx::Prompts::Answer::Yes};
+  panel->m_btnSaveAs->click();
+  EXPECT_EQ(ReadAll(Path("a.bin")), old);
+  ASSERT_EQ(prompts.Texts().size(), 2);
+  EXPECT_TRUE(prompts.Texts()[1].startsWith(QStringLiteral("保存曲线文件被中断"))) << prompts.Texts()[1].toStdString();
+  panel->SetSaveInterruption({});
+
+  // A folder that does not exist: said aloud, nothing written.
+  prompts.Clear();
+  prompts.savePaths = {Path("missing/b")};
+  panel->m_btnSaveAs->click();
+  EXPECT_EQ(prompts.Texts(), QStringList({QStringLiteral("无法创建曲线文件!\n") + Path("missing/b.bin")}));
+
+  // Cancelled: nothing at all.
+  prompts.Clear();
+  panel->m_btnSaveAs->click();
+  EXPECT_TRUE(prompts.Texts().isEmpty());
+}
+
+TEST_F(CurveGroups, BadFilesChangeNothingAndAnEmptyGroupHasNoDate) {
+  Read(3);
+  const Bytes image = CurrentImage();
+  const QString date = Static(1034)->text();
+  panel->m_btnSaveAs->setEnabled(false);
+
+  WriteAll(Path("cut.bin"), {100, 0, 0, 0, 12, 1, 2});  // announces 100 bytes, holds 3
+  WriteAll(Path("huge.bin"), {0x51, 0xC3, 0, 0, 1});     // 50,001 bytes announced
+  for (const QString& name : {QStringLiteral("cut.bin"), QStringLiteral("huge.bin"), QStringLiteral("none.bin")}) {
+    prompts.Clear();
+    prompts.openPaths.push_back(Path(name));
+    panel->m_btnView->setEnabled(false);
+    panel->m_btnOpen->click();
+    EXPECT_EQ(prompts.Texts().size(), 1) << name.toStdString();
+    EXPECT_EQ(CurrentImage(), image) << name.toStdString();
+    EXPECT_EQ(panel->m_dlgCurveView.Group().PointCount(), 12);
+    EXPECT_EQ(Static(1034)->text(), date);
+    EXPECT_EQ(Static(1035)->text(), QStringLiteral("12"));
+    EXPECT_FALSE(panel->m_btnView->isEnabled());
+  }
+  EXPECT_EQ(prompts.Texts()[0], QStringLiteral("无法打开曲线文件!\n") + Path("none.bin"));
+
+  // A group of no points opens, shows no date and proposes no date as the name.
+  prompts.Clear();
+  WriteAll(Path("empty.bin"), {1, 0, 0, 0, 0});
+  prompts.openPaths.push_back(Path("empty.bin"));
+  panel->m_btnOpen->click();
+  EXPECT_TRUE(prompts.Texts().isEmpty());
+  EXPECT_EQ(panel->m_nGroupBytes, 1);
+  EXPECT_EQ(panel->m_nGroupPoints, 0);
+  EXPECT_EQ(Static(1034)->text(), QStringLiteral("0000-00-00"));
+  EXPECT_EQ(Static(1035)->text(), QStringLiteral("0"));
+  panel->OnSaveCurveFile();
+  ASSERT_EQ(prompts.saveRequests.size(), 1u);
+  EXPECT_EQ(prompts.saveRequests[0].defaultName, QStringLiteral("0000-00-00"));
+  Edit(1022)->setText("1");
+  panel->OnViewPoint();
+  EXPECT_EQ(prompts.Texts(), QStringList({"错误点数", "错误值"}));
+}
+
+TEST_F(CurveGroups, ClearingAsksFirstAndReportsTheOutcome) {
+  const Bytes request{0x14, 0x2E, 0x00, 0x00, 0x0B, 0x00, 0x00, 0xFF, 0xC6};
+  panel->m_btnClear->click();  // answered No
+  EXPECT_EQ(device->RequestCount(), 0u);
+  ASSERT_EQ(prompts.shown.size(), 1u);
+  EXPECT_EQ(prompts.shown[0].kind, QStringLiteral("question"));
+  EXPECT_EQ(prompts.shown[0].caption, QStringLiteral("提示!"));
+  EXPECT_EQ(prompts.shown[0].text, QStringLiteral("是否真的清除所有曲线数据?"));
+
+  const auto clear = [&] {
+    prompts.Clear();
+    prompts.answers.push_back(kx::Prompts::Answer::Yes);
+    panel->m_btnClear->click();
+    EXPECT_EQ(panel->m_hComm, nullptr);
+    return prompts.Texts().mid(1);
+  };
+  device->SetFault(kx::Fault::Short, 1, 1, -1, 0x0B);
+  EXPECT_EQ(clear(), QStringList({"清除失败!"}));
+  EXPECT_EQ(clear(), QStringList({"清除成功!"}));
+  EXPECT_EQ(Requests(), std::vector<Bytes>(2, request));
+  EXPECT_TRUE(device->Groups().empty());
+
+  Edit(1000)->setText("7");
+  const size_t sent = device->RequestCount();
+  EXPECT_EQ(clear(), QStringList({"通讯失败!", "清除失败!"}));
+  EXPECT_EQ(device->RequestCount(), sent);
+}
+
+TEST_F(CurveGroups, PortOperationsWaitForAcquisitionToStop) {
+  panel->m_btnContinuous->setText(QStringLiteral("取消采集"));
+  prompts.answers.push_back(kx::Prompts::Answer::Yes);
+  prompts.openPaths.push_back(Path("x.bin"));
+  panel->OnQueryCurveCount();
+  panel->OnReadGroup();
+  panel->OnOpenCurveFile();
+  panel->OnClearCurves();
+  EXPECT_EQ(prompts.Texts(), QStringList(4, QStringLiteral("请先停止当前采集!")));
+  EXPECT_TRUE(prompts.openRequests.empty());
+  EXPECT_EQ(device->RequestCount(), 0u);
+  panel->m_btnContinuous->setText(QStringLiteral("连续采集"));
+}
+
+}  // namespace
