@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "link/Messages.h"
+#include "panel/Layout.h"
 #include "panel/TesterDlg.h"
 
 namespace kx::panel {
@@ -20,6 +21,6 @@ inline bool OpenFactoryPort(CTesterDlg& dlg) {
 }
 
 // The full width W of the window narrowed to the left column: W × 521 / 679.
-inline int UserWidth(int fullWidth) { return fullWidth * 521 / 679; }
+inline int UserWidth(int fullWidth) { return fullWidth * kUserWidthUnits / kTemplateWidth; }
 
 }  // namespace kx::panel
