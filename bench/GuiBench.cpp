@@ -1,0 +1,129 @@
+// The panel's continuous acquisition (a reading per tick of a period-0 timer,
+// each rewriting the 47 cells of the live table) and the chart drawing, on Qt's
+// offscreen platform.
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFont>
+#include <QImage>
+#include <QLineEdit>
+#include <QPainter>
+#include <QTimer>
+#include <cstdlib>
+#include <ctime>
+
+#include "BenchSupport.h"
+#include "chart/ChartDraw.h"
+#include "chart/QPainterCanvas.h"
+#include "chart/SongFont.h"
+#include "curves/CurveGroup.h"
+#include "link/LiveValues.h"
+#include "panel/TesterDlg.h"
+#include "sim/SimHost.h"
+#include "sim/VirtualDevice.h"
+
+using namespace kxbench;
+
+namespace {
+
+constexpr int kRunMs = 3000;  // one continuous run per iteration
+
+// Readings per second of continuous acquisition at period 0. baud 0: unpaced;
+// otherwise the unit paces its replies at that rate.
+void BM_LiveReadings(benchmark::State& state) {
+  const int baud = static_cast<int>(state.range(0));
+  kx::VirtualDevice device;
+  device.SetBaud(baud == 0 ? 9600 : baud);
+  device.SetPacing(baud != 0);
+  kx::SimHost host(device);
+  if (!host.Start()) {
+    state.SkipWithError("no pseudo-terminal");
+    return;
+  }
+  kx::PortNaming naming("/nonexistent/sys/class/tty", "/nonexistent/dev");
+  naming.Map(1, host.Path());
+  CTesterDlg panel(naming);
+  panel.show();
+  QApplication::processEvents();
+  panel.ControlAs<QLineEdit>(1023)->setText(QStringLiteral("0"));
+  const int item = panel.m_comboBaud->findText(QString::number(baud == 0 ? 9600 : baud));
+  if (item < 0) {
+    state.SkipWithError("baud rate not offered by the panel");
+    return;
+  }
+  panel.m_comboBaud->setCurrentIndex(item);
+
+  std::vector<double> rates;
+  int failed = 0;
+  for (auto _ : state) {
+    QElapsedTimer clock;
+    clock.start();
+    panel.m_btnContinuous->click();
+    if (!panel.IsAcquiring()) {
+      state.SkipWithError("continuous acquisition did not start");
+      return;
+    }
+    QEventLoop loop;
+    QTimer::singleShot(kRunMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    panel.m_btnContinuous->click();
+    const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+    rates.push_back(panel.m_nSuccessCount / seconds);
+    failed += panel.m_nFailCount;
+  }
+  SetFigure(state, "per_s", Median(rates));
+  SetFigure(state, "failed", failed);
+  if (baud != 0) {
+    // Request and reply on the wire, 10 bits a byte.
+    const double bytes = 9.0 + static_cast<double>(kx::kLiveReplyLength);
+    SetFigure(state, "wire_limit_per_s", baud / 10.0 / bytes);
+  }
+}
+BENCHMARK(BM_LiveReadings)->ArgName("baud")->Arg(0)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LiveReadings)->ArgName("baud")->Arg(38400)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Draw of a full group (255 points, all 40 cells) into the viewer's 890 x 560 image.
+void BM_ChartDraw(benchmark::State& state) {
+  CCurveGroup group;
+  const time_t start = 1700000000;
+  group.LoadGroupImage(kx::VirtualDevice::MakeGroup(start, 255, 7).image);
+  group.m_colors = kx::BuildCurveColors();
+  group.m_visible.fill(1);
+  if (group.PointCount() != 255) {
+    state.SkipWithError("the group did not load");
+    return;
+  }
+  QImage image(kx::kChartWidth, kx::kChartHeight, QImage::Format_RGB32);
+  std::vector<double> times;
+  for (auto _ : state) {
+    const Clock::time_point t0 = Clock::now();
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    kx::QPainterCanvas canvas(painter);
+    kx::Draw(group, canvas, kx::Rect{0, 0, kx::kChartWidth, kx::kChartHeight}, false);
+    painter.end();
+    times.push_back(Ms(Clock::now() - t0));
+  }
+  SetFigure(state, "median_ms", Median(times));
+  SetFigure(state, "p90_ms", Percentile(times, 0.9));
+}
+BENCHMARK(BM_ChartDraw)->Iterations(200)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // The figures are for the offscreen platform, whatever the session has.
+  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QApplication app(argc, argv);
+  kx::InstallSongSubstitution();
+  QApplication::setFont(QFont(QString::fromUtf8(kx::kSongFace), 9));
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

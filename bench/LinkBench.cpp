@@ -1,0 +1,171 @@
+// The serial link against the simulated unit: how soon a reply is noticed, what
+// an unanswered wait costs in CPU, and how long a curve group download takes.
+// Each figure of ours runs beside the original's method (poll the queued count
+// every 2 ms) in the same process, so that the ratio holds on a noisy machine.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <random>
+#include <thread>
+
+#include "BenchSupport.h"
+#include "link/CommandTable.h"
+#include "link/CurveTransfer.h"
+#include "link/Frame.h"
+#include "link/LiveValues.h"
+#include "link/SerialPort.h"
+#include "sim/SimHost.h"
+#include "sim/VirtualDevice.h"
+
+using namespace kxbench;
+
+namespace {
+
+// A simulated unit on a pseudo-terminal and our port opened on it at baud.
+struct Rig {
+  explicit Rig(int baud, bool pace = false) {
+    device.SetBaud(baud);
+    device.SetPacing(pace);
+    ok = host.Start() && port.Open(host.Path(), baud) == kx::LinkError::None;
+  }
+  kx::VirtualDevice device;
+  kx::SimHost host{device};
+  kx::SerialPort port;
+  bool ok = false;
+};
+
+// The original's wait: look at the queued count, sleep 2 ms, look again, until
+// the count is there or the time is up. Checking before the sleep is the kinder
+// order for it: a reply already there is taken without sleeping.
+size_t ReferenceWait(kx::SerialPort& port, size_t count, int timeoutMs) {
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    const size_t queued = port.Queued();
+    if (queued >= count || Clock::now() > deadline) return queued;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+}
+
+size_t Wait(kx::SerialPort& port, bool reference, size_t count, int timeoutMs) {
+  return reference ? ReferenceWait(port, count, timeoutMs) : port.WaitForBytes(count, timeoutMs);
+}
+
+const std::vector<uint8_t> kLiveRequest = kx::RequestFrame(0, static_cast<uint8_t>(kx::Command::Acquire));
+
+// From the unit's write of the last byte of a 109-byte live reply to the wait
+// returning. The unit answers 5 ms late, so the reply always lands inside the
+// wait; a random start offset of 0..2 ms spreads the reply over the 2 ms poll's
+// whole cycle, as a real unit's answer would fall.
+void BM_ReplyNoticed(benchmark::State& state, bool reference) {
+  Rig rig(9600);
+  if (!rig.ok) {
+    state.SkipWithError("no pseudo-terminal");
+    return;
+  }
+  rig.device.SetFault(kx::Fault::Delay, kx::VirtualDevice::kAlways, 5, -1,
+                      static_cast<uint8_t>(kx::Command::Acquire));
+  std::mt19937 rng(4200);
+  std::uniform_int_distribution<int> offsetUs(0, 1999);
+  std::vector<double> latencies;
+  uint8_t reply[256];
+  for (auto _ : state) {
+    rig.port.Purge();
+    const Clock::time_point sent = Clock::now();
+    rig.port.Write(kLiveRequest.data(), kLiveRequest.size());
+    std::this_thread::sleep_for(std::chrono::microseconds(offsetUs(rng)));
+    const size_t queued = Wait(rig.port, reference, kx::kLiveReplyLength, kx::kLiveWaitMs);
+    const Clock::time_point noticed = Clock::now();
+    const Clock::time_point lastByte = rig.host.LastReplyByteAt();
+    if (queued < kx::kLiveReplyLength || lastByte < sent) {
+      state.SkipWithError("the unit did not answer");
+      return;
+    }
+    latencies.push_back(Ms(noticed - lastByte));
+    rig.port.Read(reply, std::min(queued, sizeof reply));
+  }
+  SetFigure(state, "median_ms", Median(latencies));
+  SetFigure(state, "p90_ms", Percentile(latencies, 0.9));
+  SetFigure(state, "samples", static_cast<double>(latencies.size()));
+}
+BENCHMARK_CAPTURE(BM_ReplyNoticed, ours, false)->Iterations(400)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_ReplyNoticed, reference2ms, true)->Iterations(400)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A silent unit: the whole 1000 ms time-out is waited out. What it costs is the
+// CPU time of the waiting thread and how often that thread woke.
+void BM_IdleWait(benchmark::State& state, bool reference) {
+  Rig rig(9600);
+  if (!rig.ok) {
+    state.SkipWithError("no pseudo-terminal");
+    return;
+  }
+  rig.device.SetFault(kx::Fault::Silence);
+  std::vector<double> cpu, wakes, wall;
+  for (auto _ : state) {
+    rig.port.Purge();
+    rig.port.Write(kLiveRequest.data(), kLiveRequest.size());
+    const double cpu0 = ThreadCpuMs();
+    const long sleeps0 = ThreadSleeps();
+    const Clock::time_point t0 = Clock::now();
+    const size_t queued = Wait(rig.port, reference, kx::kLiveReplyLength, kx::kLiveWaitMs);
+    wall.push_back(Ms(Clock::now() - t0));
+    cpu.push_back(ThreadCpuMs() - cpu0);
+    wakes.push_back(static_cast<double>(ThreadSleeps() - sleeps0));
+    if (queued != 0) {
+      state.SkipWithError("a silent unit answered");
+      return;
+    }
+  }
+  SetFigure(state, "cpu_ms", Median(cpu));
+  SetFigure(state, "wakeups", Median(wakes));
+  SetFigure(state, "wall_ms", Median(wall));
+}
+BENCHMARK_CAPTURE(BM_IdleWait, ours, false)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_IdleWait, reference2ms, true)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A full group of 250 points (24 packets of 900 bytes and one of 651) with the
+// link operation the panel uses. baud 0: unpaced, the pseudo-terminal's speed;
+// otherwise the unit paces its replies at 10 bits a byte.
+void BM_GroupDownload(benchmark::State& state) {
+  const int baud = static_cast<int>(state.range(0));
+  Rig rig(baud == 0 ? 9600 : baud, baud != 0);
+  if (!rig.ok) {
+    state.SkipWithError("no pseudo-terminal");
+    return;
+  }
+  const size_t expected = rig.device.Groups().at(0).image.size();
+  constexpr int kAnswerDelayMs = 0;  // the unit's configured answer delay (none)
+  std::vector<double> times;
+  std::vector<uint8_t> image;
+  for (auto _ : state) {
+    image.clear();
+    const Clock::time_point t0 = Clock::now();
+    const kx::GroupImageOutcome outcome = kx::ReadGroupImage(rig.port, 0, 1, image);
+    times.push_back(Ms(Clock::now() - t0));
+    if (outcome != kx::GroupImageOutcome::Ok || image.size() != expected) {
+      state.SkipWithError("the download failed");
+      return;
+    }
+  }
+  // Every packet but the last is full; a last one of 0..899 bytes ends the group.
+  const size_t packets = expected / kx::kGroupPacketFull + 1;
+  const size_t requestBytes = packets * kx::GroupImageFrame(0, 1).size();
+  const size_t replyBytes = expected + packets * kx::kFrameOverhead;
+  SetFigure(state, "median_ms", Median(times));
+  SetFigure(state, "packets", static_cast<double>(packets));
+  if (baud != 0) {
+    const double wireMs = static_cast<double>(requestBytes + replyBytes) * 10.0 * 1000.0 / baud +
+                          static_cast<double>(packets) * kAnswerDelayMs;
+    const double replyWireMs = static_cast<double>(replyBytes) * 10.0 * 1000.0 / baud;
+    SetFigure(state, "wire_ms", wireMs);
+    SetFigure(state, "reply_wire_ms", replyWireMs);
+    SetFigure(state, "answer_delay_ms", kAnswerDelayMs);
+  }
+}
+BENCHMARK(BM_GroupDownload)->ArgName("baud")->Arg(0)->Iterations(20)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_GroupDownload)->ArgName("baud")->Arg(38400)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_GroupDownload)->ArgName("baud")->Arg(9600)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();
