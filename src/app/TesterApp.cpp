@@ -82,8 +82,7 @@ int CTesterApp::Run(const QStringList& arguments) {
     return 2;
   }
   // The dialog face must be mapped before any widget exists.
-  kx::InstallSongSubstitution();
-  QApplication::setFont(QFont(QString::fromUtf8(kx::kSongFace), 9));
+  kx::InstallDialogFont();
   QIcon icon;
   for (int size : kx::res::kAppIconSizes) icon.addFile(QStringLiteral(":/res/icons/kx4200-%1.png").arg(size));
   QApplication::setWindowIcon(icon);

@@ -1,6 +1,7 @@
 #include "chart/SongFont.h"
 
 #include <QFont>
+#include <QGuiApplication>
 #include <QString>
 #include <QStringList>
 
@@ -12,6 +13,11 @@ void InstallSongSubstitution() {
                           QStringLiteral("AR PL UMing TW"), QStringLiteral("Noto Serif CJK TC")};
   QFont::insertSubstitutions(QString::fromUtf8(kSongFace), faces);
   QFont::insertSubstitutions(QStringLiteral("SimSun"), faces);
+}
+
+void InstallDialogFont() {
+  InstallSongSubstitution();
+  QGuiApplication::setFont(QFont(QString::fromUtf8(kSongFace), 9));
 }
 
 }  // namespace kx

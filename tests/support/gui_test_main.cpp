@@ -12,6 +12,6 @@ int main(int argc, char** argv) {
   if (!getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   ::testing::InitGoogleTest(&argc, argv);
   QApplication app(argc, argv);
-  kx::InstallSongSubstitution();
+  kx::InstallDialogFont();  // the panel and the viewer are tested in the font they ship with
   return RUN_ALL_TESTS();
 }
