@@ -162,7 +162,8 @@ CurveFileResult ReadCurveFile(const std::string& path, std::span<uint8_t> buffer
   CurveFileRead read = ReadCurveFile(path);
   if (!read.result.ok()) return read.result;
   if (read.image.size() > buffer.size()) return {CurveFileStatus::LengthTooLarge, 0};
-  std::memcpy(buffer.data(), read.image.data(), read.image.size());
+  // An empty image has no data pointer, and memcpy must not be given a null one.
+  if (!read.image.empty()) std::memcpy(buffer.data(), read.image.data(), read.image.size());
   length = read.image.size();
   return {};
 }
