@@ -9,6 +9,8 @@
 namespace kx {
 namespace {
 QColor ToQColor(Rgb c) { return QColor(c.red, c.green, c.blue); }
+// Pens up to this width (device units) end square.
+constexpr int kSquareCapWidth = 2;
 }  // namespace
 
 QPainterCanvas::QPainterCanvas(QPainter& painter) : m_painter(painter) {}
@@ -34,8 +36,12 @@ bool QPainterCanvas::SetPen(const Pen& pen) {
   qpen.setWidth(pen.width);
   qpen.setStyle(pen.style == PenStyle::DashDotDot ? Qt::DashDotDotLine : Qt::SolidLine);
   // Wide pens end and join round, so polylines have no notches at the corners.
-  qpen.setCapStyle(Qt::RoundCap);
-  qpen.setJoinStyle(Qt::RoundJoin);
+  // Thin ones (the screen's 2-pixel curves) end square instead: the raster engine
+  // draws those segments directly, ten times faster than stroking round ends, and
+  // at two pixels the overlapping square ends leave no notch either.
+  const bool thin = pen.width <= kSquareCapWidth;
+  qpen.setCapStyle(thin ? Qt::SquareCap : Qt::RoundCap);
+  qpen.setJoinStyle(thin ? Qt::MiterJoin : Qt::RoundJoin);
   m_painter.setPen(qpen);
   return true;
 }
