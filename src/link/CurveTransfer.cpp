@@ -97,14 +97,7 @@ GroupDateResult ReadGroupDate(Port& port, int address, int group) {
 }
 
 std::string FormatGroupDate(const BcdDateTime& date) {
-  std::tm fields{};
-  fields.tm_year = date.year - 1900;
-  fields.tm_mon = date.month - 1;
-  fields.tm_mday = date.day;
-  fields.tm_hour = date.hour;
-  fields.tm_min = date.minute;
-  fields.tm_sec = date.second;
-  fields.tm_isdst = -1;
+  std::tm fields = TmFromBcd(date);
   const time_t value = std::mktime(&fields);
   std::tm local{};
   char text[64];

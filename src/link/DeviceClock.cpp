@@ -9,13 +9,7 @@
 namespace kx {
 
 std::vector<uint8_t> SetClockFrame(int address, const std::tm& local) {
-  BcdDateTime t;
-  t.year = local.tm_year + 1900;
-  t.month = local.tm_mon + 1;
-  t.day = local.tm_mday;
-  t.hour = local.tm_hour;
-  t.minute = local.tm_min;
-  t.second = local.tm_sec;
+  const BcdDateTime t = BcdFromTm(local);
   uint8_t data[7];
   EncodeBcdDateTime(t, data);
   return RequestFrame(address, static_cast<uint8_t>(Command::SetClock), data);

@@ -39,6 +39,29 @@ uint8_t ToBcd(int v) {
 
 int FromBcd(uint8_t b) { return b / 16 * 10 + b % 16; }
 
+BcdDateTime BcdFromTm(const std::tm& fields) {
+  BcdDateTime t;
+  t.year = fields.tm_year + 1900;
+  t.month = fields.tm_mon + 1;
+  t.day = fields.tm_mday;
+  t.hour = fields.tm_hour;
+  t.minute = fields.tm_min;
+  t.second = fields.tm_sec;
+  return t;
+}
+
+std::tm TmFromBcd(const BcdDateTime& t) {
+  std::tm fields{};
+  fields.tm_year = t.year - 1900;
+  fields.tm_mon = t.month - 1;
+  fields.tm_mday = t.day;
+  fields.tm_hour = t.hour;
+  fields.tm_min = t.minute;
+  fields.tm_sec = t.second;
+  fields.tm_isdst = -1;
+  return fields;
+}
+
 BcdDateTime DecodeBcdDateTime(const uint8_t* seven) {
   BcdDateTime t;
   t.year = FromBcd(seven[0]) * 100 + FromBcd(seven[1]);

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <span>
 #include <vector>
 
@@ -38,6 +39,10 @@ struct BcdDateTime {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
 };
 BcdDateTime DecodeBcdDateTime(const uint8_t* seven);
+// Calendar fields to and from the C library's broken-down time; the tm has
+// tm_isdst = -1 so that mktime decides daylight saving.
+BcdDateTime BcdFromTm(const std::tm& fields);
+std::tm TmFromBcd(const BcdDateTime& t);
 void EncodeBcdDateTime(const BcdDateTime& t, uint8_t* seven);
 
 }  // namespace kx

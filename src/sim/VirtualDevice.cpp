@@ -40,14 +40,7 @@ int SignMagnitude8(uint8_t b) { return b & 0x80 ? -(b & 0x7F) : b; }
 BcdDateTime LocalFields(time_t t) {
   tm fields{};
   localtime_r(&t, &fields);
-  BcdDateTime d;
-  d.year = fields.tm_year + 1900;
-  d.month = fields.tm_mon + 1;
-  d.day = fields.tm_mday;
-  d.hour = fields.tm_hour;
-  d.minute = fields.tm_min;
-  d.second = fields.tm_sec;
-  return d;
+  return BcdFromTm(fields);
 }
 
 bool ValidFields(const BcdDateTime& d) {
@@ -376,14 +369,7 @@ std::vector<uint8_t> VirtualDevice::ReplyLocked(std::span<const uint8_t> request
     case Command::SetClock: {
       const BcdDateTime d = DecodeBcdDateTime(data.data());
       if (!ValidFields(d)) return ack(false);
-      tm fields{};
-      fields.tm_year = d.year - 1900;
-      fields.tm_mon = d.month - 1;
-      fields.tm_mday = d.day;
-      fields.tm_hour = d.hour;
-      fields.tm_min = d.minute;
-      fields.tm_sec = d.second;
-      fields.tm_isdst = -1;
+      tm fields = TmFromBcd(d);
       const time_t t = mktime(&fields);
       if (t == static_cast<time_t>(-1)) return ack(false);
       clockOffset_ = std::chrono::seconds(t - std::time(nullptr));
