@@ -232,9 +232,9 @@ TEST(ChartDraw, GroupWithoutPointsDrawsTheFrameAndThePreviousSpan) {
 TEST(ChartDraw, PointsWithoutTimeSpanGoToTheLeftEdge) {
   for (int points : {1, 4}) {
     Chart chart(0);
-    auto spec = SpacedPoints(points);
-    for (auto& p : spec) p.minute = 0;  // all at the same second
-    chart.group.LoadGroupImage(kxtest::BuildImage(spec));
+    auto records = SpacedPoints(points);
+    for (auto& p : records) p.minute = 0;  // all at the same second
+    chart.group.LoadGroupImage(kxtest::BuildImage(records));
     chart.Draw();
     EXPECT_EQ(chart.group.m_fPixelsPerSecond, 0.0f);
     int curvePoints = 0;
@@ -253,10 +253,10 @@ TEST(ChartDraw, PointsWithoutTimeSpanGoToTheLeftEdge) {
 
 TEST(ChartDraw, ValuesAreNotClippedToTheAxis) {
   Chart chart(0);
-  auto spec = SpacedPoints(2);
-  spec[1].raw[0] = static_cast<uint16_t>(16.0 / kx::kCellScale);
-  spec[1].raw[1] = 0;
-  chart.group.LoadGroupImage(kxtest::BuildImage(spec));
+  auto records = SpacedPoints(2);
+  records[1].raw[0] = static_cast<uint16_t>(16.0 / kx::kCellScale);
+  records[1].raw[1] = 0;
+  chart.group.LoadGroupImage(kxtest::BuildImage(records));
   chart.Draw();
   const auto ops = chart.canvas.ops;
   auto first = std::find_if(ops.begin(), ops.end(), [](const auto& op) { return op.text == "#1"; });

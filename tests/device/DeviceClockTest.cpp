@@ -8,15 +8,7 @@
 namespace {
 
 std::tm Local(int year, int month, int day, int hour, int minute, int second) {
-  std::tm t{};
-  t.tm_year = year - 1900;
-  t.tm_mon = month - 1;
-  t.tm_mday = day;
-  t.tm_hour = hour;
-  t.tm_min = minute;
-  t.tm_sec = second;
-  t.tm_isdst = -1;
-  return t;
+  return kx::TmFromBcd({year, month, day, hour, minute, second});
 }
 
 // A read-clock reply carrying the seven date-time bytes.

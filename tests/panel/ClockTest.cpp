@@ -2,6 +2,7 @@
 #include <ctime>
 
 #include "PanelFixture.h"
+#include "curves/CurveGroup.h"
 #include "link/Exchange.h"
 #include "widgets/IconButton.h"
 
@@ -16,15 +17,7 @@ class Clock : public PanelFixture {
 
   // Fixes the PC's clock at a local calendar time (TZ is pinned by the test main).
   void PcTime(int year, int month, int day, int hour, int minute, int second) {
-    std::tm t{};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
-    t.tm_isdst = -1;
-    const int64_t now = std::mktime(&t);
+    const int64_t now = kx::MakeLocalTime(year, month, day, hour, minute, second);
     panel->SetClockSource([this, now] {
       ++clockReadings;
       return now;

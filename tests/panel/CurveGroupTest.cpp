@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "PanelFixture.h"
+#include "curves/CurveGroup.h"
 #include "curves/CurveFile.h"
 #include "link/CurveTransfer.h"
 #include "link/Exchange.h"
@@ -14,15 +15,7 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 time_t LocalTime(int year, int month, int day, int hour, int minute, int second) {
-  std::tm t{};
-  t.tm_year = year - 1900;
-  t.tm_mon = month - 1;
-  t.tm_mday = day;
-  t.tm_hour = hour;
-  t.tm_min = minute;
-  t.tm_sec = second;
-  t.tm_isdst = -1;
-  return std::mktime(&t);
+  return kx::MakeLocalTime(year, month, day, hour, minute, second);
 }
 
 Bytes ReadAll(const QString& path) {
