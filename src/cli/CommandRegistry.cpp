@@ -1,0 +1,390 @@
+#include "cli/CommandRegistry.h"
+
+#include <QRegularExpression>
+#include <algorithm>
+#include <ctime>
+#include <optional>
+
+#include "cli/Cli.h"
+#include "cli/Commands.h"
+#include "link/GearCalibration.h"
+
+namespace kx::cli {
+
+namespace {
+
+// ---------------------------------------------------------------- argument helpers
+
+bool OnOff(const QString& s) {
+  if (s == QLatin1String("on")) return true;
+  if (s == QLatin1String("off")) return false;
+  Bad("expected on or off, not '" + s + "'");
+}
+
+std::tm ParseLocalTime(const QString& text) {
+  static const QRegularExpression re(
+      QStringLiteral(R"(^\s*(\d{4})-(\d{1,2})-(\d{1,2})[ T](\d{1,2}):(\d{1,2}):(\d{1,2})\s*$)"));
+  const auto m = re.match(text);
+  if (!m.hasMatch()) Bad("--time needs \"YYYY-MM-DD HH:MM:SS\", not '" + text + "'");
+  std::tm t{};
+  t.tm_year = m.captured(1).toInt() - 1900;
+  t.tm_mon = m.captured(2).toInt() - 1;
+  t.tm_mday = m.captured(3).toInt();
+  t.tm_hour = m.captured(4).toInt();
+  t.tm_min = m.captured(5).toInt();
+  t.tm_sec = m.captured(6).toInt();
+  t.tm_isdst = -1;
+  std::tm check = t;
+  // The unit keeps a year of two BCD centuries digits; a date mktime has to move is no date.
+  if (t.tm_year + 1900 > 9999 || std::mktime(&check) == static_cast<std::time_t>(-1) || check.tm_mday != t.tm_mday ||
+      check.tm_mon != t.tm_mon || check.tm_hour != t.tm_hour || check.tm_min != t.tm_min || check.tm_sec != t.tm_sec)
+    Bad("--time: '" + text + "' is not a valid local time");
+  return check;
+}
+
+// The unit's channel code of a calibration input, by its name on the command line.
+std::optional<uint8_t> CalibrationChannel(const QString& name) {
+  static const struct {
+    const char* name;
+    uint8_t channel;
+  } kChannels[] = {{"cell-2v", 0x13},  {"cell-6v", 0x12},   {"cell-12v", 0x11}, {"total-2v", 0x23},
+                   {"total-6v", 0x22}, {"total-12v", 0x21}, {"temp", 0x30},     {"current", 0x40}};
+  for (const auto& c : kChannels)
+    if (name == QLatin1String(c.name)) return c.channel;
+  return std::nullopt;
+}
+
+// ---------------------------------------------------------------- one parse function per command
+
+CliRun ParseAcquire(const CommandLine& line) {
+  line.Positionals(0, 0);
+  const auto count = ParseInteger(line.Value("count"), 0, 100000000);
+  const auto period = ParseInteger(line.Value("period"), 0, 86400000);
+  const auto range = ParseInteger(line.Value("current-range"), 1, 1000000);
+  if (!count) Bad("--count must be a whole number from 0, not '" + line.Value("count") + "'");
+  if (!period) Bad("--period must be a whole number of milliseconds, not '" + line.Value("period") + "'");
+  if (!range)
+    Bad("--current-range must be a whole number of amperes from 1, not '" + line.Value("current-range") + "'");
+  AcquireOptions o;
+  o.count = static_cast<int>(*count);
+  o.periodMs = static_cast<int>(*period);
+  o.currentRange = static_cast<int>(*range);
+  o.csv = line.Value("csv").toStdString();
+  return [o](Env& env) { return Acquire(env, o); };
+}
+
+CliRun ParseClock(const CommandLine& line) {
+  const QStringList a = line.Positionals(1, 1);
+  if (a[0] == "get") {
+    if (line.IsSet("time")) Bad("clock get takes no --time");
+    return ClockGet;
+  }
+  if (a[0] == "set") {
+    std::optional<std::tm> t;
+    if (line.IsSet("time")) t = ParseLocalTime(line.Value("time"));
+    return [t](Env& env) { return ClockSet(env, t); };
+  }
+  Bad("clock needs get or set, not '" + a[0] + "'");
+}
+
+CliRun ParseGroups(const CommandLine& line) {
+  line.Positionals(0, 0);
+  return Groups;
+}
+
+CliRun ParseDownload(const CommandLine& line) {
+  const QStringList a = line.Positionals(1, 1);
+  const auto n = ParseInteger(a[0], 1, 255);
+  if (!n) Bad("download needs a group number 1..255, not '" + a[0] + "'");
+  const DownloadOptions o{static_cast<int>(*n), line.Value("o").toStdString(), line.Value("csv").toStdString()};
+  return [o](Env& env) { return Download(env, o); };
+}
+
+CliRun ParseClear(const CommandLine& line) {
+  line.Positionals(0, 0);
+  if (!line.IsSet("yes")) Bad("clear erases every curve group in the unit (是否真的清除所有曲线数据?); add --yes");
+  return Clear;
+}
+
+CliRun ParseVersion(const CommandLine& line) {
+  line.Positionals(0, 0);
+  return Version;
+}
+
+CliRun ParseSetAddress(const CommandLine& line) {
+  const QStringList a = line.Positionals(1, 1);
+  const auto n = ParseInteger(a[0], 0, 255);
+  if (!n) Bad("set-address: '" + a[0] + "' is not 0..255 (请输入0~255范围内的数)");
+  const int address = static_cast<int>(*n);
+  return [address](Env& env) { return SetDeviceAddress(env, address); };
+}
+
+CliRun ParseSetBaud(const CommandLine& line) {
+  const QStringList a = line.Positionals(1, 1);
+  const auto b = ParseInteger(a[0], 0, 1000000);
+  if (!b || !IsBaudRate(*b)) Bad("set-baud: RATE must be 1200, 2400, 4800, 9600, 19200 or 38400, not '" + a[0] + "'");
+  const int baud = static_cast<int>(*b);
+  return [baud](Env& env) { return SetDeviceBaud(env, baud); };
+}
+
+CliRun ParseGear(const CommandLine& line) {
+  const QStringList a = line.Positionals(1, 2);
+  if (a[0] == "get" && a.size() == 1) return GearGet;
+  if (a[0] == "set" && a.size() == 2) {
+    for (uint8_t gear : kGears)
+      if (a[1].compare(QString::fromUtf8(GearText(gear)), Qt::CaseInsensitive) == 0)
+        return [gear](Env& env) { return GearSet(env, gear); };
+    Bad("gear set needs 2V, 6V or 12V, not '" + a[1] + "'");
+  }
+  line.BadUsage();
+}
+
+CliRun ParseCalibrate(const CommandLine& line) {
+  const QStringList a = line.Positionals(2, 2);
+  const std::optional<uint8_t> channel = CalibrationChannel(a[0]);
+  if (!channel) Bad("calibrate: unknown channel '" + a[0] + "'");
+  const auto point = ParseInteger(a[1], 1, 2);
+  if (!point) Bad("calibrate: the point must be 1 or 2, not '" + a[1] + "'");
+  const uint8_t ch = *channel, pt = static_cast<uint8_t>(*point);
+  return [ch, pt](Env& env) { return CalibrateInput(env, ch, pt); };
+}
+
+// "alarms set SETTING on|off [VALUES]", from the setting's name on.
+AlarmSet ParseAlarmSetting(const QStringList& a) {
+  AlarmSet s;
+  s.on = OnOff(a[2]);
+  int values = 2;
+  long long low = 0, high = 65535;
+  if (a[1] == "volt") {
+    s.setting = AlarmSetting::Volt;
+  } else if (a[1] == "current") {
+    s.setting = AlarmSetting::Current;
+    values = 1;
+    low = -32767, high = 32767;  // sign and magnitude in 16 bits
+  } else if (a[1] == "temp1" || a[1] == "temp2" || a[1] == "temp3") {
+    s.setting = a[1] == "temp1" ? AlarmSetting::Temp1 : a[1] == "temp2" ? AlarmSetting::Temp2 : AlarmSetting::Temp3;
+    low = -127, high = 127;  // sign and magnitude in one byte
+  } else {
+    Bad("alarms set needs volt, current, temp1, temp2 or temp3, not '" + a[1] + "'");
+  }
+  const int given = static_cast<int>(a.size()) - 3;
+  if (given != values && !(given == 0 && !s.on))
+    Bad("alarms set " + a[1] + " " + a[2] + " needs " + QString::number(values) + (values == 1 ? " value" : " values"));
+  long long* targets[] = {&s.first, &s.second};
+  for (int i = 0; i < given; ++i) {
+    const auto v = ParseInteger(a[3 + i], low, high);
+    if (!v)
+      Bad("alarms set " + a[1] + ": '" + a[3 + i] + "' is not a whole number " + QString::number(low) + ".." +
+          QString::number(high));
+    *targets[i] = *v;
+  }
+  return s;
+}
+
+CliRun ParseAlarms(const CommandLine& line) {
+  const QStringList a = line.Positionals(1, 5);
+  if (a[0] == "get" && a.size() == 1) return AlarmsGet;
+  if (a[0] == "set" && a.size() >= 3) {
+    const AlarmSet s = ParseAlarmSetting(a);
+    return [s](Env& env) { return AlarmsSet(env, s); };
+  }
+  Bad("usage: kx4200-cli alarms get | alarms set volt|current|temp1|temp2|temp3 on|off [values]");
+}
+
+CliRun ParseExport(const CommandLine& line) {
+  const QStringList a = line.Positionals(1, 1);
+  const ExportOptions o{a[0].toStdString(), line.Value("csv").toStdString(), line.Value("png").toStdString(),
+                        line.Value("pdf").toStdString()};
+  return [o](Env& env) { return Export(env, o); };
+}
+
+CliRun ParsePorts(const CommandLine& line) {
+  line.Positionals(0, 0);
+  return [&hooks = line.hooks()](Env& env) {
+    PortNaming naming(hooks.sysClassTty, hooks.devRoot);
+    return Ports(env, naming);
+  };
+}
+
+CliRun ParseScan(const CommandLine& line) {
+  line.Positionals(0, 0);
+  ScanOptions o;
+  const QString addresses = line.Value("addresses");
+  static const QRegularExpression range(QStringLiteral(R"(^(\d{1,3})(?:-(\d{1,3}))?$)"));
+  const auto m = range.match(addresses);
+  if (!m.hasMatch()) Bad("--addresses needs A-B, not '" + addresses + "'");
+  o.firstAddress = m.captured(1).toInt();
+  o.lastAddress = m.captured(2).isEmpty() ? o.firstAddress : m.captured(2).toInt();
+  if (o.lastAddress > 255 || o.firstAddress > o.lastAddress)
+    Bad("--addresses must lie within 0-255, low to high, not '" + addresses + "'");
+  o.bauds.clear();
+  for (const QString& b : line.Value("bauds").split(',', Qt::SkipEmptyParts)) {
+    const auto rate = ParseInteger(b, 0, 1000000);
+    if (!rate || !IsBaudRate(*rate)) Bad("--bauds: '" + b + "' is not one of 1200, 2400, 4800, 9600, 19200, 38400");
+    o.bauds.push_back(static_cast<int>(*rate));
+  }
+  if (o.bauds.empty()) Bad("--bauds needs at least one rate");
+  if (line.IsSet("wait")) {
+    const auto w = ParseInteger(line.Value("wait"), 1, 60000);
+    if (!w) Bad("--wait must be 1..60000 ms");
+    o.waitMs = static_cast<int>(*w);
+  }
+  return [o](Env& env) { return Scan(env, o); };
+}
+
+// ---------------------------------------------------------------- the table
+
+const CliOption kCsvOption{{"csv"}, "Write a CSV table.", "FILE"};
+
+const std::vector<CliCommand>& Table() {
+  static const std::vector<CliCommand> table{
+      {.name = "acquire",
+       .summary = "live values",
+       .usage = "acquire [--count K] [--period MS] [--current-range I] [--csv FILE]",
+       .help = "Reads the live values: 40 cells, total voltage, current, three temperatures and two\n"
+               "analogue inputs, one line each. With --count K, K readings a period apart (0: until\n"
+               "Ctrl-C), then the counts of good and failed readings. --csv logs every reading, a\n"
+               "failed one as a row with empty values and ok = 0. Exit status 1 if any reading failed.",
+       .options = {{{"count"}, "Number of readings (0: until Ctrl-C).", "K", "1"},
+                   {{"period"}, "Milliseconds from one reading to the next.", "MS", "1000"},
+                   {{"current-range"}, "Current full scale in amperes.", "I", "1000"},
+                   kCsvOption},
+       .parse = ParseAcquire},
+      {.name = "clock",
+       .summary = "the unit's clock",
+       .listColumn = 70,  // near acquire's summary, as the list has always had it
+       .usage = "clock get | clock set [--time \"YYYY-MM-DD HH:MM:SS\"]",
+       .help = "get shows the unit's clock; set sets it to the given local time, by default to now.",
+       .options = {{{"time"}, "Local time to set.", "YYYY-MM-DD HH:MM:SS"}},
+       .parse = ParseClock},
+      {.name = "groups",
+       .summary = "how many curve groups the unit holds",
+       .usage = "groups",
+       .help = "Shows how many curve groups the unit holds and how many it is still recording.",
+       .parse = ParseGroups},
+      {.name = "download",
+       .summary = "download curve group N",
+       .usage = "download N [-o FILE.bin] [--csv FILE.csv]",
+       .help = "Downloads curve group N (from 1) and saves it as a curve file and/or a CSV table.\n"
+               "A group number the unit does not hold gives exit status 2.",
+       .options = {{{"o", "output"}, "Save the group as a curve file.", "FILE.bin"}, kCsvOption},
+       .parse = ParseDownload},
+      {.name = "clear",
+       .summary = "erase every curve group in the unit",
+       .usage = "clear --yes",
+       .help = "Erases every curve group stored in the unit. Needs --yes.",
+       .options = {{{"yes"}, "Confirm erasing."}},
+       .parse = ParseClear},
+      {.name = "version",
+       .summary = "the firmware version",
+       .usage = "version",
+       .help = "Shows the unit's firmware version.",
+       .parse = ParseVersion},
+      {.name = "set-address",
+       .synopsis = "set-address NEW | set-baud RATE",
+       .summary = "change the unit's address or baud rate",
+       .usage = "set-address NEW",
+       .help = "Gives the unit the communication address NEW (0..255).",
+       .parse = ParseSetAddress},
+      {.name = "set-baud",  // listed on set-address's line
+       .usage = "set-baud RATE",
+       .help = "Switches the unit to RATE: 1200, 2400, 4800, 9600, 19200 or 38400.",
+       .parse = ParseSetBaud},
+      {.name = "gear",
+       .summary = "the voltage range gear",
+       .usage = "gear get | gear set 2V|6V|12V",
+       .help = "Reads or sets the voltage range gear.",
+       .parse = ParseGear},
+      {.name = "calibrate",
+       .synopsis = "calibrate CHANNEL 1|2",
+       .summary = "calibrate an input (factory)",
+       .usage = "calibrate cell-2v|cell-6v|cell-12v|total-2v|total-6v|total-12v|temp|current 1|2",
+       .help = "Calibrates an input at its first or second reference point (cell voltages wait up\n"
+               "to 30 s for the unit, the others 5 s).",
+       .parse = ParseCalibrate},
+      {.name = "alarms",
+       .synopsis = "alarms get | alarms set ...",
+       .summary = "the alarm word and the alarm settings",
+       .usage = "alarms get | alarms set volt on|off [OVER UNDER] | current on|off [OVER] | "
+                "temp1|temp2|temp3 on|off [HIGH LOW]",
+       .help = "get shows the alarms the unit raises. set writes one alarm setting; switched on it\n"
+               "needs its values (whole volts 0..65535, amperes -32767..32767, degrees -127..127);\n"
+               "switched off it sends zeros. Negative values are written as they are: current on -20.",
+       .parse = ParseAlarms},
+      {.name = "export",
+       .synopsis = "export FILE.bin [--csv F] [--png F] [--pdf F]",
+       .summary = "a curve file as CSV, image or PDF",
+       .usage = "export FILE.bin [--csv OUT.csv] [--png OUT.png] [--pdf OUT.pdf]",
+       .help = "Exports a curve file: a CSV table, the chart as the viewer shows it (890 x 560 PNG)\n"
+               "or as the printer draws it (one A4 PDF page).",
+       .options = {kCsvOption,
+                   {{"png"}, "Write the chart as a PNG image.", "FILE"},
+                   {{"pdf"}, "Write the chart as a PDF page.", "FILE"}},
+       .needsPort = false,
+       .parse = ParseExport},
+      {.name = "ports",
+       .summary = "the serial ports and their numbers",
+       .usage = "ports",
+       .help = "Lists the serial devices with the port number --com gives them, their driver and\n"
+               "their stable name under /dev/serial/by-id.",
+       .needsPort = false,
+       .parse = ParsePorts},
+      {.name = "scan",
+       .synopsis = "scan [--addresses A-B] [--bauds LIST]",
+       .summary = "find units of unknown address or rate",
+       .usage = "scan [--addresses A-B] [--bauds LIST] [--wait MS]",
+       .help = "Asks every address at every baud rate for its version and lists the units that\n"
+               "answer. Defaults: addresses 0-255, all six rates; the wait per probe follows the rate.",
+       .options = {{{"addresses"}, "Addresses to try.", "A-B", "0-255"},
+                   {{"bauds"}, "Baud rates to try, comma-separated.", "LIST", "1200,2400,4800,9600,19200,38400"},
+                   {{"wait"}, "Wait per probe in ms (default: by rate).", "MS"}},
+       .parse = ParseScan},
+  };
+  return table;
+}
+
+const char* const kUsageHead =
+    "Usage: kx4200-cli [--port PATH | --com N] [--baud RATE] [--address A] [--simulate] [--trace] [--json]\n"
+    "                  COMMAND [ARGS]\n"
+    "\n"
+    "Service and test tool for the KX4200 battery monitoring unit, on the command line.\n"
+    "\n"
+    "Commands:\n";
+
+const char* const kUsageTail =
+    "\n"
+    "'kx4200-cli COMMAND --help' describes a command.\n"
+    "\n"
+    "Exit status: 0 success; 1 the unit did not answer, answered short or with a wrong\n"
+    "checksum, or refused; 2 bad arguments or a bad file; 3 the port could not be opened.\n";
+
+}  // namespace
+
+std::span<const CliCommand> CliCommands() { return Table(); }
+
+const CliCommand* FindCliCommand(const QString& name) {
+  for (const CliCommand& c : Table())
+    if (name == QLatin1String(c.name)) return &c;
+  return nullptr;
+}
+
+std::string UsageText() {
+  std::string text = kUsageHead;
+  for (const CliCommand& c : Table()) {
+    if (!c.summary) continue;
+    std::string line = std::string("  ") + (c.synopsis ? c.synopsis : c.usage);
+    const size_t column = std::max(line.size() + 3, static_cast<size_t>(c.listColumn));
+    line.resize(column, ' ');
+    text += line + c.summary + "\n";
+  }
+  return text + kUsageTail;
+}
+
+std::string CommandHelpText(const CliCommand& command, const QString& optionsHelp) {
+  std::string text = std::string("Usage: kx4200-cli [global options] ") + command.usage + "\n\n" + command.help + "\n";
+  const int at = optionsHelp.indexOf("Options:");
+  if (at >= 0) text += "\n" + optionsHelp.mid(at).toStdString();
+  return text;
+}
+
+}  // namespace kx::cli
