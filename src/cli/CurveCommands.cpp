@@ -45,7 +45,7 @@ bool WriteTextFile(const std::string& path, const std::string& text, std::string
 bool WriteGroupOutputs(Env& env, std::span<const uint8_t> image, const ExportOptions& outputs) {
   std::string error;
   if (!outputs.bin.empty()) {
-    const CurveFileResult r = WriteCurveFileAtomic(outputs.bin, image);
+    const CurveFileResult r = WriteCurveFile(outputs.bin, image);
     if (!r.ok()) {
       env.Fail("cannot write " + outputs.bin + (r.error ? std::string(": ") + std::strerror(r.error) : ""),
                CurveFileMessage(r.status));

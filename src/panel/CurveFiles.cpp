@@ -110,7 +110,6 @@ void CTesterDlg::OnSaveCurveFile() {
     }
   }
   kx::CurveWriteOptions options;
-  options.atomic = true;  // a failed save never leaves a damaged file where a good one stood
   options.beforeRename = m_beforeSaveRename;
   const kx::CurveFileResult result = kx::WriteCurveFile(LocalPath(path), image, options);
   if (!result.ok()) ShowMessage(FileError(result.status, path));
