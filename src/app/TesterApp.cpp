@@ -33,6 +33,7 @@ const char* const kUsage =
 
 AppOptions ParseAppOptions(const QStringList& arguments) {
   AppOptions options;
+  bool mapped = false;
   for (int i = 1; i < arguments.size(); ++i) {
     const QString& a = arguments[i];
     if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
@@ -40,7 +41,7 @@ AppOptions ParseAppOptions(const QStringList& arguments) {
     } else if (a == QLatin1String("--simulate")) {
       options.simulate = true;
     } else if (a == QLatin1String("--screenshot")) {
-      if (i + 1 >= arguments.size()) {
+      if (i + 1 >= arguments.size() || arguments[i + 1].isEmpty()) {
         options.error = "--screenshot needs a file name";
         return options;
       }
@@ -60,27 +61,37 @@ AppOptions ParseAppOptions(const QStringList& arguments) {
         options.error = "--com needs N=PATH with N a positive port number, not '" + value.toStdString() + "'";
         return options;
       }
+      mapped = true;
     } else {
       options.error = "unknown argument '" + a.toStdString() + "'";
       return options;
     }
   }
+  // The simulated unit takes port 1; a mapping beside it would be silently ignored.
+  if (options.simulate && mapped) options.error = "--simulate cannot be combined with --com";
   return options;
+}
+
+bool AnswerOptions(const AppOptions& options, int& exitCode) {
+  if (options.help) {
+    std::fputs(kUsage, stdout);
+    exitCode = 0;
+    return true;
+  }
+  if (!options.error.empty()) {
+    std::fprintf(stderr, "kx4200: %s\n\n%s", options.error.c_str(), kUsage);
+    exitCode = 2;
+    return true;
+  }
+  return false;
 }
 
 CTesterApp::CTesterApp() = default;
 CTesterApp::~CTesterApp() = default;
 
-int CTesterApp::Run(const QStringList& arguments) {
-  AppOptions options = ParseAppOptions(arguments);
-  if (options.help) {
-    std::fputs(kUsage, stdout);
-    return 0;
-  }
-  if (!options.error.empty()) {
-    std::fprintf(stderr, "kx4200: %s\n\n%s", options.error.c_str(), kUsage);
-    return 2;
-  }
+int CTesterApp::Run(AppOptions options) {
+  int exitCode = 0;
+  if (AnswerOptions(options, exitCode)) return exitCode;
   // The dialog face must be mapped before any widget exists.
   kx::InstallDialogFont();
   QIcon icon;

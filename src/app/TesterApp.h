@@ -21,16 +21,19 @@ struct AppOptions {
   std::string error;  // non-empty: the arguments were refused
 };
 
-// Parses --com N=PATH (repeatable), --simulate and --help.
+// Parses --com N=PATH (repeatable), --simulate, --screenshot FILE and --help.
 AppOptions ParseAppOptions(const QStringList& arguments);
+// Prints the help or the refusal; true (with the exit code) when the program ends
+// here. Needs no display, so it runs before the application object exists.
+bool AnswerOptions(const AppOptions& options, int& exitCode);
 
 // The application object: sets up fonts, the optional simulated device, and runs the panel.
 class CTesterApp {
  public:
   CTesterApp();
   ~CTesterApp();
-  // Runs the program with its arguments; returns the process exit code.
-  int Run(const QStringList& arguments);
+  // Runs the program with its parsed arguments; returns the process exit code.
+  int Run(AppOptions options);
 
  private:
   std::unique_ptr<kx::VirtualDevice> m_device;

@@ -1,5 +1,6 @@
 #include "chart/ChartRender.h"
 
+#include <QBuffer>
 #include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
@@ -28,12 +29,24 @@ bool DrawChartPage(CCurveGroup& group, QPaintDevice& page) {
   return painter.end();
 }
 
-bool RenderChartPdf(CCurveGroup& group, const QString& path) {
-  QPdfWriter writer(path);
+QByteArray RenderChartPdf(CCurveGroup& group) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QPdfWriter writer(&buffer);
   writer.setTitle(QStringLiteral("SimplePrintDoc"));
   writer.setResolution(600);
   writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-  return DrawChartPage(group, writer);
+  if (!DrawChartPage(group, writer)) return {};
+  return bytes;
+}
+
+QByteArray RenderChartPng(CCurveGroup& group, QSize size) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!RenderChartImage(group, size).save(&buffer, "PNG")) return {};
+  return bytes;
 }
 
 }  // namespace kx

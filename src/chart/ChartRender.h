@@ -2,6 +2,7 @@
 // Off-screen renderings of the chart, shared by the viewer's printing and the
 // command-line tool's image and PDF export.
 
+#include <QByteArray>
 #include <QSize>
 #include <QString>
 
@@ -19,7 +20,11 @@ QImage RenderChartImage(CCurveGroup& group, QSize size = QSize(890, 560));
 // (0, 0, width, height) in its own dots. False when the page cannot be started.
 bool DrawChartPage(CCurveGroup& group, QPaintDevice& page);
 
-// An A4 portrait PDF page at 600 dpi without margins, titled "SimplePrintDoc".
-bool RenderChartPdf(CCurveGroup& group, const QString& path);
+// An A4 portrait PDF page at 600 dpi without margins, titled "SimplePrintDoc";
+// empty when it cannot be drawn. Rendered in memory: files are written whole by
+// the file module or not at all.
+QByteArray RenderChartPdf(CCurveGroup& group);
+// RenderChartImage as PNG bytes; empty on failure.
+QByteArray RenderChartPng(CCurveGroup& group, QSize size = QSize(890, 560));
 
 }  // namespace kx

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "cli/DeviceSupport.h"
+#include "files/SafeFile.h"
 #include "link/DeviceClock.h"
 #include "link/DeviceSettings.h"
 #include "link/GearCalibration.h"
@@ -52,43 +53,13 @@ std::string LiveCsvRow(const std::string& time, const std::vector<std::string>* 
   return row;
 }
 
-namespace {
-
-// The live CSV, flushed row by row so that an interrupted run keeps every reading.
-class LiveCsvFile {
- public:
-  ~LiveCsvFile() {
-    if (file_) std::fclose(file_);
-  }
-  bool Open(const std::string& path, std::string& error) {
-    file_ = std::fopen(path.c_str(), "w");
-    if (!file_) {
-      error = "cannot create " + path + ": " + std::strerror(errno);
-      return false;
-    }
-    return Write(LiveCsvHeader(), error);
-  }
-  bool Write(const std::string& text, std::string& error) {
-    if (std::fwrite(text.data(), 1, text.size(), file_) != text.size() || std::fflush(file_) != 0) {
-      error = std::string("cannot write the CSV file: ") + std::strerror(errno);
-      return false;
-    }
-    return true;
-  }
-
- private:
-  std::FILE* file_ = nullptr;
-};
-
-}  // namespace
-
 int Acquire(Env& env, const AcquireOptions& options) {
-  LiveCsvFile csv;
-  std::string error;
-  if (!options.csv.empty() && !csv.Open(options.csv, error)) {
-    env.Fail(error);
-    return kExitUsage;
-  }
+  if (!options.csv.empty() && !CheckFiles(env, {}, {options.csv})) return kExitUsage;
+  // The existing file stays as it is until the first row has reached its replacement;
+  // every row then goes to the file at once, so an interrupted run keeps every reading.
+  files::StreamFile csv(options.csv);
+  bool header = true;
+  std::string logError;
   int status = kExitOk;
   auto port = OpenDevicePort(env, msg::kOpenPortFailed, status);
   if (!port) return status;
@@ -133,18 +104,32 @@ int Acquire(Env& env, const AcquireOptions& options) {
       if (options.count != 1) env.out.OutLine("# " + std::to_string(i + 1) + " " + when);
       for (const LiveValue& v : values) env.out.OutLine(v.field->label + " " + v.text);
     }
-    if (!options.csv.empty() && !csv.Write(LiveCsvRow(when, ok ? &texts : nullptr), error)) {
-      env.Fail(error);
-      return kExitUsage;
+    if (!options.csv.empty() && logError.empty()) {
+      std::string text = header ? LiveCsvHeader() : std::string();
+      text += LiveCsvRow(when, ok ? &texts : nullptr);
+      header = false;
+      const bool toStdout = options.csv == "-";
+      const files::FileResult w = toStdout ? files::FileResult{} : csv.Append(text);
+      if (toStdout) env.out.Out(text);
+      if (!w.ok()) {
+        // Readings go on; the log stops and the summary says so.
+        logError = files::Describe(w);
+        env.Fail("logging stopped: " + logError);
+      }
     }
   }
   if (options.count != 1) {
     // The panel's counters: "成功" … "次", "失败" … "次".
-    if (env.global.json)
-      PrintJson(env.out, QJsonObject{{"good", good}, {"failed", failed}, {"stopped", env.Stopped()}});
-    else
-      env.out.OutLine("成功 " + std::to_string(good) + " 次, 失败 " + std::to_string(failed) + " 次");
+    if (env.global.json) {
+      QJsonObject summary{{"good", good}, {"failed", failed}, {"stopped", env.Stopped()}};
+      if (!logError.empty()) summary.insert("log_error", Q(logError));
+      PrintJson(env.out, summary);
+    } else {
+      env.out.OutLine("成功 " + std::to_string(good) + " 次, 失败 " + std::to_string(failed) + " 次" +
+                      (logError.empty() ? "" : "; logging stopped: " + logError));
+    }
   }
+  if (!logError.empty()) return kExitUsage;
   return failed == 0 && (good > 0 || options.count != 1) ? kExitOk : kExitDevice;
 }
 

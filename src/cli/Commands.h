@@ -77,4 +77,9 @@ std::string LiveCsvRow(const std::string& time, const std::vector<std::string>* 
 
 void PrintJson(Output& out, const QJsonObject& object);
 
+// Refuses (exit 2 after saying why) outputs that are empty names, folders or
+// special files, and any output that is the same file as an input or another
+// output; "-" (standard output) is always fine. Called before the unit is asked anything.
+bool CheckFiles(Env& env, const std::vector<std::string>& inputs, const std::vector<std::string>& outputs);
+
 }  // namespace kx::cli

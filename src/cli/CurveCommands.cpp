@@ -14,6 +14,7 @@
 #include "cli/DeviceSupport.h"
 #include "curves/CurveFile.h"
 #include "curves/CurveGroup.h"
+#include "files/SafeFile.h"
 #include "link/CurveTransfer.h"
 #include "link/Messages.h"
 
@@ -26,26 +27,27 @@ QString Q(const char* s) { return QString::fromUtf8(s); }
 
 std::string PointCountText(int points) { return "本组曲线共有记录点：" + std::to_string(points) + "个"; }
 
-bool WriteTextFile(const std::string& path, const std::string& text, std::string& error) {
-  std::FILE* f = std::fopen(path.c_str(), "w");
-  if (!f) {
-    error = "cannot create " + path + ": " + std::strerror(errno);
+// Writes one output whole or not at all; "-" for a CSV means standard output.
+bool WriteOutput(Env& env, const std::string& path, std::string_view bytes) {
+  if (path == "-") {
+    env.out.Out(bytes);
+    return true;
+  }
+  const files::FileResult r = files::WriteFile(path, bytes);
+  if (!r.ok()) {
+    env.Fail(files::Describe(r));
     return false;
   }
-  const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-  const int saved = errno;
-  if (std::fclose(f) != 0 || !ok) {
-    error = "cannot write " + path + ": " + std::strerror(ok ? errno : saved);
-    return false;
-  }
+  env.out.ErrLine("wrote " + path);
   return true;
 }
 
+std::string_view View(const QByteArray& bytes) { return {bytes.constData(), static_cast<size_t>(bytes.size())}; }
+
 // The CSV, .bin, PNG and PDF outputs a group can go to; false after reporting a failure.
 bool WriteGroupOutputs(Env& env, std::span<const uint8_t> image, const ExportOptions& outputs) {
-  std::string error;
   if (!outputs.bin.empty()) {
-    const CurveFileResult r = WriteCurveFileAtomic(outputs.bin, image);
+    const CurveFileResult r = WriteCurveFile(outputs.bin, image);
     if (!r.ok()) {
       env.Fail("cannot write " + outputs.bin + (r.error ? std::string(": ") + std::strerror(r.error) : ""),
                CurveFileMessage(r.status));
@@ -53,13 +55,7 @@ bool WriteGroupOutputs(Env& env, std::span<const uint8_t> image, const ExportOpt
     }
     env.out.ErrLine("wrote " + outputs.bin);
   }
-  if (!outputs.csv.empty()) {
-    if (!WriteTextFile(outputs.csv, CurveCsv(image), error)) {
-      env.Fail(error);
-      return false;
-    }
-    env.out.ErrLine("wrote " + outputs.csv);
-  }
+  if (!outputs.csv.empty() && !WriteOutput(env, outputs.csv, CurveCsv(image))) return false;
   if (outputs.png.empty() && outputs.pdf.empty()) return true;
 
   // The chart exactly as the viewer and the printer draw it.
@@ -68,23 +64,34 @@ bool WriteGroupOutputs(Env& env, std::span<const uint8_t> image, const ExportOpt
   group.m_colors = BuildCurveColors();
   group.LoadGroupImage(image);
   if (!outputs.png.empty()) {
-    if (!RenderChartImage(group, QSize(kChartWidth, kChartHeight)).save(Q(outputs.png), "PNG")) {
-      env.Fail("cannot write " + outputs.png);
+    const QByteArray png = RenderChartPng(group, QSize(kChartWidth, kChartHeight));
+    if (png.isEmpty()) {
+      env.Fail("cannot draw the chart for " + outputs.png);
       return false;
     }
-    env.out.ErrLine("wrote " + outputs.png);
+    if (!WriteOutput(env, outputs.png, View(png))) return false;
   }
   if (!outputs.pdf.empty()) {
-    if (!RenderChartPdf(group, Q(outputs.pdf))) {
-      env.Fail("cannot write " + outputs.pdf);
+    const QByteArray pdf = RenderChartPdf(group);
+    if (pdf.isEmpty()) {
+      env.Fail("cannot draw the chart for " + outputs.pdf);
       return false;
     }
-    env.out.ErrLine("wrote " + outputs.pdf);
+    if (!WriteOutput(env, outputs.pdf, View(pdf))) return false;
   }
   return true;
 }
 
 }  // namespace
+
+bool CheckFiles(Env& env, const std::vector<std::string>& inputs, const std::vector<std::string>& outputs) {
+  std::vector<std::string> files;
+  for (const std::string& out : outputs)
+    if (out != "-") files.push_back(out);
+  const files::FileResult r = files::CheckOutputs(inputs, files);
+  if (!r.ok()) env.Fail(files::Describe(r));
+  return r.ok();
+}
 
 std::string CurveCsv(std::span<const uint8_t> image) {
   CCurveGroup group;
@@ -143,6 +150,11 @@ std::string GroupFailureCause(GroupImageOutcome outcome) {
 }  // namespace
 
 int Download(Env& env, const DownloadOptions& options) {
+  // A bad output must not cost a whole download (minutes at a low rate).
+  std::vector<std::string> named;
+  for (const std::string* o : {&options.bin, &options.csv})
+    if (!o->empty()) named.push_back(*o);
+  if (!CheckFiles(env, {}, named)) return kExitUsage;
   int status = kExitOk;
   auto port = OpenDevicePort(env, msg::kCountPortFailed, status);
   if (!port) {
@@ -223,6 +235,10 @@ int Clear(Env& env) {
 }
 
 int Export(Env& env, const ExportOptions& options) {
+  std::vector<std::string> named;
+  for (const std::string* o : {&options.csv, &options.png, &options.pdf})
+    if (!o->empty()) named.push_back(*o);
+  if (!CheckFiles(env, {options.bin}, named)) return kExitUsage;
   const CurveFileRead read = ReadCurveFile(options.bin);
   if (!read.result.ok()) {
     std::string cause = "cannot read " + options.bin;

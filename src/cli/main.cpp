@@ -8,12 +8,23 @@
 #include <cstdlib>
 
 #include "cli/Cli.h"
+#include "files/SafeFile.h"
 
 namespace {
 
 volatile sig_atomic_t g_stop = 0;
 
-void OnInterrupt(int) { g_stop = 1; }
+// The first Ctrl-C or SIGTERM ends a run cleanly after the exchange in progress; a
+// second one ends the process at once, without leaving a temporary file behind.
+void OnInterrupt(int signal) {
+  if (g_stop != 0) {
+    kx::files::RemoveTemporaries();
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+    return;
+  }
+  g_stop = signal;
+}
 
 // Qt's own chatter (fonts, runtime folders) is no business of a script's stderr.
 void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& text) {
@@ -28,10 +39,8 @@ int main(int argc, char** argv) {
   qInstallMessageHandler(QuietMessages);
   QGuiApplication app(argc, argv);
 
-  // The first Ctrl-C ends a run cleanly after the exchange in progress; a second one kills.
   struct sigaction action {};
   action.sa_handler = OnInterrupt;
-  action.sa_flags = SA_RESETHAND;
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "curves/CurveGroup.h"
+#include "files/SafeFile.h"
 
 namespace kx {
 namespace {
@@ -46,69 +47,13 @@ ssize_t ReadFully(int fd, uint8_t* data, size_t size) {
   return static_cast<ssize_t>(done);
 }
 
-bool WriteFully(int fd, const uint8_t* data, size_t size) {
-  size_t done = 0;
-  while (done < size) {
-    const ssize_t n = ::write(fd, data + done, size - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
-
-CurveFileResult WriteContent(int fd, std::span<const uint8_t> image) {
-  const auto length = static_cast<uint32_t>(image.size());
-  const uint8_t word[4] = {static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8),
-                           static_cast<uint8_t>(length >> 16), static_cast<uint8_t>(length >> 24)};
-  if (!WriteFully(fd, word, sizeof word) || !WriteFully(fd, image.data(), image.size()))
-    return Fail(CurveFileStatus::WriteFailed);
-  return {};
-}
-
-std::string FolderOf(const std::string& path) {
-  const auto slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-CurveFileResult WriteAtomic(const std::string& path, std::span<const uint8_t> image,
-                            const CurveWriteOptions& options) {
-  std::string temporary = path + ".XXXXXX";
-  Fd fd(::mkstemp(temporary.data()));
-  if (fd.get() < 0) return Fail(CurveFileStatus::CreateFailed);
-  // mkstemp makes the file private; keep the mode an existing file had.
-  struct stat existing{};
-  const mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
-  ::fchmod(fd.get(), mode);
-
-  CurveFileResult result = WriteContent(fd.get(), image);
-  if (result.ok() && ::fsync(fd.get()) != 0) result = Fail(CurveFileStatus::WriteFailed);
-  if (result.ok() && ::close(fd.release()) != 0) result = Fail(CurveFileStatus::WriteFailed);
-  if (!result.ok()) {
-    ::unlink(temporary.c_str());
-    return result;
-  }
-  if (options.beforeRename && !options.beforeRename(temporary)) return {CurveFileStatus::Interrupted, 0};
-  if (::rename(temporary.c_str(), path.c_str()) != 0) {
-    const int error = errno;
-    ::unlink(temporary.c_str());
-    return {CurveFileStatus::RenameFailed, error};
-  }
-  // Make the rename itself durable; a folder that cannot be synced is no failure of the save.
-  Fd folder(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (folder.get() >= 0) ::fsync(folder.get());
-  return {};
-}
-
 }  // namespace
 
 std::string CurveFileMessage(CurveFileStatus status) {
   switch (status) {
     case CurveFileStatus::Ok: return {};
     case CurveFileStatus::OpenFailed: return "无法打开曲线文件!";
+    case CurveFileStatus::NotRegular: return "不是普通文件，无法作为曲线文件打开!";
     case CurveFileStatus::ReadFailed: return "读取曲线文件出错!";
     case CurveFileStatus::TooShort: return "曲线文件太短，不是有效的曲线文件!";
     case CurveFileStatus::LengthTooLarge: return "曲线文件的长度超过50000字节，文件已损坏!";
@@ -124,9 +69,11 @@ std::string CurveFileMessage(CurveFileStatus status) {
 
 CurveFileRead ReadCurveFile(const std::string& path) {
   CurveFileRead out;
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  files::FileResult opened;
+  Fd fd(files::OpenInput(path, opened));
   if (fd.get() < 0) {
-    out.result = Fail(CurveFileStatus::OpenFailed);
+    out.result = {opened.error == files::FileError::OpenFailed ? CurveFileStatus::OpenFailed : CurveFileStatus::NotRegular,
+                  opened.sysError};
     return out;
   }
   uint8_t word[4];
@@ -172,13 +119,20 @@ CurveFileResult WriteCurveFile(const std::string& path, std::span<const uint8_t>
                                const CurveWriteOptions& options) {
   // Such a file would be refused by our own reader.
   if (image.size() > kMaxImageBytes) return {CurveFileStatus::ImageTooLarge, 0};
-  if (options.atomic) return WriteAtomic(path, image, options);
-
-  Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-  if (fd.get() < 0) return Fail(CurveFileStatus::CreateFailed);
-  CurveFileResult result = WriteContent(fd.get(), image);
-  if (result.ok() && ::close(fd.release()) != 0) result = Fail(CurveFileStatus::WriteFailed);
-  return result;
+  const auto length = static_cast<uint32_t>(image.size());
+  std::vector<uint8_t> bytes{static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8),
+                             static_cast<uint8_t>(length >> 16), static_cast<uint8_t>(length >> 24)};
+  bytes.insert(bytes.end(), image.begin(), image.end());
+  files::WriteOptions write;
+  write.beforeReplace = options.beforeRename;
+  const files::FileResult r = files::WriteFile(path, bytes, write);
+  switch (r.error) {
+    case files::FileError::None: return {};
+    case files::FileError::WriteFailed: return {CurveFileStatus::WriteFailed, r.sysError};
+    case files::FileError::RenameFailed: return {CurveFileStatus::RenameFailed, r.sysError};
+    case files::FileError::Interrupted: return {CurveFileStatus::Interrupted, 0};
+    default: return {CurveFileStatus::CreateFailed, r.sysError};
+  }
 }
 
 }  // namespace kx

@@ -14,6 +14,7 @@ namespace kx {
 enum class CurveFileStatus {
   Ok,
   OpenFailed,      // cannot open for reading
+  NotRegular,      // a folder, device or FIFO, refused without reading
   ReadFailed,      // I/O error while reading
   TooShort,        // fewer than 4 bytes: no length word
   LengthTooLarge,  // L above 50,000
@@ -46,19 +47,14 @@ CurveFileRead ReadCurveFile(const std::string& path);
 CurveFileResult ReadCurveFile(const std::string& path, std::span<uint8_t> buffer, size_t& length);
 
 struct CurveWriteOptions {
-  // Write a temporary file beside the target, sync it, then rename it over the
-  // target, so a failed or interrupted save never damages an existing file.
-  bool atomic = false;
   // Called after the temporary is written and synced, before the rename;
   // returning false stops there, as if the process had died (tests).
   std::function<bool(const std::string& temporaryPath)> beforeRename;
 };
 
-// Creates or truncates path and writes the length word and the image.
+// Writes the length word and the image as one atomic replacement of path (see
+// files::WriteFile): a failed or interrupted save never damages an existing file.
 CurveFileResult WriteCurveFile(const std::string& path, std::span<const uint8_t> image,
                                const CurveWriteOptions& options = {});
-inline CurveFileResult WriteCurveFileAtomic(const std::string& path, std::span<const uint8_t> image) {
-  return WriteCurveFile(path, image, CurveWriteOptions{true, {}});
-}
 
 }  // namespace kx

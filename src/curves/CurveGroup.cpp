@@ -14,7 +14,6 @@ CurveTime MakeLocalTime(int year, int month, int day, int hour, int minute, int 
   fields.tm_min = minute;
   fields.tm_sec = second;
   fields.tm_isdst = -1;
-  // Values outside 32 bits wrap, as the device's 32-bit time values would.
   return static_cast<CurveTime>(std::mktime(&fields));
 }
 

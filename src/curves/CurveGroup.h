@@ -17,8 +17,9 @@ struct Rgb {
   friend bool operator==(const Rgb&, const Rgb&) = default;
 };
 
-// Seconds since 1970-01-01 00:00 UTC, as the device's records are kept.
-using CurveTime = int32_t;
+// Seconds since 1970-01-01 00:00 UTC. 64 bits, so that records after January 2038
+// keep their time (files store BCD calendar fields, not this value).
+using CurveTime = int64_t;
 
 inline constexpr int kCellCount = 40;
 inline constexpr int kChannelCount = 41;  // 40 cells, then the total voltage

@@ -11,6 +11,7 @@
 #include "chart/Prompts.h"
 #include "curves/CurveFile.h"
 #include "curves/CurveGroup.h"
+#include "files/SafeFile.h"
 #include "link/CurveTransfer.h"
 #include "link/Messages.h"
 #include "panel/CurveWait.h"
@@ -102,7 +103,8 @@ void CTesterDlg::OnSaveCurveFile() {
   if (path.isEmpty()) return;
   if (!path.endsWith(QLatin1String(".bin"), Qt::CaseInsensitive)) path += QLatin1String(".bin");
 
-  if (QFileInfo::exists(path)) {
+  // A dangling link counts: saving through it creates the file it names.
+  if (kx::files::TargetExists(LocalPath(path))) {
     const QString question =
         QStringLiteral("%1 已存在。\n要替换它吗?").arg(QDir::toNativeSeparators(QFileInfo(path).fileName()));
     if (kx::Prompts::Current().Question(this, question, Utf8(kx::msg::kSaveTitle)) != kx::Prompts::Answer::Yes) {
@@ -110,7 +112,6 @@ void CTesterDlg::OnSaveCurveFile() {
     }
   }
   kx::CurveWriteOptions options;
-  options.atomic = true;  // a failed save never leaves a damaged file where a good one stood
   options.beforeRename = m_beforeSaveRename;
   const kx::CurveFileResult result = kx::WriteCurveFile(LocalPath(path), image, options);
   if (!result.ok()) ShowMessage(FileError(result.status, path));

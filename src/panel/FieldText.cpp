@@ -44,7 +44,7 @@ QString FieldText::FormatFloat(float value) {
   return QString::fromLatin1(buf);
 }
 
-long long FieldText::AtoiWide(const QString& text) {
+int FieldText::Atoi(const QString& text) {
   int i = 0;
   while (i < text.size() && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t') ||
                              text[i] == QLatin1Char('\n') || text[i] == QLatin1Char('\r') ||
@@ -55,18 +55,18 @@ long long FieldText::AtoiWide(const QString& text) {
     negative = text[i] == QLatin1Char('-');
     ++i;
   }
+  // Accumulate past the int range only as far as needed to know it saturates.
   long long v = 0;
   for (; i < text.size() && text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9'); ++i) {
-    if (v < LLONG_MAX / 100) v = v * 10 + (text[i].unicode() - '0');
+    v = v * 10 + (text[i].unicode() - '0');
+    if (v > static_cast<long long>(INT_MAX) + 1) v = static_cast<long long>(INT_MAX) + 1;
   }
-  return negative ? -v : v;
-}
-
-int FieldText::Atoi(const QString& text) {
-  const long long v = AtoiWide(text);
+  if (negative) v = -v;
   if (v > INT_MAX) return INT_MAX;
   if (v < INT_MIN) return INT_MIN;
   return static_cast<int>(v);
 }
+
+long long FieldText::AtoiWide(const QString& text) { return Atoi(text); }
 
 }  // namespace kx::panel

@@ -18,10 +18,11 @@ struct FieldText {
   static std::optional<float> ParseFloat(const QString& text);
   // A float as the data exchange shows it: shortest form, "17" for 17.0.
   static QString FormatFloat(float value);
-  // atoi rules: leading blanks, optional sign, digits up to the first other
-  // character; no digits give 0. Saturates instead of overflowing.
-  static long long AtoiWide(const QString& text);
+  // atoi rules on a 32-bit int: leading blanks, optional sign, digits up to the
+  // first other character; no digits give 0. Saturates at the int range instead
+  // of wrapping, so an absurd entry is never sent as a small plausible value.
   static int Atoi(const QString& text);
+  static long long AtoiWide(const QString& text);  // the same value, for wide callers
 };
 
 }  // namespace kx::panel

@@ -8,12 +8,14 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QTableWidget>
 #include <functional>
+#include <utility>
 
 #include "chart/DialogUnits.h"
 #include "chart/Prompts.h"
@@ -66,17 +68,27 @@ void FillBatteryLabels(QTableWidget* table) {
   for (int r = 0; r < 9; ++r) SetCell(table, r, 2, QStringLiteral("电池%1").arg(r + 32));
 }
 
-// Clicks on the version read-out; a static that reports clicks.
+// Clicks on the version read-out; a static that reports clicks: the left button
+// released over it, once per click and once per double-click.
 class ClickLabel final : public QLabel {
  public:
   using QLabel::QLabel;
   std::function<void()> onClick;
 
  protected:
+  void mouseDoubleClickEvent(QMouseEvent* event) override {
+    QLabel::mouseDoubleClickEvent(event);
+    m_secondOfDouble = true;  // its first click has already been reported
+  }
   void mouseReleaseEvent(QMouseEvent* event) override {
     QLabel::mouseReleaseEvent(event);
+    const bool second = std::exchange(m_secondOfDouble, false);
+    if (event->button() != Qt::LeftButton || second || !rect().contains(event->position().toPoint())) return;
     if (onClick && isEnabled()) onClick();
   }
+
+ private:
+  bool m_secondOfDouble = false;
 };
 
 }  // namespace

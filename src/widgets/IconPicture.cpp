@@ -26,6 +26,9 @@ QString FindPictureFile(const QString& name) {
 #endif
   for (const QString& c : candidates)
     if (QFileInfo(c).isFile()) return QDir::cleanPath(c);
+  // Started from any other folder: the artwork built into the program.
+  const QString builtIn = QStringLiteral(":/res/Picture/") + name;
+  if (QFileInfo(builtIn).isFile()) return builtIn;
   return candidates.front();
 }
 }  // namespace kx

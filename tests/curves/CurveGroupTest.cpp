@@ -80,6 +80,12 @@ TEST(CurveGroup, RecordTimeIsLocalCalendarTime) {
   EXPECT_EQ(local.tm_sec, 30);
   // Every channel carries the same time.
   for (const auto& curve : group.m_curves) EXPECT_EQ(curve->m_times[0], 1393986030);
+
+  // Past 2038 the time goes on instead of wrapping back to 1901.
+  kxtest::PointSpec late;
+  late.year = 2039;
+  group.LoadGroupImage(BuildImage({late}));
+  EXPECT_EQ(group.m_curves[0]->m_times[0], 2182904430);
 }
 
 TEST(CurveGroup, SpanRunsFromFirstToLastPointAndSinglePointHasNoSpan) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "link/Alarms.h"
 #include "panel/FieldText.h"
 
 using kx::panel::FieldText;
@@ -12,6 +13,17 @@ TEST(FieldText, AtoiReadsLeadingDigitsLikeTheCLibrary) {
                {"12abc", 12}, {"53.5", 53}, {" - 3", 0},     {"300", 300},      {"\t9", 9},
                {"99999999999999999999", 2147483647}, {"-99999999999999999999", -2147483647 - 1}};
   for (const auto& c : cases) EXPECT_EQ(FieldText::Atoi(QString::fromUtf8(c.text)), c.value) << c.text;
+}
+
+TEST(FieldText, HugeTypedNumbersSaturateInsteadOfWrapping) {
+  // 4294967356 wrapped would go out as 00 3C: a plausible 60 V threshold.
+  EXPECT_EQ(FieldText::AtoiWide("4294967356"), 2147483647);
+  EXPECT_EQ(FieldText::AtoiWide("2147483648"), 2147483647);
+  EXPECT_EQ(FieldText::AtoiWide("-2147483649"), -2147483647 - 1);
+  const auto volt = kx::VoltAlarmData(true, FieldText::AtoiWide("4294967356"), 0);
+  EXPECT_EQ(volt[1], 0xFF);
+  EXPECT_EQ(volt[2], 0xFF);
+  EXPECT_EQ(kx::TempAlarmData(true, FieldText::AtoiWide("2147483648"), 0)[1], 0xFF);
 }
 
 TEST(FieldText, DataExchangeIntegersAreStrict) {

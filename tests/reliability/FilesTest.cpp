@@ -32,7 +32,6 @@ std::string SaveAndDieBeforeRename(const std::string& path, const Bytes& newImag
   if (child == 0) {
     close(pipeFds[0]);
     kx::CurveWriteOptions options;
-    options.atomic = true;
     options.beforeRename = [&](const std::string& temporary) {
       (void)!write(pipeFds[1], temporary.data(), temporary.size());
       close(pipeFds[1]);

@@ -76,8 +76,8 @@ TEST(IconPictureTest, MissingFileKeepsWhatWasHeld) {
   EXPECT_EQ(icon.ImageCount(), 1);
 }
 
-// Icons are found below the current directory first, else the button gets a path that
-// does not load (no icon rather than a wrong one).
+// Icons are found below the current directory first, then the built-in artwork; a name
+// found nowhere gets a path that does not load (no icon rather than a wrong one).
 TEST(FindPictureFileTest, PrefersTheCurrentDirectory) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
@@ -88,6 +88,8 @@ TEST(FindPictureFileTest, PrefersTheCurrentDirectory) {
   EXPECT_EQ(missing, QDir(dir.path()).filePath("Picture/" + name));
   CIconPicture icon;
   EXPECT_EQ(icon.LoadFromFile(missing), 0);
+  CIconPicture builtIn;
+  EXPECT_EQ(builtIn.LoadFromFile(kx::FindPictureFile(QStringLiteral("曲线.ICO"))), 1);
 
   ASSERT_TRUE(QDir(dir.path()).mkpath("Picture"));
   const QString placed =
