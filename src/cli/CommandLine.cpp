@@ -1,5 +1,7 @@
 #include "cli/CommandLine.h"
 
+#include <cstring>
+
 #include "cli/CommandRegistry.h"
 #include "link/DeviceSettings.h"
 
@@ -33,5 +35,11 @@ QStringList CommandLine::Positionals(int low, int high) const {
 }
 
 void CommandLine::BadUsage() const { Bad("usage: kx4200-cli " + QString::fromUtf8(command_.usage)); }
+
+std::string CommandLine::File(const char* option) const {
+  if (IsSet(option) && Value(option).isEmpty())
+    Bad(QStringLiteral("%1%2 needs a file name").arg(std::strlen(option) == 1 ? "-" : "--", option));
+  return Value(option).toStdString();
+}
 
 }  // namespace kx::cli

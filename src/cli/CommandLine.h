@@ -44,6 +44,9 @@ class CommandLine {
   // An option of the command by its first name, its default when not given.
   QString Value(const char* option) const { return Unescape(parser_.value(QLatin1String(option))); }
   bool IsSet(const char* option) const { return parser_.isSet(QLatin1String(option)); }
+  // A file option: empty when not given; given with an empty name it is refused
+  // (it would otherwise read as "no file" and the run would write nothing).
+  std::string File(const char* option) const;
   const Hooks& hooks() const { return hooks_; }
 
  private:

@@ -69,7 +69,7 @@ CliRun ParseAcquire(const CommandLine& line) {
   o.count = static_cast<int>(*count);
   o.periodMs = static_cast<int>(*period);
   o.currentRange = static_cast<int>(*range);
-  o.csv = line.Value("csv").toStdString();
+  o.csv = line.File("csv");
   return [o](Env& env) { return Acquire(env, o); };
 }
 
@@ -96,7 +96,7 @@ CliRun ParseDownload(const CommandLine& line) {
   const QStringList a = line.Positionals(1, 1);
   const auto n = ParseInteger(a[0], 1, 255);
   if (!n) Bad("download needs a group number 1..255, not '" + a[0] + "'");
-  const DownloadOptions o{static_cast<int>(*n), line.Value("o").toStdString(), line.Value("csv").toStdString()};
+  const DownloadOptions o{static_cast<int>(*n), line.File("o"), line.File("csv")};
   return [o](Env& env) { return Download(env, o); };
 }
 
@@ -193,8 +193,8 @@ CliRun ParseAlarms(const CommandLine& line) {
 
 CliRun ParseExport(const CommandLine& line) {
   const QStringList a = line.Positionals(1, 1);
-  const ExportOptions o{a[0].toStdString(), line.Value("csv").toStdString(), line.Value("png").toStdString(),
-                        line.Value("pdf").toStdString()};
+  if (a[0].isEmpty()) Bad("export needs a curve file name");
+  const ExportOptions o{a[0].toStdString(), line.File("csv"), line.File("png"), line.File("pdf")};
   return [o](Env& env) { return Export(env, o); };
 }
 

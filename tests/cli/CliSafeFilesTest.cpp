@@ -71,6 +71,8 @@ TEST_F(CliSafeFilesTest, BadOutputsAreRefusedBeforeTheUnitIsAsked) {
       {"-o", m_dir.path()},                                 // a folder
       {"--csv", Path("pipe.csv")},                          // a FIFO
       {"-o", Path("no/such/folder/g.bin")},
+      {"-o", ""},     // an empty name is no file at all, not "no file wanted"
+      {"--csv", ""},
   };
   for (const QStringList& outputs : refused) {
     r = RunCli(QStringList{"--simulate", "--trace", "download", "2"} + outputs);
