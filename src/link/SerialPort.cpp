@@ -97,6 +97,11 @@ LinkError SerialPort::Open(const std::string& path, int baud, const Timeouts& ti
     ::close(fd);
     return Fail(error == EWOULDBLOCK ? LinkError::InUse : LinkError::Io);
   }
+  // Programs that lock nothing on the device itself still honour a UUCP lock file.
+  if (uucpLock_.Acquire(path) != LinkError::None) {
+    ::close(fd);
+    return Fail(LinkError::InUse);
+  }
   fd_ = fd;
   if (!::isatty(fd_)) {  // a plain file or another device: no line settings to apply
     Close();
@@ -173,6 +178,7 @@ void SerialPort::Close() {
     ::close(fd_);  // releases the flock too
     fd_ = -1;
   }
+  uucpLock_.Release();
   buffer_.clear();
   appliedBaud_ = 0;
 }

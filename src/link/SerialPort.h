@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "link/Port.h"
+#include "link/UucpLock.h"
 
 namespace kx {
 
@@ -42,6 +43,7 @@ class SerialPort final : public Port {
   void SetLowLatency();
 
   int fd_ = -1;
+  UucpLock uucpLock_;
   bool lowLatencySet_ = false;  // we switched low latency on, and switch it off at Close
   bool hungUp_ = false;  // once the line hangs up, nothing more comes until a new Open
   std::string path_;

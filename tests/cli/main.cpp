@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "PrivateLockFolder.h"
+
 #include <QGuiApplication>
 #include <cstdlib>
 #include <ctime>
@@ -8,6 +10,7 @@ int main(int argc, char** argv) {
   // Local time must not depend on the machine; a POSIX TZ string needs no tzdata.
   setenv("TZ", "CST-8", 1);
   tzset();
+  kxtest::UsePrivateLockFolder();
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);

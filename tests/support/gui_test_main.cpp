@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "PrivateLockFolder.h"
+
 #include <QApplication>
 #include <cstdlib>
 #include <ctime>
@@ -10,6 +12,7 @@ int main(int argc, char** argv) {
   setenv("TZ", "CST-8", 1);
   tzset();
   if (!getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  kxtest::UsePrivateLockFolder();
   ::testing::InitGoogleTest(&argc, argv);
   QApplication app(argc, argv);
   kx::InstallDialogFont();  // the panel and the viewer are tested in the font they ship with

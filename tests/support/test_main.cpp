@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "PrivateLockFolder.h"
+
 #include <cstdlib>
 #include <ctime>
 
@@ -7,6 +9,7 @@ int main(int argc, char** argv) {
   // Local-time formatting must not depend on the machine; a POSIX TZ string needs no tzdata.
   setenv("TZ", "CST-8", 1);
   tzset();
+  kxtest::UsePrivateLockFolder();
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
