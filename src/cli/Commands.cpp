@@ -77,6 +77,7 @@ int Acquire(Env& env, const AcquireOptions& options) {
     if (env.Stopped()) break;
     const std::string when = FormatLocalTime(std::time(nullptr));
     const ExchangeResult r = AcquireLive(*port, env.global.address);
+    if (r.cause == LinkError::Cancelled) break;  // stopped mid-reading: not a failed reading
     std::vector<LiveValue> values;
     if (r.outcome == ExchangeOutcome::Ok)
       values = ScaleLiveValues(r.reply, kCellFullScale, static_cast<uint32_t>(options.currentRange));

@@ -9,13 +9,15 @@
 
 #include "cli/Cli.h"
 #include "files/SafeFile.h"
+#include "link/SerialPort.h"
 
 namespace {
 
 volatile sig_atomic_t g_stop = 0;
 
-// The first Ctrl-C or SIGTERM ends a run cleanly after the exchange in progress; a
-// second one ends the process at once, without leaving a temporary file behind.
+// The first Ctrl-C or SIGTERM ends the exchange in progress at once and the run
+// cleanly (port closed, no file half-written); a second one ends the process
+// without leaving a temporary file behind.
 void OnInterrupt(int signal) {
   if (g_stop != 0) {
     kx::files::RemoveTemporaries();
@@ -24,6 +26,7 @@ void OnInterrupt(int signal) {
     return;
   }
   g_stop = signal;
+  kx::SerialPort::InterruptAll();
 }
 
 // Qt's own chatter (fonts, runtime folders) is no business of a script's stderr.
@@ -48,5 +51,7 @@ int main(int argc, char** argv) {
   kx::cli::StdOutput out;
   kx::cli::Hooks hooks;
   hooks.stopRequested = [] { return g_stop != 0; };
-  return kx::cli::RunCli(QCoreApplication::arguments(), out, hooks);
+  const int status = kx::cli::RunCli(QCoreApplication::arguments(), out, hooks);
+  // Stopped by a signal: the shell's convention, 128 + its number (130, 143).
+  return g_stop != 0 ? 128 + g_stop : status;
 }

@@ -13,6 +13,7 @@ const char* Describe(LinkError error) {
     case LinkError::Timeout: return "the transfer timed out";
     case LinkError::NotOpen: return "no serial port is open";
     case LinkError::Io: return "serial input/output error";
+    case LinkError::Cancelled: return "stopped on request";
   }
   return "unknown serial error";
 }

@@ -18,6 +18,7 @@ enum class LinkError {
   Timeout,       // a transfer did not complete within its time-outs
   NotOpen,       // no port is open
   Io,            // any other system error
+  Cancelled,     // stopped on request (a cancel, a closing window, Ctrl-C)
 };
 
 // A short English description, for logs and the command line.

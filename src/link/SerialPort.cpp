@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -74,7 +75,61 @@ int MsUntil(Clock::time_point deadline) {
 
 }  // namespace
 
-SerialPort::~SerialPort() { Close(); }
+namespace {
+
+// One eventfd for the whole process, made before any signal can ask for it.
+std::atomic<int> g_interruptAllFd{-1};
+std::atomic<bool> g_interruptedAll{false};
+
+int InterruptAllFd() {
+  static const int fd = [] {
+    const int made = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    g_interruptAllFd.store(made);
+    return made;
+  }();
+  return fd;
+}
+
+void Signal(int eventFd) {
+  if (eventFd < 0) return;
+  const uint64_t one = 1;
+  const ssize_t ignored = ::write(eventFd, &one, sizeof one);
+  (void)ignored;
+}
+
+}  // namespace
+
+SerialPort::SerialPort() : wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) { InterruptAllFd(); }
+
+SerialPort::~SerialPort() {
+  Close();
+  if (wakeFd_ >= 0) ::close(wakeFd_);
+}
+
+void SerialPort::Interrupt() {
+  interrupted_.store(true);
+  Signal(wakeFd_);
+}
+
+void SerialPort::InterruptAll() {
+  g_interruptedAll.store(true);
+  Signal(g_interruptAllFd.load());
+}
+
+bool SerialPort::Cancelled() const { return interrupted_.load() || g_interruptedAll.load(); }
+
+int SerialPort::PollLine(short events, int timeoutMs, short& revents) {
+  pollfd fds[3] = {{fd_, events, 0}, {wakeFd_, POLLIN, 0}, {InterruptAllFd(), POLLIN, 0}};
+  for (;;) {
+    if (Cancelled()) return 2;
+    const int ready = ::poll(fds, 3, timeoutMs);
+    if (ready < 0 && errno == EINTR) continue;  // a signal's handler may have asked to stop
+    if (ready < 0) return -1;
+    if (Cancelled()) return 2;
+    revents = fds[0].revents;
+    return ready == 0 ? 0 : 1;
+  }
+}
 
 LinkError SerialPort::Fail(LinkError error) {
   lastError_ = error;
@@ -83,6 +138,12 @@ LinkError SerialPort::Fail(LinkError error) {
 
 LinkError SerialPort::Open(const std::string& path, int baud, const Timeouts& timeouts) {
   Close();
+  // A new open starts uninterrupted; the process-wide stop stays.
+  interrupted_.store(false);
+  uint64_t drained = 0;
+  while (wakeFd_ >= 0 && ::read(wakeFd_, &drained, sizeof drained) > 0) {
+  }
+  if (g_interruptedAll.load()) return Fail(LinkError::Cancelled);
   lastError_ = LinkError::None;
   hungUp_ = false;
   buffer_.clear();
@@ -195,13 +256,16 @@ bool SerialPort::Fill(int timeoutMs) {
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   pollfd pfd{fd_, POLLIN, 0};
   for (;;) {
-    const int ready = ::poll(&pfd, 1, MsUntil(deadline));
-    if (ready > 0) break;
-    if (ready == 0) return true;  // nothing arrived in time
-    if (errno != EINTR) {
-      lastError_ = LinkError::Io;
+    const int ready = PollLine(POLLIN, MsUntil(deadline), pfd.revents);
+    if (ready == 2) {
+      lastError_ = LinkError::Cancelled;
       return false;
     }
+    if (ready == 1 && pfd.revents != 0) break;
+    if (ready == 1) continue;  // only the wake-up descriptors stirred
+    if (ready == 0) return true;  // nothing arrived in time
+    lastError_ = LinkError::Io;
+    return false;
   }
   if (pfd.revents & POLLNVAL) {
     lastError_ = LinkError::Io;
@@ -257,6 +321,10 @@ size_t SerialPort::Write(const uint8_t* data, size_t n) {
     lastError_ = LinkError::HungUp;
     return 0;
   }
+  if (Cancelled()) {
+    lastError_ = LinkError::Cancelled;
+    return 0;
+  }
   lastError_ = LinkError::None;
   const Clock::time_point deadline =
       Clock::now() + std::chrono::milliseconds(static_cast<long long>(timeouts_.writeTotalPerByteMs) * n +
@@ -276,8 +344,12 @@ size_t SerialPort::Write(const uint8_t* data, size_t n) {
         break;
       }
       pollfd pfd{fd_, POLLOUT, 0};
-      const int ready = ::poll(&pfd, 1, left);
-      if (ready < 0 && errno != EINTR) {
+      const int ready = PollLine(POLLOUT, left, pfd.revents);
+      if (ready == 2) {
+        lastError_ = LinkError::Cancelled;
+        break;
+      }
+      if (ready < 0) {
         lastError_ = LinkError::Io;
         break;
       }

@@ -1,6 +1,7 @@
 #pragma once
 // A serial device over POSIX termios: exclusive, raw 8N1, DTR low, event-driven waits.
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,7 @@ namespace kx {
 
 class SerialPort final : public Port {
  public:
-  SerialPort() = default;
+  SerialPort();
   ~SerialPort() override;
   SerialPort(const SerialPort&) = delete;
   SerialPort& operator=(const SerialPort&) = delete;
@@ -34,7 +35,17 @@ class SerialPort final : public Port {
   size_t Queued() override;
   LinkError LastError() const override { return lastError_; }
 
+  // Ends the wait, read or write in progress (from any thread) and every later one
+  // until the port is opened again: they return at once with Cancelled.
+  void Interrupt();
+  // The same for every port of the process; safe to call from a signal handler.
+  static void InterruptAll();
+
  private:
+  bool Cancelled() const;
+  // Polls the line for events (POLLIN or POLLOUT) and the interruption; -1 on
+  // error, 0 on time-out, 1 when the line is ready, 2 when interrupted.
+  int PollLine(short events, int timeoutMs, short& revents);
   // Moves what the driver holds into buffer_; waits at most timeoutMs for the
   // first byte (0: do not wait). Returns false on hang-up or error.
   bool Fill(int timeoutMs);
@@ -43,6 +54,8 @@ class SerialPort final : public Port {
   void SetLowLatency();
 
   int fd_ = -1;
+  int wakeFd_ = -1;  // eventfd that Interrupt makes readable
+  std::atomic<bool> interrupted_{false};
   UucpLock uucpLock_;
   bool lowLatencySet_ = false;  // we switched low latency on, and switch it off at Close
   bool hungUp_ = false;  // once the line hangs up, nothing more comes until a new Open

@@ -4,6 +4,7 @@
 #include <signal.h>
 
 #include <QProcess>
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -73,7 +74,7 @@ TEST(CliProcessTest, InterruptEndsAnEndlessRunWithASummary) {
   ASSERT_TRUE(p.waitForFinished(30000));
   seen += p.readAllStandardOutput();
   EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(p.exitCode(), 0);
+  EXPECT_EQ(p.exitCode(), 130);
   EXPECT_TRUE(seen.contains("失败 0 次")) << seen.toStdString();
 
   QFile csv(dir.filePath("live.csv"));
@@ -82,6 +83,60 @@ TEST(CliProcessTest, InterruptEndsAnEndlessRunWithASummary) {
   ASSERT_GE(rows.size(), 3);  // header, at least one reading, the final line feed
   EXPECT_TRUE(rows[0].startsWith("time,cell1_V"));
   EXPECT_TRUE(rows[1].endsWith(",1"));
+}
+
+// A simulated unit of its own, misbehaving as asked; ended by its PID.
+class SimProcess {
+ public:
+  explicit SimProcess(const QStringList& args) {
+    sim_.start(KX_SIM_PATH, args);
+    if (sim_.waitForReadyRead(10000)) path_ = QString::fromUtf8(sim_.readLine()).trimmed();
+  }
+  ~SimProcess() {
+    sim_.terminate();
+    sim_.waitForFinished(5000);
+  }
+  const QString& Path() const { return path_; }
+
+ private:
+  QProcess sim_;
+  QString path_;
+};
+
+// Starts the tool, waits until its trace shows what it waits for, then signals it.
+void SignalWhenTraced(QProcess& p, const QStringList& args, const char* trace, int signal) {
+  p.setReadChannel(QProcess::StandardError);
+  p.start(KX_CLI_PATH, args);
+  ASSERT_TRUE(p.waitForStarted());
+  QByteArray err;
+  while (!err.contains(trace) && p.waitForReadyRead(30000)) err += p.readAllStandardError();
+  ASSERT_TRUE(err.contains(trace)) << err.toStdString();
+  ::kill(static_cast<pid_t>(p.processId()), signal);
+}
+
+TEST(CliProcessTest, TheFirstSignalStopsLongWaitsAndDownloadsPromptly) {
+  {
+    // A calibration waits up to 30 s for a silent unit; SIGTERM ends it at once.
+    SimProcess silent({"--fault", "silence"});
+    ASSERT_FALSE(silent.Path().isEmpty());
+    QProcess p;
+    SignalWhenTraced(p, {"--port", silent.Path(), "--trace", "calibrate", "cell-2v", "1"}, " TX ", SIGTERM);
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 143);
+  }
+  {
+    // A download at 1200 baud takes minutes; Ctrl-C ends it without a file.
+    SimProcess slow({"--pace", "--baud", "1200"});
+    ASSERT_FALSE(slow.Path().isEmpty());
+    QTemporaryDir dir;
+    QProcess p;
+    SignalWhenTraced(p, {"--port", slow.Path(), "--baud", "1200", "--trace", "download", "1", "-o", dir.filePath("g.bin")},
+                     " RX ", SIGINT);
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.exitCode(), 130);
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+  }
 }
 
 }  // namespace

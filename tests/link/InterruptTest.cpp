@@ -1,0 +1,46 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "link/Frame.h"
+#include "link/SerialPort.h"
+#include "sim/SimHost.h"
+#include "sim/VirtualDevice.h"
+
+namespace kx {
+namespace {
+
+// A wait that would last 30 s against a silent unit ends as soon as another thread
+// interrupts it, and the port opens normally afterwards.
+TEST(SerialPortInterrupt, EndsALongWaitAndLeavesThePortReusable) {
+  VirtualDevice device;
+  SimHost host{device};
+  ASSERT_TRUE(host.Start());
+  device.SetFault(Fault::Silence);
+  SerialPort port;
+  ASSERT_EQ(port.Open(host.Path(), 9600), LinkError::None);
+  const auto request = RequestFrame(0, 0x21, std::vector<uint8_t>{0x13, 1});
+  ASSERT_EQ(port.Write(request.data(), request.size()), request.size());
+
+  std::thread canceller([&] {
+    // Interrupting before the wait has begun must work too: the flag is kept.
+    port.Interrupt();
+  });
+  const size_t queued = port.WaitForBytes(11, 30000);
+  canceller.join();
+  EXPECT_EQ(queued, 0u);
+  EXPECT_EQ(port.LastError(), LinkError::Cancelled);
+  uint8_t byte = 0;
+  EXPECT_EQ(port.Read(&byte, 1, 30000), 0u);
+  EXPECT_EQ(port.LastError(), LinkError::Cancelled);
+  EXPECT_EQ(port.Write(request.data(), request.size()), 0u);
+
+  device.ClearFaults();
+  ASSERT_EQ(port.Open(host.Path(), 9600), LinkError::None);
+  const auto version = RequestFrame(0, 0x03);
+  ASSERT_EQ(port.Write(version.data(), version.size()), version.size());
+  EXPECT_EQ(port.WaitForBytes(11, 5000), 11u);
+}
+
+}  // namespace
+}  // namespace kx
