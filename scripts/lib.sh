@@ -10,6 +10,7 @@ KX_PACKAGES=(
   qt6-base-dev qt6-qpa-plugins libgl-dev
   fonts-arphic-uming
   googletest libgtest-dev libgmock-dev libbenchmark-dev
+  libmosquitto-dev mosquitto mosquitto-clients
 )
 
 kx_missing_packages() {
