@@ -175,7 +175,9 @@ TEST_F(PanelStartup, AboutBoxShowsTheIconAndTheOkButton) {
   prompts.onExec = [](QDialog& dialog) {
     auto* ok = dialog.findChild<QPushButton*>(QStringLiteral("1"));
     EXPECT_NE(ok, nullptr);
-    if (ok) EXPECT_EQ(ok->text(), QStringLiteral("确定"));
+    if (ok) {
+      EXPECT_EQ(ok->text(), QStringLiteral("确定"));
+    }
     return static_cast<int>(QDialog::Accepted);
   };
   panel->ShowAbout();
