@@ -19,7 +19,7 @@
 #include "BenchSupport.h"
 #include "chart/ChartDraw.h"
 #include "chart/QPainterCanvas.h"
-#include "chart/SongFont.h"
+#include "ui/SongFont.h"
 #include "curves/CurveGroup.h"
 #include "link/LiveValues.h"
 #include "panel/TesterDlg.h"

@@ -17,9 +17,9 @@
 
 #include "chart/ChartDraw.h"
 #include "chart/ChartRender.h"
-#include "chart/DialogUnits.h"
-#include "chart/Prompts.h"
-#include "chart/SongFont.h"
+#include "ui/DialogUnits.h"
+#include "ui/Prompts.h"
+#include "ui/SongFont.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "chart/DialogUnits.h"
+#include "ui/DialogUnits.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("100"));

@@ -9,7 +9,7 @@
 
 #include "link/CurveTransfer.h"
 #include "link/Messages.h"
-#include "panel/CurveWait.h"
+#include "ui/WaitCursor.h"
 #include "panel/FieldText.h"
 #include "panel/TesterDlg.h"
 
@@ -101,7 +101,7 @@ void CTesterDlg::OnReadGroup() {
     ShowMessage(Utf8(kx::msg::kStopAcquisitionFirst));
     return;
   }
-  kx::panel::WaitCursor wait;
+  kx::WaitCursor wait;
 
   const int readable = QueryCurveCount();  // reads the controls: m_nGroupNo is current from here
   const char* failure = nullptr;

@@ -8,12 +8,12 @@
 #include <optional>
 #include <span>
 
-#include "chart/Prompts.h"
+#include "ui/Prompts.h"
 #include "curves/CurveFile.h"
 #include "curves/CurveGroup.h"
 #include "link/CurveTransfer.h"
 #include "link/Messages.h"
-#include "panel/CurveWait.h"
+#include "ui/WaitCursor.h"
 #include "panel/TesterDlg.h"
 
 namespace {
@@ -68,7 +68,7 @@ void CTesterDlg::OnOpenCurveFile() {
   const QString path = kx::Prompts::Current().OpenFile(this, request);
   if (path.isEmpty()) return;
 
-  std::optional<kx::panel::WaitCursor> wait(std::in_place);
+  std::optional<kx::WaitCursor> wait(std::in_place);
   size_t length = 0;
   // The buffer and the length change only when the whole file was good.
   const kx::CurveFileResult result = kx::ReadCurveFile(LocalPath(path), std::span<uint8_t>(m_pGroupData), length);

@@ -2,7 +2,7 @@
 
 #include "panel/FactoryPanel.h"
 #include "panel/PasswordDlg.h"
-#include "chart/Prompts.h"
+#include "ui/Prompts.h"
 
 namespace {
 constexpr const char* kAccessCode = "531790";

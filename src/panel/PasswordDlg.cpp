@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "chart/DialogUnits.h"
+#include "ui/DialogUnits.h"
 
 CPasswordDlg::CPasswordDlg(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("146"));

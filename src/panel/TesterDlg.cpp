@@ -15,8 +15,8 @@
 #include <QTableWidget>
 #include <functional>
 
-#include "chart/DialogUnits.h"
-#include "chart/Prompts.h"
+#include "ui/DialogUnits.h"
+#include "ui/Prompts.h"
 #include "panel/AboutDlg.h"
 #include "panel/FieldText.h"
 #include "panel/Layout.h"
