@@ -7,13 +7,18 @@
 
 #include "link/LiveValues.h"
 #include "link/Messages.h"
+#include "panel/ControlIds.h"
 #include "panel/FieldText.h"
 #include "panel/TesterDlg.h"
+
+using namespace kx::panel::ids;
 
 namespace {
 
 // The controls that would use or disturb the open port while a run lasts.
-constexpr int kBusyControls[] = {1090, 1106, 1105, 1099, 1092, 1074, 1107, 1119, 1122, 1124, 1127, 1130};
+constexpr int kBusyControls[] = {kBtnSetAddress,   kBtnSetBaud,         kBtnReadAlarm,     kBtnReadGear,
+                                 kBtnReadTime,     kBtnFactoryMode,     kBtnReadVersion,   kBtnSetVoltAlarm,
+                                 kBtnSetCurrentAlarm, kBtnSetTemp1Alarm, kBtnSetTemp2Alarm, kBtnSetTemp3Alarm};
 
 // A scale typed into an edit: a whole number or 0, then taken as unsigned 32-bit
 // (so "-k" acts as 2^32 - k, as the device tool always treated it).
@@ -44,8 +49,8 @@ bool CTesterDlg::AcquireValues() {
   const kx::ExchangeResult result = kx::AcquireLive(*m_hComm, m_nAddress);
   if (result.outcome != kx::ExchangeOutcome::Ok) return false;
   // Both scales are read from their edits at every reading.
-  const uint32_t volts = ScaleFromEdit(ControlAs<QLineEdit>(1073));
-  const uint32_t amperes = ScaleFromEdit(ControlAs<QLineEdit>(1069));
+  const uint32_t volts = ScaleFromEdit(ControlAs<QLineEdit>(kEditVoltRange));
+  const uint32_t amperes = ScaleFromEdit(ControlAs<QLineEdit>(kEditCurrentRange));
   const auto values = kx::ScaleLiveValues(result.reply, volts, amperes);
   if (values.empty()) return false;
   for (const kx::LiveValue& v : values) {

@@ -4,7 +4,10 @@
 
 #include "link/Alarms.h"
 #include "panel/FactoryPanel.h"
+#include "panel/ControlIds.h"
 #include "panel/FieldText.h"
+
+using namespace kx::panel::ids;
 
 using kx::panel::Show;
 
@@ -41,11 +44,11 @@ void CTesterDlg::OnAlarmSwitch(int checkId) {
   if (box == nullptr) return;
   const int on = box->isChecked() ? 1 : 0;
   switch (checkId) {
-    case 1059: g_bAlarmVoltOn = on; break;
-    case 1114: g_bAlarmCurrentOn = on; break;
-    case 1115: g_bAlarmTemp1On = on; break;
-    case 1116: g_bAlarmTemp2On = on; break;
-    case 1117: g_bAlarmTemp3On = on; break;
+    case kCheckAlarmVolt: g_bAlarmVoltOn = on; break;
+    case kCheckAlarmCurrent: g_bAlarmCurrentOn = on; break;
+    case kCheckAlarmTemp1: g_bAlarmTemp1On = on; break;
+    case kCheckAlarmTemp2: g_bAlarmTemp2On = on; break;
+    case kCheckAlarmTemp3: g_bAlarmTemp3On = on; break;
     default: break;
   }
 }

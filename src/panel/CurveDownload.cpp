@@ -10,8 +10,11 @@
 #include "link/CurveTransfer.h"
 #include "link/Messages.h"
 #include "ui/WaitCursor.h"
+#include "panel/ControlIds.h"
 #include "panel/FieldText.h"
 #include "panel/TesterDlg.h"
+
+using namespace kx::panel::ids;
 
 namespace {
 
@@ -134,7 +137,7 @@ void CTesterDlg::OnReadGroup() {
 void CTesterDlg::OnViewPoint() {
   const CCurveGroup& group = m_dlgCurveView.Group();
   // The edit's own text first (as typed, up to 19 characters), then the exchange.
-  const long long typed = kx::panel::FieldText::AtoiWide(ControlAs<QLineEdit>(1022)->text().left(19));
+  const long long typed = kx::panel::FieldText::AtoiWide(ControlAs<QLineEdit>(kEditPointNo)->text().left(19));
   if (typed > group.PointCount()) ShowMessage(Utf8(kx::msg::kBadPointCount));
 
   UpdateData(true);

@@ -5,13 +5,16 @@
 
 #include "link/DeviceSettings.h"
 #include "panel/FactoryPanel.h"
+#include "panel/ControlIds.h"
 #include "panel/FieldText.h"
+
+using namespace kx::panel::ids;
 
 using kx::panel::Show;
 
 namespace {
 
-// Reads the version into the static 1093 (and 1133 when asked); false on failure.
+// Reads the version into its read-out (and the status line when asked).
 void ReadVersionInto(CTesterDlg& dlg, bool alsoStatus) {
   dlg.UpdateData(true);
   if (!kx::panel::OpenFactoryPort(dlg)) return;
@@ -29,7 +32,7 @@ void ReadVersionInto(CTesterDlg& dlg, bool alsoStatus) {
 }  // namespace
 
 void CTesterDlg::ConnectDeviceSettings() {
-  // The version static 1093 reports its clicks to OnVersionClicked itself.
+  // The version read-out reports its clicks to OnVersionClicked itself.
   connect(m_btnReadVersion, &QPushButton::clicked, this, [this] { OnReadVersion(); });
   connect(m_btnSetAddress, &QPushButton::clicked, this, [this] { OnSetAddress(); });
   connect(m_btnSetBaud, &QPushButton::clicked, this, [this] { OnSetBaud(); });
@@ -59,7 +62,7 @@ void CTesterDlg::OnSetAddress() {
     return;
   }
   // The device now listens on the new address; every later request carries it.
-  ControlAs<QLineEdit>(1002)->setText(QString::number(*newAddress));
+  ControlAs<QLineEdit>(kEditAddress)->setText(QString::number(*newAddress));
   Show(*this, kx::msg::kAddressSetOk);
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// Template 102 as data: every control of the main panel with its id, kind,
+// The main panel template as data: every control of the main panel with its id, kind,
 // text and rectangle in dialog units.
 
 #include <span>

@@ -63,8 +63,8 @@ class CTesterDlg : public QDialog {
   QString ResolvedPortPath() const;
   const kx::PortNaming& PortNames() const { return m_naming; }
 
-  // Busy rule: continuous acquisition is running (the caption test).
-  bool IsAcquiring() const;
+  // Busy rule: continuous acquisition is running.
+  bool IsAcquiring() const { return m_bContinuous != 0; }
   // Shows a message box with the application's title (through the prompts seam).
   void ShowMessage(const QString& text);
 
@@ -85,6 +85,7 @@ class CTesterDlg : public QDialog {
   // ---- other fields ----
   std::unique_ptr<kx::SerialPort> m_hComm;  // null when no port is open
   int m_bContinuous = 0;
+  bool m_bFactoryMode = false;  // the factory strip is in view
   QRect m_rectWindow;  // the full window rectangle taken at start-up (frame geometry)
   std::vector<uint8_t> m_pGroupData;  // the current group image, 50,000 bytes
   int m_nGroupBytes = 0;

@@ -386,7 +386,7 @@ TEST_F(CurveGroups, ClearingAsksFirstAndReportsTheOutcome) {
 }
 
 TEST_F(CurveGroups, PortOperationsWaitForAcquisitionToStop) {
-  panel->m_btnContinuous->setText(QStringLiteral("取消采集"));
+  panel->m_bContinuous = 1;
   prompts.answers.push_back(kx::Prompts::Answer::Yes);
   prompts.openPaths.push_back(Path("x.bin"));
   panel->OnQueryCurveCount();
@@ -396,7 +396,7 @@ TEST_F(CurveGroups, PortOperationsWaitForAcquisitionToStop) {
   EXPECT_EQ(prompts.Texts(), QStringList(4, QStringLiteral("请先停止当前采集!")));
   EXPECT_TRUE(prompts.openRequests.empty());
   EXPECT_EQ(device->RequestCount(), 0u);
-  panel->m_btnContinuous->setText(QStringLiteral("连续采集"));
+  panel->m_bContinuous = 0;
 }
 
 }  // namespace
