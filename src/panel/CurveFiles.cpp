@@ -8,13 +8,13 @@
 #include <optional>
 #include <span>
 
-#include "ui/Prompts.h"
 #include "curves/CurveFile.h"
 #include "curves/CurveGroup.h"
 #include "link/CurveTransfer.h"
 #include "link/Messages.h"
-#include "ui/WaitCursor.h"
 #include "panel/TesterDlg.h"
+#include "ui/Prompts.h"
+#include "ui/WaitCursor.h"
 
 namespace {
 
@@ -58,10 +58,7 @@ void CTesterDlg::ConnectCurveFiles() {
 }
 
 void CTesterDlg::OnOpenCurveFile() {
-  if (IsAcquiring()) {
-    ShowMessage(Utf8(kx::msg::kStopAcquisitionFirst));
-    return;
-  }
+  if (RefusedWhileAcquiring()) return;
   kx::FileDialogRequest request;
   request.initialFolder = QDir::currentPath();
   request.filters = {Utf8(kx::msg::kCurveFileFilter)};
@@ -124,10 +121,7 @@ void CTesterDlg::OnShowCurves() {
 
 void CTesterDlg::OnClearCurves() {
   UpdateData(true);
-  if (IsAcquiring()) {
-    ShowMessage(Utf8(kx::msg::kStopAcquisitionFirst));
-    return;
-  }
+  if (RefusedWhileAcquiring()) return;
   if (kx::Prompts::Current().Question(this, Utf8(kx::msg::kClearQuestion), Utf8(kx::msg::kClearCaption)) !=
       kx::Prompts::Answer::Yes) {
     return;
@@ -136,11 +130,11 @@ void CTesterDlg::OnClearCurves() {
 }
 
 bool CTesterDlg::ClearCurves(int address) {
-  if (!OpenPort()) {
-    ShowMessage(Utf8(kx::msg::kCommFailedBang));
-    return false;
-  }
-  const kx::ClearOutcome outcome = kx::ClearCurves(*m_hComm, address);
-  ClosePort();
-  return outcome == kx::ClearOutcome::Ok;
+  bool ok = false;
+  // The caller has read the fields and asked; a failed open adds its own text.
+  RunOnPort(
+      {.openFailure = kx::msg::kCommFailedBang, .readFirst = false},
+      [address] { return [address](kx::Port& port) { return kx::ClearCurves(port, address); }; },
+      [&ok](kx::ClearOutcome outcome) { ok = outcome == kx::ClearOutcome::Ok; });
+  return ok;
 }

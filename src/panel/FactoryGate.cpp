@@ -3,8 +3,9 @@
 
 #include <QPushButton>
 
-#include "panel/FactoryPanel.h"
+#include "panel/Layout.h"
 #include "panel/PasswordDlg.h"
+#include "panel/TesterDlg.h"
 #include "ui/Prompts.h"
 
 namespace {

@@ -39,4 +39,7 @@ inline constexpr int kTemplateWidth = 679;
 inline constexpr int kTemplateHeight = 461;
 inline constexpr int kUserWidthUnits = 521;
 
+// The full width W of the window narrowed to the left column: W × 521 / 679.
+inline int UserWidth(int fullWidth) { return fullWidth * kUserWidthUnits / kTemplateWidth; }
+
 }  // namespace kx::panel

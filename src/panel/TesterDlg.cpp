@@ -15,59 +15,23 @@
 #include <QTableWidget>
 #include <functional>
 
-#include "ui/DialogUnits.h"
-#include "ui/Prompts.h"
+#include "curves/CurveGroup.h"
+#include "link/Messages.h"
 #include "panel/AboutDlg.h"
 #include "panel/ControlIds.h"
 #include "panel/FieldText.h"
 #include "panel/Layout.h"
+#include "panel/ValueTables.h"
+#include "ui/DialogUnits.h"
+#include "ui/Prompts.h"
 #include "widgets/GroupFrame.h"
 #include "widgets/IconButton.h"
 #include "widgets/IconPicture.h"
 
+using kx::panel::Kind;
 using namespace kx::panel::ids;
 
-int g_bAlarmVoltOn = 0;
-int g_bAlarmCurrentOn = 0;
-int g_bAlarmTemp1On = 0;
-int g_bAlarmTemp2On = 0;
-int g_bAlarmTemp3On = 0;
-
-using kx::panel::Kind;
-
 namespace {
-
-constexpr int kGroupImageBytes = 50000;
-
-void SetupTable(QTableWidget* table) {
-  table->setColumnCount(4);
-  table->setRowCount(31);
-  table->setHorizontalHeaderLabels({QStringLiteral("内容"), QStringLiteral("值"), QStringLiteral("内容"),
-                                    QStringLiteral("值")});
-  table->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  table->horizontalHeader()->setHighlightSections(false);
-  table->verticalHeader()->hide();
-  table->verticalHeader()->setDefaultSectionSize(16);
-  table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  table->setShowGrid(false);
-  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  table->setSelectionBehavior(QAbstractItemView::SelectRows);
-  table->setSelectionMode(QAbstractItemView::SingleSelection);
-  table->setWordWrap(false);
-}
-
-void SetCell(QTableWidget* table, int row, int column, const QString& text) {
-  if (auto* item = table->item(row, column)) {
-    item->setText(text);
-    return;
-  }
-  table->setItem(row, column, new QTableWidgetItem(text));
-}
-
-void FillBatteryLabels(QTableWidget* table) {
-  for (int r = 0; r < 31; ++r) SetCell(table, r, 0, QStringLiteral("电池%1").arg(r + 1));
-  for (int r = 0; r < 9; ++r) SetCell(table, r, 2, QStringLiteral("电池%1").arg(r + 32));
-}
 
 // Clicks on the version read-out; a static that reports clicks.
 class ClickLabel final : public QLabel {
@@ -85,7 +49,7 @@ class ClickLabel final : public QLabel {
 }  // namespace
 
 CTesterDlg::CTesterDlg(kx::PortNaming naming, QWidget* parent)
-    : QDialog(parent), m_pGroupData(kGroupImageBytes, 0), m_naming(std::move(naming)) {
+    : QDialog(parent), m_pGroupData(kx::kMaxImageBytes, 0), m_naming(std::move(naming)) {
   setObjectName(QString::number(kTemplatePanel));
   setWindowTitle(QStringLiteral("KX4200(Ver 1.3)"));
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -175,7 +139,7 @@ void CTesterDlg::BuildControls() {
         break;
       case Kind::List: {
         auto* table = new QTableWidget(this);
-        SetupTable(table);
+        kx::panel::SetupValueTable(table);
         w = table;
         break;
       }
@@ -257,11 +221,9 @@ void CTesterDlg::BuildControls() {
   m_editTemp3Low = ControlAs<QLineEdit>(kEditTemp3Low);
   m_btnSetTemp3Alarm = ControlAs<QPushButton>(kBtnSetTemp3Alarm);
 
-  auto* edit1002 = ControlAs<QLineEdit>(kEditAddress);
-  connect(edit1002, &QLineEdit::textChanged, this, [this] { OnAddressChanged(); });
-  auto* edit1000 = ControlAs<QLineEdit>(kEditPort);
-  connect(edit1000, &QLineEdit::textChanged, this,
-          [this, edit1000] { edit1000->setToolTip(ResolvedPortPath()); });
+  connect(ControlAs<QLineEdit>(kEditAddress), &QLineEdit::textChanged, this, [this] { OnAddressChanged(); });
+  auto* portEdit = ControlAs<QLineEdit>(kEditPort);
+  connect(portEdit, &QLineEdit::textChanged, this, [this, portEdit] { portEdit->setToolTip(ResolvedPortPath()); });
 }
 
 void CTesterDlg::ConnectHandlers() {
@@ -276,20 +238,17 @@ void CTesterDlg::ConnectHandlers() {
 }
 
 void CTesterDlg::OnInitDialog() {
-  // Step 1: the controls get the initial field values.
   UpdateData(false);
-  // Steps 2 and 3: the About item lives in the panel's context menu on Linux;
-  // the window icon is the application icon.
+  // The About item lives in the panel's context menu on Linux; the window icon is
+  // the application icon.
   setWindowIcon(QApplication::windowIcon());
-  // Step 4: remember the full size and narrow the window to hide the factory strip.
+  // Remember the full size and narrow the window to hide the factory strip.
   m_rectWindow = QRect(pos(), size());
-  setFixedSize(m_rectWindow.width() * kx::panel::kUserWidthUnits / kx::panel::kTemplateWidth,
-               m_rectWindow.height());
-  // Step 5.
+  setFixedSize(kx::panel::UserWidth(m_rectWindow.width()), m_rectWindow.height());
   m_nAddress = 0;
   m_comboBaud->setCurrentIndex(3);
   m_nPort = 1;
-  // Step 6: columns and the live table's labels.
+  // Columns and the live table's labels.
   for (QTableWidget* table : {m_listValues, m_listPointValues}) {
     const bool live = table == m_listValues;
     table->setColumnWidth(0, 50);
@@ -297,32 +256,26 @@ void CTesterDlg::OnInitDialog() {
     table->setColumnWidth(2, live ? 55 : 50);
     table->setColumnWidth(3, 72);
   }
-  FillBatteryLabels(m_listValues);
+  kx::panel::FillBatteryLabels(m_listValues);
   const char* quantities[] = {"总电压", "电流", "温度1", "温度2", "温度3", "模拟量1", "模拟量2"};
-  for (int i = 0; i < 7; ++i) SetCell(m_listValues, 9 + i, 2, QString::fromUtf8(quantities[i]));
-  // Step 7: the alarm switches follow their boxes.
-  g_bAlarmVoltOn = m_checkAlarmVolt->isChecked() ? 1 : 0;
-  g_bAlarmCurrentOn = m_checkAlarmCurrent->isChecked() ? 1 : 0;
-  g_bAlarmTemp1On = m_checkAlarmTemp1->isChecked() ? 1 : 0;
-  g_bAlarmTemp2On = m_checkAlarmTemp2->isChecked() ? 1 : 0;
-  g_bAlarmTemp3On = m_checkAlarmTemp3->isChecked() ? 1 : 0;
-  // Step 8.
+  for (int i = 0; i < 7; ++i) kx::panel::SetCell(m_listValues, 9 + i, 2, QString::fromUtf8(quantities[i]));
+  // The alarm switches follow their boxes.
+  for (int group = 0; group < kAlarmGroups; ++group) OnAlarmSwitch(static_cast<AlarmGroup>(group));
   m_bContinuous = 0;
-  FillBatteryLabels(m_listPointValues);
-  SetCell(m_listPointValues, 9, 2, QStringLiteral("总电压"));
+  kx::panel::FillBatteryLabels(m_listPointValues);
+  kx::panel::SetCell(m_listPointValues, 9, 2, QStringLiteral("总电压"));
   m_hComm.reset();
   m_listValues->setColumnWidth(1, 70);
-  // Step 9: button icons from Picture/ below the current directory (or beside the program).
+  // Button icons from Picture/ below the current directory (or beside the program).
   const std::pair<CIconButton*, const char*> icons[] = {
       {m_btnOpen, "open.ICO"},        {m_btnSaveAs, "save.ICO"}, {m_btnCurve, "曲线.ICO"},
       {m_btnAcquire, "采集.ICO"},     {m_btnContinuous, "连续采集.ICO"},
       {m_btnSetTime, "时间.ICO"},     {m_btnRead, "读取.ICO"}};
   for (const auto& [button, file] : icons) button->SetIconFile(kx::FindPictureFile(QString::fromUtf8(file)));
   m_btnRead->m_nIconPlacement = 2;
-  // Step 10.
+  // The fields match what the window shows.
   UpdateData(true);
   ControlAs<QLineEdit>(kEditPort)->setToolTip(ResolvedPortPath());
-  m_initialised = true;
 }
 
 void CTesterDlg::showEvent(QShowEvent* event) {
@@ -421,6 +374,19 @@ QString CTesterDlg::ResolvedPortPath() const {
 }
 
 void CTesterDlg::ShowMessage(const QString& text) { kx::Prompts::Current().Message(this, text); }
+
+void CTesterDlg::ShowMessage(const char* utf8) { ShowMessage(QString::fromUtf8(utf8)); }
+
+bool CTesterDlg::Refuse(const char* utf8) {
+  ShowMessage(utf8);
+  return false;
+}
+
+bool CTesterDlg::RefusedWhileAcquiring() {
+  if (!IsAcquiring()) return false;
+  ShowMessage(kx::msg::kStopAcquisitionFirst);
+  return true;
+}
 
 QString CTesterDlg::AboutItemText() { return QStringLiteral("关于 KX4200(&A)..."); }
 
