@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPushButton>
 #include <QTimer>
 #include <cstdlib>
 #include <ctime>
@@ -19,14 +20,16 @@
 #include "BenchSupport.h"
 #include "chart/ChartDraw.h"
 #include "chart/QPainterCanvas.h"
-#include "chart/SongFont.h"
 #include "curves/CurveGroup.h"
 #include "link/LiveValues.h"
+#include "panel/ControlIds.h"
 #include "panel/TesterDlg.h"
 #include "sim/SimHost.h"
 #include "sim/VirtualDevice.h"
+#include "ui/SongFont.h"
 
 using namespace kxbench;
+using namespace kx::panel::ids;
 
 namespace {
 
@@ -49,20 +52,22 @@ void BM_LiveReadings(benchmark::State& state) {
   CTesterDlg panel(naming);
   panel.show();
   QApplication::processEvents();
-  panel.ControlAs<QLineEdit>(1023)->setText(QStringLiteral("0"));
-  const int item = panel.m_comboBaud->findText(QString::number(baud == 0 ? 9600 : baud));
+  panel.ControlAs<QLineEdit>(kEditPeriod)->setText(QStringLiteral("0"));
+  auto* baudList = panel.ControlAs<QComboBox>(kComboBaud);
+  auto* continuous = panel.ControlAs<QPushButton>(kBtnContinuous);
+  const int item = baudList->findText(QString::number(baud == 0 ? 9600 : baud));
   if (item < 0) {
     state.SkipWithError("baud rate not offered by the panel");
     return;
   }
-  panel.m_comboBaud->setCurrentIndex(item);
+  baudList->setCurrentIndex(item);
 
   std::vector<double> rates;
   int failed = 0;
   for (auto _ : state) {
     QElapsedTimer clock;
     clock.start();
-    panel.m_btnContinuous->click();
+    continuous->click();
     if (!panel.IsAcquiring()) {
       state.SkipWithError("continuous acquisition did not start");
       return;
@@ -70,10 +75,11 @@ void BM_LiveReadings(benchmark::State& state) {
     QEventLoop loop;
     QTimer::singleShot(kRunMs, &loop, &QEventLoop::quit);
     loop.exec();
-    panel.m_btnContinuous->click();
+    continuous->click();
     const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
-    rates.push_back(panel.m_nSuccessCount / seconds);
-    failed += panel.m_nFailCount;
+    // The counters as the panel shows them after the run.
+    rates.push_back(panel.ControlAs<QLineEdit>(kEditSuccessCount)->text().toInt() / seconds);
+    failed += panel.ControlAs<QLineEdit>(kEditFailCount)->text().toInt();
   }
   SetFigure(state, "per_s", Median(rates));
   SetFigure(state, "failed", failed);

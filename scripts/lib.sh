@@ -42,8 +42,9 @@ kx_build() {
   local jobs
   jobs=$(nproc 2>/dev/null || echo 2)
   if [ ! -f "$KX_BUILD/CMakeCache.txt" ]; then
-    cmake -S "$KX_ROOT" -B "$KX_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >"$KX_ROOT/.configure.log" 2>&1 ||
-      { cat "$KX_ROOT/.configure.log" >&2; echo "cmake configure failed" >&2; exit 1; }
+    mkdir -p "$KX_BUILD"
+    cmake -S "$KX_ROOT" -B "$KX_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >"$KX_BUILD/.configure.log" 2>&1 ||
+      { cat "$KX_BUILD/.configure.log" >&2; echo "cmake configure failed" >&2; exit 1; }
   fi
   echo "Building in $KX_BUILD ..."
   if ! cmake --build "$KX_BUILD" -j "$jobs" >"$KX_BUILD/build.log" 2>&1; then

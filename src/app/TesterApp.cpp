@@ -6,11 +6,11 @@
 #include <QIcon>
 #include <cstdio>
 
-#include "chart/SongFont.h"
 #include "kxres/ResourcePaths.h"
 #include "panel/TesterDlg.h"
 #include "sim/SimHost.h"
 #include "sim/VirtualDevice.h"
+#include "ui/SongFont.h"
 
 namespace {
 

@@ -17,9 +17,9 @@
 
 #include "chart/ChartDraw.h"
 #include "chart/ChartRender.h"
-#include "chart/DialogUnits.h"
-#include "chart/Prompts.h"
-#include "chart/SongFont.h"
+#include "ui/DialogUnits.h"
+#include "ui/Prompts.h"
+#include "ui/SongFont.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ W* Place(W* widget, const char* id, QRect geometry) {
 // shows entry 1 normally and entry 0 when selected.
 QIcon TreeIcon() {
   QPixmap bitmap(QStringLiteral(":/res/tree135.bmp"));
-  if (bitmap.isNull()) return {};  // artwork not linked in: the tree goes without images
+  if (bitmap.isNull()) return {};
   bitmap.setMask(bitmap.createMaskFromColor(Qt::black));
   const QPixmap entry0 = bitmap, entry1 = bitmap;
   QIcon icon;

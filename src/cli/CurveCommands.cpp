@@ -9,7 +9,7 @@
 
 #include "chart/ChartDraw.h"
 #include "chart/ChartRender.h"
-#include "chart/SongFont.h"
+#include "ui/SongFont.h"
 #include "cli/Commands.h"
 #include "cli/DeviceSupport.h"
 #include "curves/CurveFile.h"

@@ -4,10 +4,13 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "chart/DialogUnits.h"
+#include "panel/ControlIds.h"
+#include "ui/DialogUnits.h"
+
+using namespace kx::panel::ids;
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
-  setObjectName(QStringLiteral("100"));
+  setObjectName(QString::number(kTemplateAbout));
   setWindowTitle(QStringLiteral("关于 KX4200"));
   setFixedSize(kx::DluToPixels(235), kx::DluToPixels(55));
   auto* icon = new QLabel(this);
@@ -16,7 +19,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   auto* text = new QLabel(this);
   text->setGeometry(kx::DluRect(40, 25, 119, 8));
   auto* ok = new QPushButton(QStringLiteral("确定"), this);
-  ok->setObjectName(QStringLiteral("1"));
+  ok->setObjectName(QString::number(kButtonOk));
   ok->setDefault(true);
   ok->setGeometry(kx::DluRect(178, 7, 50, 14));
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-// The About box (template 100): the application icon, an empty static and "确定".
+// The About box: the application icon, an empty static and "确定".
 class CAboutDlg : public QDialog {
  public:
   explicit CAboutDlg(QWidget* parent = nullptr);

@@ -7,27 +7,25 @@
 
 #include "link/LiveValues.h"
 #include "link/Messages.h"
+#include "panel/ControlIds.h"
 #include "panel/FieldText.h"
 #include "panel/TesterDlg.h"
+#include "panel/ValueTables.h"
+
+using namespace kx::panel::ids;
 
 namespace {
 
 // The controls that would use or disturb the open port while a run lasts.
-constexpr int kBusyControls[] = {1090, 1106, 1105, 1099, 1092, 1074, 1107, 1119, 1122, 1124, 1127, 1130};
+constexpr int kBusyControls[] = {kBtnSetAddress,   kBtnSetBaud,         kBtnReadAlarm,     kBtnReadGear,
+                                 kBtnReadTime,     kBtnFactoryMode,     kBtnReadVersion,   kBtnSetVoltAlarm,
+                                 kBtnSetCurrentAlarm, kBtnSetTemp1Alarm, kBtnSetTemp2Alarm, kBtnSetTemp3Alarm};
 
 // A scale typed into an edit: a whole number or 0, then taken as unsigned 32-bit
 // (so "-k" acts as 2^32 - k, as the device tool always treated it).
 uint32_t ScaleFromEdit(const QLineEdit* edit) {
   const QString text = edit ? edit->text() : QString();
   return static_cast<uint32_t>(kx::panel::FieldText::ParseInt(text).value_or(0));
-}
-
-void SetCellText(QTableWidget* table, int row, int column, const QString& text) {
-  if (auto* item = table->item(row, column)) {
-    item->setText(text);
-  } else {
-    table->setItem(row, column, new QTableWidgetItem(text));
-  }
 }
 
 }  // namespace
@@ -38,40 +36,40 @@ void CTesterDlg::ConnectAcquisition() {
   connect(&m_timer1, &QTimer::timeout, this, [this] { OnTimer(); });
 }
 
-bool CTesterDlg::AcquireValues() {
+CTesterDlg::Exchange<kx::ExchangeResult> CTesterDlg::LiveExchange() {
+  // Every reading reads the controls again, as it always did.
   UpdateData(true);
-  if (!m_hComm) return false;
-  const kx::ExchangeResult result = kx::AcquireLive(*m_hComm, m_nAddress);
+  return [address = m_nAddress](kx::Port& port) { return kx::AcquireLive(port, address); };
+}
+
+bool CTesterDlg::ShowLiveValues(const kx::ExchangeResult& result) {
   if (result.outcome != kx::ExchangeOutcome::Ok) return false;
   // Both scales are read from their edits at every reading.
-  const uint32_t volts = ScaleFromEdit(ControlAs<QLineEdit>(1073));
-  const uint32_t amperes = ScaleFromEdit(ControlAs<QLineEdit>(1069));
+  const uint32_t volts = ScaleFromEdit(ControlAs<QLineEdit>(kEditVoltRange));
+  const uint32_t amperes = ScaleFromEdit(ControlAs<QLineEdit>(kEditCurrentRange));
   const auto values = kx::ScaleLiveValues(result.reply, volts, amperes);
   if (values.empty()) return false;
-  for (const kx::LiveValue& v : values) {
-    SetCellText(m_listValues, v.field->row, v.field->column, QString::fromUtf8(v.text.c_str()));
+  for (size_t k = 0; k < values.size(); ++k) {
+    const kx::panel::TableCell cell = kx::panel::ValueCell(k);
+    kx::panel::SetCell(m_listValues, cell.row, cell.column, QString::fromStdString(values[k].text));
   }
   return true;
 }
 
 void CTesterDlg::OnAcquire() {
-  if (IsAcquiring()) {
-    ShowMessage(QString::fromUtf8(kx::msg::kStopAcquisitionFirst));
-    return;
-  }
-  if (!OpenPort()) {
-    ShowMessage(QString::fromUtf8(kx::msg::kOpenPortFailed));
-    return;
-  }
-  if (!AcquireValues()) ShowMessage(QString::fromUtf8(kx::msg::kCommFailed));
-  ClosePort();
+  RunOnPort(
+      {.openFailure = kx::msg::kOpenPortFailed, .busy = Busy::Refused, .readFirst = false},
+      [this] { return LiveExchange(); },
+      [this](const kx::ExchangeResult& result) {
+        if (!ShowLiveValues(result)) ShowMessage(kx::msg::kCommFailed);
+      });
 }
 
 void CTesterDlg::OnContinuous() {
   UpdateData(true);
   if (m_bContinuous == 0) {
     if (!OpenPort()) {
-      ShowMessage(QString::fromUtf8(kx::msg::kOpenPortFailed));
+      ShowMessage(kx::msg::kOpenPortFailed);
       m_timer1.stop();
       return;
     }
@@ -83,17 +81,13 @@ void CTesterDlg::OnContinuous() {
     // timer clamps it to its longest period.
     const long long period = kx::panel::FieldText::AtoiWide(m_strPeriod);
     m_timer1.start(period < 0 || period > INT_MAX ? INT_MAX : static_cast<int>(period));
-    for (int id : kBusyControls) {
-      if (QWidget* w = Control(id)) w->setEnabled(false);
-    }
+    for (int id : kBusyControls) Control(id)->setEnabled(false);
     UpdateData(false);
     return;
   }
   m_bContinuous = 0;
   m_btnContinuous->setText(QStringLiteral("连续采集"));
-  for (int id : kBusyControls) {
-    if (QWidget* w = Control(id)) w->setEnabled(true);
-  }
+  for (int id : kBusyControls) Control(id)->setEnabled(true);
   m_timer1.stop();
   ClosePort();
   UpdateData(false);
@@ -105,7 +99,12 @@ void CTesterDlg::OnTimer() {
   if (m_bInTick) return;
   m_bInTick = true;
   UpdateData(true);
-  if (AcquireValues()) {
+  // The run holds the port open between ticks; each tick is one exchange on it
+  // and its completion.
+  const Exchange<kx::ExchangeResult> exchange = LiveExchange();
+  kx::ExchangeResult result{kx::ExchangeOutcome::WriteFailed, {}, kx::LinkError::NotOpen};
+  if (m_hComm) result = exchange(*m_hComm);
+  if (ShowLiveValues(result)) {
     ++m_nSuccessCount;
   } else {
     ++m_nFailCount;

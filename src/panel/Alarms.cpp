@@ -1,23 +1,18 @@
+// The alarm registers: read the device's alarm word, and send one group's alarm
+// setting with its switch and the values in its edits.
+
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "link/Alarms.h"
-#include "panel/FactoryPanel.h"
+#include "link/Messages.h"
 #include "panel/FieldText.h"
-
-using kx::panel::Show;
+#include "panel/TesterDlg.h"
 
 namespace {
 
 long long Typed(const QLineEdit* edit) { return kx::panel::FieldText::AtoiWide(edit->text()); }
-
-// The usual settings exchange: open, send the group's data, report, close.
-void SendAlarmSetting(CTesterDlg& dlg, kx::AlarmSetting setting, std::span<const uint8_t> data) {
-  const kx::ExchangeResult r = kx::SetAlarm(*dlg.m_hComm, dlg.m_nAddress, setting, data);
-  dlg.ClosePort();
-  Show(dlg, kx::SetAlarmMessage(r.outcome));
-}
 
 }  // namespace
 
@@ -28,70 +23,78 @@ void CTesterDlg::ConnectAlarms() {
   connect(m_btnSetTemp1Alarm, &QPushButton::clicked, this, [this] { OnSetTempAlarm(1); });
   connect(m_btnSetTemp2Alarm, &QPushButton::clicked, this, [this] { OnSetTempAlarm(2); });
   connect(m_btnSetTemp3Alarm, &QPushButton::clicked, this, [this] { OnSetTempAlarm(3); });
-  for (QCheckBox* box : {m_checkAlarmVolt, m_checkAlarmCurrent, m_checkAlarmTemp1, m_checkAlarmTemp2,
-                         m_checkAlarmTemp3}) {
-    const int id = box->objectName().toInt();
-    connect(box, &QCheckBox::toggled, this, [this, id] { OnAlarmSwitch(id); });
+  for (int i = 0; i < kAlarmGroups; ++i) {
+    const auto group = static_cast<AlarmGroup>(i);
+    connect(AlarmSwitchBox(group), &QCheckBox::toggled, this, [this, group] { OnAlarmSwitch(group); });
   }
 }
 
-void CTesterDlg::OnAlarmSwitch(int checkId) {
+QCheckBox* CTesterDlg::AlarmSwitchBox(AlarmGroup group) const {
+  const std::array<QCheckBox*, kAlarmGroups> boxes = {m_checkAlarmVolt, m_checkAlarmCurrent, m_checkAlarmTemp1,
+                                                      m_checkAlarmTemp2, m_checkAlarmTemp3};
+  return boxes[group];
+}
+
+void CTesterDlg::OnAlarmSwitch(AlarmGroup group) {
   // Only the switch changes; the device hears of it with the group's next "设置".
-  auto* box = ControlAs<QCheckBox>(checkId);
-  if (box == nullptr) return;
-  const int on = box->isChecked() ? 1 : 0;
-  switch (checkId) {
-    case 1059: g_bAlarmVoltOn = on; break;
-    case 1114: g_bAlarmCurrentOn = on; break;
-    case 1115: g_bAlarmTemp1On = on; break;
-    case 1116: g_bAlarmTemp2On = on; break;
-    case 1117: g_bAlarmTemp3On = on; break;
-    default: break;
-  }
+  m_bAlarmOn[group] = AlarmSwitchBox(group)->isChecked() ? 1 : 0;
 }
 
 void CTesterDlg::OnReadAlarm() {
-  UpdateData(true);
-  if (!kx::panel::OpenFactoryPort(*this)) return;
-  const kx::AlarmReading r = kx::ReadAlarmWord(*m_hComm, m_nAddress);
-  ClosePort();
-  if (const char* failure = kx::ReadAlarmMessage(r.outcome)) {
-    Show(*this, failure);
-    return;
-  }
-  ShowMessage(QString::fromStdString(kx::AlarmReport(r.word)));
+  RunOnPort(
+      {.openFailure = kx::msg::kPortNotFound},
+      [this] { return [address = m_nAddress](kx::Port& port) { return kx::ReadAlarmWord(port, address); }; },
+      [this](const kx::AlarmReading& reading) {
+        if (const char* failure = kx::ReadAlarmMessage(reading.outcome)) {
+          ShowMessage(failure);
+          return;
+        }
+        ShowMessage(QString::fromStdString(kx::AlarmReport(reading.word)));
+      });
 }
 
-void CTesterDlg::OnSetVoltAlarm() {
-  UpdateData(true);
-  if (!kx::panel::OpenFactoryPort(*this)) return;
-  const auto data = kx::VoltAlarmData(g_bAlarmVoltOn != 0, Typed(m_editOverVolt), Typed(m_editUnderVolt));
-  SendAlarmSetting(*this, kx::AlarmSetting::Volt, data);
-}
+void CTesterDlg::OnSetVoltAlarm() { SetAlarm(kAlarmVolt); }
 
-void CTesterDlg::OnSetCurrentAlarm() {
-  UpdateData(true);
-  if (!kx::panel::OpenFactoryPort(*this)) return;
-  const auto data = kx::CurrentAlarmData(g_bAlarmCurrentOn != 0, Typed(m_editOverCurrent));
-  SendAlarmSetting(*this, kx::AlarmSetting::Current, data);
-}
+void CTesterDlg::OnSetCurrentAlarm() { SetAlarm(kAlarmCurrent); }
 
 void CTesterDlg::OnSetTempAlarm(int which) {
-  struct Group {
-    kx::AlarmSetting setting;
-    const int* on;
-    QLineEdit* high;
-    QLineEdit* low;
-  };
-  const Group groups[] = {
-      {kx::AlarmSetting::Temp1, &g_bAlarmTemp1On, m_editTemp1High, m_editTemp1Low},
-      {kx::AlarmSetting::Temp2, &g_bAlarmTemp2On, m_editTemp2High, m_editTemp2Low},
-      {kx::AlarmSetting::Temp3, &g_bAlarmTemp3On, m_editTemp3High, m_editTemp3Low},
-  };
   if (which < 1 || which > 3) return;
-  const Group& g = groups[which - 1];
-  UpdateData(true);
-  if (!kx::panel::OpenFactoryPort(*this)) return;
-  const auto data = kx::TempAlarmData(*g.on != 0, Typed(g.high), Typed(g.low));
-  SendAlarmSetting(*this, g.setting, data);
+  SetAlarm(static_cast<AlarmGroup>(kAlarmTemp1 + which - 1));
+}
+
+void CTesterDlg::SetAlarm(AlarmGroup group) {
+  RunOnPort(
+      {.openFailure = kx::msg::kPortNotFound},
+      [this, group] {
+        // The switch goes with whatever the group's edits hold at this moment.
+        const bool on = m_bAlarmOn[group] != 0;
+        std::vector<uint8_t> data;
+        kx::AlarmSetting setting = kx::AlarmSetting::Volt;
+        auto take = [&data](const auto& bytes) { data.assign(bytes.begin(), bytes.end()); };
+        switch (group) {
+          case kAlarmVolt:
+            take(kx::VoltAlarmData(on, Typed(m_editOverVolt), Typed(m_editUnderVolt)));
+            break;
+          case kAlarmCurrent:
+            setting = kx::AlarmSetting::Current;
+            take(kx::CurrentAlarmData(on, Typed(m_editOverCurrent)));
+            break;
+          case kAlarmTemp1:
+            setting = kx::AlarmSetting::Temp1;
+            take(kx::TempAlarmData(on, Typed(m_editTemp1High), Typed(m_editTemp1Low)));
+            break;
+          case kAlarmTemp2:
+            setting = kx::AlarmSetting::Temp2;
+            take(kx::TempAlarmData(on, Typed(m_editTemp2High), Typed(m_editTemp2Low)));
+            break;
+          case kAlarmTemp3:
+            setting = kx::AlarmSetting::Temp3;
+            take(kx::TempAlarmData(on, Typed(m_editTemp3High), Typed(m_editTemp3Low)));
+            break;
+        }
+        return [address = m_nAddress, setting, data](kx::Port& port) {
+          return kx::SetAlarm(port, address, setting, data);
+        };
+      },
+      [this](const kx::ExchangeResult& result) { ShowMessage(kx::SetAlarmMessage(result.outcome)); });
 }

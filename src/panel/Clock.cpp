@@ -15,36 +15,34 @@ void CTesterDlg::ConnectClock() {
 }
 
 void CTesterDlg::OnSetTime() {
-  UpdateData(true);
-  if (IsAcquiring()) {
-    ShowMessage(QString::fromUtf8(kx::msg::kStopAcquisitionFirst));
-    return;
-  }
-  if (!OpenPort()) {
-    // Said aloud: a silent failure leaves the operator guessing.
-    ShowMessage(QString::fromUtf8(kx::msg::kPortNotFound));
-    return;
-  }
-  // One reading of the clock fills both the frame and the success text.
-  const time_t now = m_clockNow ? static_cast<time_t>(m_clockNow()) : std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  const kx::SetClockResult result = kx::SetDeviceClock(*m_hComm, m_nAddress, local);
-  ClosePort();
-  ShowMessage(QString::fromUtf8(kx::SetClockMessage(result.outcome, local).c_str()));
+  struct ClockSet {
+    kx::SetClockResult result;
+    std::tm local;  // the reading the frame was built from
+  };
+  // Said aloud when the port does not open: a silent failure leaves the operator guessing.
+  RunOnPort(
+      {.openFailure = kx::msg::kPortNotFound, .busy = Busy::Refused},
+      [this] {
+        // One reading of the clock, once the port is open, fills both the frame and the success text.
+        const time_t now = m_clockNow ? static_cast<time_t>(m_clockNow()) : std::time(nullptr);
+        std::tm local{};
+        localtime_r(&now, &local);
+        return [address = m_nAddress, local](kx::Port& port) {
+          return ClockSet{kx::SetDeviceClock(port, address, local), local};
+        };
+      },
+      [this](const ClockSet& set) { ShowMessage(kx::SetClockMessage(set.result.outcome, set.local).c_str()); });
 }
 
 void CTesterDlg::OnReadTime() {
-  UpdateData(true);
-  if (!OpenPort()) {
-    ShowMessage(QString::fromUtf8(kx::msg::kPortNotFound));
-    return;
-  }
-  const kx::ReadClockResult result = kx::ReadDeviceClock(*m_hComm, m_nAddress);
-  ClosePort();
-  if (result.outcome != kx::ReadClockOutcome::Ok) {
-    ShowMessage(QString::fromUtf8(kx::ReadClockMessage(result.outcome).c_str()));
-    return;
-  }
-  m_staticDeviceTime->setText(QString::fromUtf8(kx::FormatDeviceTime(result.time).c_str()));
+  RunOnPort(
+      {.openFailure = kx::msg::kPortNotFound},
+      [this] { return [address = m_nAddress](kx::Port& port) { return kx::ReadDeviceClock(port, address); }; },
+      [this](const kx::ReadClockResult& result) {
+        if (result.outcome != kx::ReadClockOutcome::Ok) {
+          ShowMessage(kx::ReadClockMessage(result.outcome).c_str());
+          return;
+        }
+        m_staticDeviceTime->setText(QString::fromStdString(kx::FormatDeviceTime(result.time)));
+      });
 }

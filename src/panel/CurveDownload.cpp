@@ -9,21 +9,20 @@
 
 #include "link/CurveTransfer.h"
 #include "link/Messages.h"
-#include "panel/CurveWait.h"
+#include "panel/ControlIds.h"
 #include "panel/FieldText.h"
 #include "panel/TesterDlg.h"
+#include "panel/ValueTables.h"
+#include "ui/WaitCursor.h"
+
+using namespace kx::panel::ids;
 
 namespace {
 
-void SetValueCell(QTableWidget* table, int row, int column, const QString& text) {
-  if (auto* item = table->item(row, column)) {
-    item->setText(text);
-    return;
-  }
-  table->setItem(row, column, new QTableWidgetItem(text));
-}
-
-QString Utf8(const char* text) { return QString::fromUtf8(text); }
+struct GroupImage {
+  kx::GroupImageOutcome outcome;
+  std::vector<uint8_t> image;
+};
 
 }  // namespace
 
@@ -34,74 +33,80 @@ void CTesterDlg::ConnectCurveDownload() {
 }
 
 int CTesterDlg::QueryCurveCount() {
-  UpdateData(true);
-  if (!OpenPort()) {
-    ShowMessage(Utf8(kx::msg::kCountPortFailed));
-    return -1;
-  }
-  const kx::CurveCountResult result = kx::QueryCurveCount(*m_hComm, m_nAddress);
-  ClosePort();
-  if (result.outcome != kx::CurveCountOutcome::Ok) {
-    ShowMessage(Utf8(kx::msg::kCommFailedBang));
-    return -1;
-  }
-  m_staticGroupCount->setText(QString::fromStdString(kx::CurveCountText(result.recorded, result.recording)));
-  return result.Readable();
+  int readable = -1;
+  RunOnPort(
+      {.openFailure = kx::msg::kCountPortFailed},
+      [this] { return [address = m_nAddress](kx::Port& port) { return kx::QueryCurveCount(port, address); }; },
+      [this, &readable](const kx::CurveCountResult& result) {
+        if (result.outcome != kx::CurveCountOutcome::Ok) {
+          ShowMessage(kx::msg::kCommFailedBang);
+          return;
+        }
+        m_staticGroupCount->setText(QString::fromStdString(kx::CurveCountText(result.recorded, result.recording)));
+        readable = result.Readable();
+      });
+  return readable;
 }
 
 bool CTesterDlg::ReadGroupImage(int group) {
-  UpdateData(true);
-  if (!OpenPort()) {
-    ShowMessage(Utf8(kx::msg::kOpenCommPortFailed));
-    return false;
-  }
-  std::vector<uint8_t> image;
-  const kx::GroupImageOutcome outcome = kx::ReadGroupImage(*m_hComm, m_nAddress, group, image);
-  ClosePort();
-  switch (outcome) {
-    case kx::GroupImageOutcome::Ok:
-      break;
-    case kx::GroupImageOutcome::ShortHeader:
-    case kx::GroupImageOutcome::ShortPayload:
-    case kx::GroupImageOutcome::WriteFailed:  // nothing went out, so nothing came back
-      ShowMessage(Utf8(kx::msg::kGroupPacketFailed));
-      return false;
-    case kx::GroupImageOutcome::Oversize:
-    case kx::GroupImageOutcome::Overflow:
-      return false;  // the caller's "读曲线数据错误" says it
-  }
-  // ReadGroupImage never grows an image past the buffer's 50,000 bytes.
-  std::copy(image.begin(), image.end(), m_pGroupData.begin());
-  m_nGroupBytes = static_cast<int>(image.size());
-  m_dlgCurveView.Group().LoadGroupImage(std::span<const uint8_t>(m_pGroupData.data(), image.size()));
-  return true;
+  bool ok = false;
+  RunOnPort(
+      {.openFailure = kx::msg::kOpenCommPortFailed},
+      [this, group] {
+        return [address = m_nAddress, group](kx::Port& port) {
+          GroupImage read{kx::GroupImageOutcome::Ok, {}};
+          read.outcome = kx::ReadGroupImage(port, address, group, read.image);
+          return read;
+        };
+      },
+      [this, &ok](const GroupImage& read) {
+        switch (read.outcome) {
+          case kx::GroupImageOutcome::Ok:
+            break;
+          case kx::GroupImageOutcome::ShortHeader:
+          case kx::GroupImageOutcome::ShortPayload:
+          case kx::GroupImageOutcome::WriteFailed:  // nothing went out, so nothing came back
+            ShowMessage(kx::msg::kGroupPacketFailed);
+            return;
+          case kx::GroupImageOutcome::Oversize:
+          case kx::GroupImageOutcome::Overflow:
+            return;  // the caller's "读曲线数据错误" says it
+        }
+        // ReadGroupImage never grows an image past the buffer's 50,000 bytes.
+        std::copy(read.image.begin(), read.image.end(), m_pGroupData.begin());
+        m_nGroupBytes = static_cast<int>(read.image.size());
+        m_dlgCurveView.Group().LoadGroupImage(std::span<const uint8_t>(m_pGroupData.data(), read.image.size()));
+        ok = true;
+      });
+  return ok;
 }
 
 bool CTesterDlg::ReadGroupDate() {
-  UpdateData(true);
-  if (!OpenPort()) return false;
-  const kx::GroupDateResult result = kx::ReadGroupDate(*m_hComm, m_nAddress, m_nGroupNo);
-  ClosePort();
-  if (result.outcome != kx::GroupDateOutcome::Ok) return false;
-  m_strGroupDate = QString::fromStdString(kx::FormatGroupDate(result.date));
-  UpdateData(false);
-  return true;
+  bool ok = false;
+  RunOnPort(
+      {.openFailure = nullptr},
+      [this] {
+        return [address = m_nAddress, group = m_nGroupNo](kx::Port& port) {
+          return kx::ReadGroupDate(port, address, group);
+        };
+      },
+      [this, &ok](const kx::GroupDateResult& result) {
+        if (result.outcome != kx::GroupDateOutcome::Ok) return;
+        m_strGroupDate = QString::fromStdString(kx::FormatGroupDate(result.date));
+        UpdateData(false);
+        ok = true;
+      });
+  return ok;
 }
 
 void CTesterDlg::OnQueryCurveCount() {
-  if (IsAcquiring()) {
-    ShowMessage(Utf8(kx::msg::kStopAcquisitionFirst));
-    return;
-  }
+  if (RefusedWhileAcquiring()) return;
   QueryCurveCount();
 }
 
 void CTesterDlg::OnReadGroup() {
-  if (IsAcquiring()) {
-    ShowMessage(Utf8(kx::msg::kStopAcquisitionFirst));
-    return;
-  }
-  kx::panel::WaitCursor wait;
+  if (RefusedWhileAcquiring()) return;
+  kx::WaitCursor wait;
 
   const int readable = QueryCurveCount();  // reads the controls: m_nGroupNo is current from here
   const char* failure = nullptr;
@@ -116,7 +121,7 @@ void CTesterDlg::OnReadGroup() {
   }
 
   if (failure != nullptr) {
-    ShowMessage(Utf8(failure));
+    ShowMessage(failure);
     m_btnView->setEnabled(false);
     m_btnSaveAs->setEnabled(false);
     m_btnCurve->setEnabled(false);
@@ -134,23 +139,20 @@ void CTesterDlg::OnReadGroup() {
 void CTesterDlg::OnViewPoint() {
   const CCurveGroup& group = m_dlgCurveView.Group();
   // The edit's own text first (as typed, up to 19 characters), then the exchange.
-  const long long typed = kx::panel::FieldText::AtoiWide(ControlAs<QLineEdit>(1022)->text().left(19));
-  if (typed > group.PointCount()) ShowMessage(Utf8(kx::msg::kBadPointCount));
+  const long long typed = kx::panel::FieldText::AtoiWide(ControlAs<QLineEdit>(kEditPointNo)->text().left(19));
+  if (typed > group.PointCount()) ShowMessage(kx::msg::kBadPointCount);
 
   UpdateData(true);
   // Bounded by the curves actually held as well, so a stale count can never index past them.
   if (m_nPointNo > m_nGroupPoints || m_nPointNo < 1 || m_nPointNo > group.PointCount()) {
-    ShowMessage(Utf8(kx::msg::kBadPointNumber));
+    ShowMessage(kx::msg::kBadPointNumber);
     return;
   }
   const size_t k = static_cast<size_t>(m_nPointNo - 1);
   for (int i = 0; i < kx::kChannelCount; ++i) {
     const QString value = QString::asprintf("%.03f", static_cast<double>(group.m_curves[i]->m_values[k]));
-    if (i <= 30) {
-      SetValueCell(m_listPointValues, i, 1, value);
-    } else {
-      SetValueCell(m_listPointValues, i - 31, 3, value);
-    }
+    const kx::panel::TableCell cell = kx::panel::ValueCell(static_cast<size_t>(i));
+    kx::panel::SetCell(m_listPointValues, cell.row, cell.column, value);
   }
   const time_t when = group.m_curves[1]->m_times[k];
   std::tm local{};

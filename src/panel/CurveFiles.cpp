@@ -8,14 +8,14 @@
 #include <optional>
 #include <span>
 
-#include "chart/Prompts.h"
 #include "curves/CurveFile.h"
 #include "curves/CurveGroup.h"
 #include "files/SafeFile.h"
 #include "link/CurveTransfer.h"
 #include "link/Messages.h"
-#include "panel/CurveWait.h"
 #include "panel/TesterDlg.h"
+#include "ui/Prompts.h"
+#include "ui/WaitCursor.h"
 
 namespace {
 
@@ -59,17 +59,14 @@ void CTesterDlg::ConnectCurveFiles() {
 }
 
 void CTesterDlg::OnOpenCurveFile() {
-  if (IsAcquiring()) {
-    ShowMessage(Utf8(kx::msg::kStopAcquisitionFirst));
-    return;
-  }
+  if (RefusedWhileAcquiring()) return;
   kx::FileDialogRequest request;
   request.initialFolder = QDir::currentPath();
   request.filters = {Utf8(kx::msg::kCurveFileFilter)};
   const QString path = kx::Prompts::Current().OpenFile(this, request);
   if (path.isEmpty()) return;
 
-  std::optional<kx::panel::WaitCursor> wait(std::in_place);
+  std::optional<kx::WaitCursor> wait(std::in_place);
   size_t length = 0;
   // The buffer and the length change only when the whole file was good.
   const kx::CurveFileResult result = kx::ReadCurveFile(LocalPath(path), std::span<uint8_t>(m_pGroupData), length);
@@ -125,10 +122,7 @@ void CTesterDlg::OnShowCurves() {
 
 void CTesterDlg::OnClearCurves() {
   UpdateData(true);
-  if (IsAcquiring()) {
-    ShowMessage(Utf8(kx::msg::kStopAcquisitionFirst));
-    return;
-  }
+  if (RefusedWhileAcquiring()) return;
   if (kx::Prompts::Current().Question(this, Utf8(kx::msg::kClearQuestion), Utf8(kx::msg::kClearCaption)) !=
       kx::Prompts::Answer::Yes) {
     return;
@@ -137,11 +131,11 @@ void CTesterDlg::OnClearCurves() {
 }
 
 bool CTesterDlg::ClearCurves(int address) {
-  if (!OpenPort()) {
-    ShowMessage(Utf8(kx::msg::kCommFailedBang));
-    return false;
-  }
-  const kx::ClearOutcome outcome = kx::ClearCurves(*m_hComm, address);
-  ClosePort();
-  return outcome == kx::ClearOutcome::Ok;
+  bool ok = false;
+  // The caller has read the fields and asked; a failed open adds its own text.
+  RunOnPort(
+      {.openFailure = kx::msg::kCommFailedBang, .readFirst = false},
+      [address] { return [address](kx::Port& port) { return kx::ClearCurves(port, address); }; },
+      [&ok](kx::ClearOutcome outcome) { ok = outcome == kx::ClearOutcome::Ok; });
+  return ok;
 }

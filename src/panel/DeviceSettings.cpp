@@ -1,85 +1,104 @@
+// The device's identity and link settings: firmware version ("读取" and a click
+// on the version read-out), a new address and a new baud rate ("设置").
+
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <optional>
 
 #include "link/DeviceSettings.h"
-#include "panel/FactoryPanel.h"
+#include "link/Messages.h"
+#include "panel/ControlIds.h"
 #include "panel/FieldText.h"
+#include "panel/TesterDlg.h"
 
-using kx::panel::Show;
+using namespace kx::panel::ids;
 
 namespace {
 
-// Reads the version into the static 1093 (and 1133 when asked); false on failure.
-void ReadVersionInto(CTesterDlg& dlg, bool alsoStatus) {
-  dlg.UpdateData(true);
-  if (!kx::panel::OpenFactoryPort(dlg)) return;
-  const kx::VersionReading r = kx::ReadVersion(*dlg.m_hComm, dlg.m_nAddress);
-  dlg.ClosePort();
-  if (const char* failure = kx::VersionMessage(r.outcome)) {
-    Show(dlg, failure);
-    return;
-  }
-  const QString text = QString::fromStdString(kx::FormatVersion(r.raw));
-  dlg.m_staticVersion->setText(text);
-  if (alsoStatus) dlg.m_staticStatus->setText(text);
-}
+// A new address, unless it was out of range and nothing was sent, and the reply.
+struct AddressSet {
+  std::optional<uint8_t> newAddress;
+  kx::ExchangeResult reply;
+};
 
 }  // namespace
 
 void CTesterDlg::ConnectDeviceSettings() {
-  // The version static 1093 reports its clicks to OnVersionClicked itself.
+  // The version read-out reports its clicks to OnVersionClicked itself.
   connect(m_btnReadVersion, &QPushButton::clicked, this, [this] { OnReadVersion(); });
   connect(m_btnSetAddress, &QPushButton::clicked, this, [this] { OnSetAddress(); });
   connect(m_btnSetBaud, &QPushButton::clicked, this, [this] { OnSetBaud(); });
 }
 
+void CTesterDlg::ReadVersionInto(bool alsoStatus) {
+  RunOnPort(
+      {.openFailure = kx::msg::kPortNotFound},
+      [this] { return [address = m_nAddress](kx::Port& port) { return kx::ReadVersion(port, address); }; },
+      [this, alsoStatus](const kx::VersionReading& reading) {
+        if (const char* failure = kx::VersionMessage(reading.outcome)) {
+          ShowMessage(failure);
+          return;
+        }
+        const QString text = QString::fromStdString(kx::FormatVersion(reading.raw));
+        m_staticVersion->setText(text);
+        if (alsoStatus) m_staticStatus->setText(text);
+      });
+}
+
 void CTesterDlg::OnVersionClicked() {
   // The port belongs to continuous acquisition while it runs.
   if (m_bContinuous) return;
-  ReadVersionInto(*this, false);
+  ReadVersionInto(false);
 }
 
-void CTesterDlg::OnReadVersion() { ReadVersionInto(*this, true); }
+void CTesterDlg::OnReadVersion() { ReadVersionInto(true); }
 
 void CTesterDlg::OnSetAddress() {
-  UpdateData(true);
-  if (!kx::panel::OpenFactoryPort(*this)) return;
-  const auto newAddress = kx::CheckNewAddress(kx::panel::FieldText::AtoiWide(m_editNewAddress->text()));
-  if (!newAddress) {
-    ClosePort();
-    Show(*this, kx::msg::kAddressOutOfRange);
-    return;
-  }
-  const kx::ExchangeResult r = kx::SetAddress(*m_hComm, m_nAddress, *newAddress);
-  ClosePort();
-  if (const char* failure = kx::LinkSettingMessage(r.outcome)) {
-    Show(*this, failure);
-    return;
-  }
-  // The device now listens on the new address; every later request carries it.
-  ControlAs<QLineEdit>(1002)->setText(QString::number(*newAddress));
-  Show(*this, kx::msg::kAddressSetOk);
+  // The new address is checked once the port is open, so an unusable port is
+  // reported first.
+  RunOnPort(
+      {.openFailure = kx::msg::kPortNotFound},
+      [this] {
+        const long long typed = kx::panel::FieldText::AtoiWide(m_editNewAddress->text());
+        return [address = m_nAddress, typed](kx::Port& port) {
+          AddressSet set{kx::CheckNewAddress(typed), {}};
+          if (set.newAddress) set.reply = kx::SetAddress(port, address, *set.newAddress);
+          return set;
+        };
+      },
+      [this](const AddressSet& set) {
+        if (!set.newAddress) {
+          ShowMessage(kx::msg::kAddressOutOfRange);
+          return;
+        }
+        if (const char* failure = kx::LinkSettingMessage(set.reply.outcome)) {
+          ShowMessage(failure);
+          return;
+        }
+        // The device now listens on the new address; every later request carries it.
+        ControlAs<QLineEdit>(kEditAddress)->setText(QString::number(*set.newAddress));
+        ShowMessage(kx::msg::kAddressSetOk);
+      });
 }
 
 void CTesterDlg::OnSetBaud() {
-  UpdateData(true);
+  // Only the selected item is a rate; with none there is nothing to send.
   const int item = m_comboNewBaud->currentIndex();
-  if (item < 0) {
-    // No rate chosen: there is nothing to send.
-    Show(*this, kx::msg::kChooseBaud);
-    return;
-  }
-  if (!kx::panel::OpenFactoryPort(*this)) return;
-  const int baud = kx::panel::FieldText::Atoi(m_comboNewBaud->itemText(item));
-  const kx::ExchangeResult r = kx::SetBaud(*m_hComm, m_nAddress, baud);
-  ClosePort();
-  if (const char* failure = kx::LinkSettingMessage(r.outcome)) {
-    Show(*this, failure);
-    return;
-  }
-  // The device answered at the old rate and now listens at the new one.
-  m_comboBaud->setCurrentIndex(item);
-  Show(*this, kx::msg::kBaudSetOk);
+  RunOnPort(
+      {.openFailure = kx::msg::kPortNotFound, .ready = [this, item] { return item >= 0 || Refuse(kx::msg::kChooseBaud); }},
+      [this, item] {
+        const int baud = kx::panel::FieldText::Atoi(m_comboNewBaud->itemText(item));
+        return [address = m_nAddress, baud](kx::Port& port) { return kx::SetBaud(port, address, baud); };
+      },
+      [this, item](const kx::ExchangeResult& result) {
+        if (const char* failure = kx::LinkSettingMessage(result.outcome)) {
+          ShowMessage(failure);
+          return;
+        }
+        // The device answered at the old rate and now listens at the new one.
+        m_comboBaud->setCurrentIndex(item);
+        ShowMessage(kx::msg::kBaudSetOk);
+      });
 }

@@ -1,8 +1,12 @@
+// The factory gate ("厂家模式" / "用户模式"): the access code widens the window
+// to show the factory strip; leaving narrows it again.
+
 #include <QPushButton>
 
-#include "panel/FactoryPanel.h"
+#include "panel/Layout.h"
 #include "panel/PasswordDlg.h"
-#include "chart/Prompts.h"
+#include "panel/TesterDlg.h"
+#include "ui/Prompts.h"
 
 namespace {
 constexpr const char* kAccessCode = "531790";
@@ -14,11 +18,10 @@ void CTesterDlg::ConnectFactoryGate() {
 
 void CTesterDlg::OnFactoryMode() {
   UpdateData(true);
-  CPasswordDlg password;  // fresh, so the code is asked for from scratch every time
-  const QString caption = m_btnFactoryMode->text();
   // Both sizes come from the rectangle taken at start-up, so toggling never drifts;
   // setFixedSize changes the size only, the window stays where it is.
-  if (caption == QStringLiteral("厂家模式")) {
+  if (!m_bFactoryMode) {
+    CPasswordDlg password;  // fresh, so the code is asked for from scratch every time
     if (kx::Prompts::Current().Exec(password) != QDialog::Accepted) return;
     if (password.m_strPassword != QLatin1String(kAccessCode)) {
       ShowMessage(QStringLiteral("密码错误!"));
@@ -27,8 +30,10 @@ void CTesterDlg::OnFactoryMode() {
     ShowMessage(QStringLiteral("操作成功!"));
     setFixedSize(m_rectWindow.width(), m_rectWindow.height());
     m_btnFactoryMode->setText(QStringLiteral("用户模式"));
-  } else if (caption == QStringLiteral("用户模式")) {
+    m_bFactoryMode = true;
+  } else {
     setFixedSize(kx::panel::UserWidth(m_rectWindow.width()), m_rectWindow.height());
     m_btnFactoryMode->setText(QStringLiteral("厂家模式"));
+    m_bFactoryMode = false;
   }
 }

@@ -1,5 +1,5 @@
 #pragma once
-// Template 102 as data: every control of the main panel with its id, kind,
+// The main panel template as data: every control of the main panel with its id, kind,
 // text and rectangle in dialog units.
 
 #include <span>
@@ -38,5 +38,8 @@ std::span<const ControlDef> PanelTemplate();
 inline constexpr int kTemplateWidth = 679;
 inline constexpr int kTemplateHeight = 461;
 inline constexpr int kUserWidthUnits = 521;
+
+// The full width W of the window narrowed to the left column: W × 521 / 679.
+inline int UserWidth(int fullWidth) { return fullWidth * kUserWidthUnits / kTemplateWidth; }
 
 }  // namespace kx::panel

@@ -5,13 +5,13 @@
 
 class QLineEdit;
 
-// The factory access code prompt (template 146): a masked edit and "确认".
+// The factory access code prompt: a masked edit and "确认".
 // Esc and the close box cancel; there is no Cancel button.
 class CPasswordDlg : public QDialog {
  public:
   explicit CPasswordDlg(QWidget* parent = nullptr);
 
-  // The typed text, taken from edit 1095 when the dialog is confirmed.
+  // The typed text, taken from the masked edit when the dialog is confirmed.
   QString m_strPassword;
 
   void accept() override;

@@ -2,43 +2,42 @@
 // The main control panel: every setting the operator types, every read-out, the
 // open port, and the handlers of all device operations. The handlers are split
 // over several source files by concern (acquisition, clock, curve download, curve
-// files, factory gate, device settings, calibration, alarms).
+// files, factory gate, device settings, calibration, alarms); every one that talks
+// to the device goes through RunOnPort.
 
 #include <QDialog>
 #include <QString>
 #include <QTimer>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
 
 #include "chart/CurveViewDlg.h"
+#include "link/Exchange.h"
 #include "link/PortNaming.h"
 #include "link/SerialPort.h"
 #include "widgets/IconButton.h"
 
 class QCheckBox;
 class QComboBox;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableWidget;
-class CGroupFrame;
-struct tm;
-
-// Program-wide alarm switches, mirroring the five "开/关" check boxes.
-extern int g_bAlarmVoltOn;
-extern int g_bAlarmCurrentOn;
-extern int g_bAlarmTemp1On;
-extern int g_bAlarmTemp2On;
-extern int g_bAlarmTemp3On;
 
 class CTesterDlg : public QDialog {
   Q_OBJECT
+  // The test suites' view of the fields (tests/support/PanelProbe.h).
+  friend class PanelProbe;
 
  public:
+  // The five alarm groups, each with its "开/关" switch.
+  enum AlarmGroup { kAlarmVolt, kAlarmCurrent, kAlarmTemp1, kAlarmTemp2, kAlarmTemp3 };
+  static constexpr int kAlarmGroups = 5;
+
   // naming resolves the panel's port number to a device path.
   explicit CTesterDlg(kx::PortNaming naming = kx::PortNaming(), QWidget* parent = nullptr);
   ~CTesterDlg() override;
@@ -48,7 +47,7 @@ class CTesterDlg : public QDialog {
   // their values), save = false writes the fields into the controls.
   bool UpdateData(bool save = true);
 
-  // The control with the given template id (object name = the id), or nullptr.
+  // The control with the given template id (panel/ControlIds.h), or nullptr.
   QWidget* Control(int id) const;
   template <class T>
   T* ControlAs(int id) const { return qobject_cast<T*>(Control(id)); }
@@ -63,10 +62,125 @@ class CTesterDlg : public QDialog {
   QString ResolvedPortPath() const;
   const kx::PortNaming& PortNames() const { return m_naming; }
 
-  // Busy rule: continuous acquisition is running (the caption test).
-  bool IsAcquiring() const;
+  // Busy rule: continuous acquisition is running.
+  bool IsAcquiring() const { return m_bContinuous != 0; }
   // Shows a message box with the application's title (through the prompts seam).
   void ShowMessage(const QString& text);
+  void ShowMessage(const char* utf8);
+
+  // ---- operations: the handlers of the panel's clicks ----
+  // Live acquisition
+  void OnAcquire();
+  void OnContinuous();
+  void OnTimer();
+  // Device clock
+  void OnSetTime();
+  void OnReadTime();
+  // Curve group download
+  void OnQueryCurveCount();
+  void OnReadGroup();
+  void OnViewPoint();
+  // Curve files and clearing
+  void OnOpenCurveFile();
+  void OnSaveCurveFile();
+  void OnShowCurves();
+  void OnClearCurves();
+  // Factory gate
+  void OnFactoryMode();
+  // Device identity and link settings
+  void OnVersionClicked();
+  void OnReadVersion();
+  void OnSetAddress();
+  void OnSetBaud();
+  // Range gear and calibration
+  void OnSetGear();
+  void OnReadGear();
+  void OnCalibrate(int button);  // the row's "校准" button id
+  // Alarm registers
+  void OnReadAlarm();
+  void OnSetVoltAlarm();
+  void OnSetCurrentAlarm();
+  void OnSetTempAlarm(int which);  // 1, 2 or 3
+  void OnAlarmSwitch(AlarmGroup group);
+
+  // ---- seams ----
+  // Where "now" comes from for setting the device clock (tests fix it); the
+  // program uses the system clock. Seconds since 1970, UTC.
+  void SetClockSource(std::function<int64_t()> now) { m_clockNow = std::move(now); }
+  // Timer 1, which paces continuous acquisition.
+  const QTimer& AcquisitionTimer() const { return m_timer1; }
+  // Called after a save's temporary file is complete and before it replaces the
+  // target; returning false stops the save there (tests interrupt it).
+  void SetSaveInterruption(std::function<bool(const std::string&)> beforeRename) {
+    m_beforeSaveRename = std::move(beforeRename);
+  }
+
+  // Opens the About box (the panel's context menu offers it).
+  void ShowAbout();
+  // The text of string 101, the About item.
+  static QString AboutItemText();
+
+ protected:
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  // ---- running an operation on the port ----
+  // The part of an operation that talks to the device: it gets the open port and
+  // the values it captured by value, and touches no widget and no member, so
+  // that it can run away from the GUI thread.
+  template <class Result>
+  using Exchange = std::function<Result(kx::Port&)>;
+
+  enum class Busy { Allowed, Refused };  // Refused: "请先停止当前采集!" while acquiring
+  // How an operation comes by its port.
+  struct PortUse {
+    const char* openFailure;         // shown when the port does not open; nullptr: nothing
+    Busy busy = Busy::Allowed;
+    bool readFirst = true;           // read the controls into the fields before the busy rule
+    std::function<bool()> ready{};   // the operation's own check before the port is opened;
+                                     // it shows why it refuses (Refuse)
+  };
+
+  // The one sequence of every device operation, in the order the operator sees
+  // it: read the fields, apply the busy rule and the operation's own check, open
+  // the port (which reads the fields again; use.openFailure when it does not
+  // open), capture() the exchange with the values it needs, run it, close the
+  // port, then done(result) shows the outcome and updates fields and controls.
+  // capture and done run on the GUI thread; today the exchange does too.
+  template <class Capture, class Done>
+  void RunOnPort(const PortUse& use, Capture capture, Done done);
+  // Shows "请先停止当前采集!" and returns true while continuous acquisition runs.
+  bool RefusedWhileAcquiring();
+  // Shows why an operation does not go ahead; false, for PortUse::ready.
+  bool Refuse(const char* utf8);
+
+  // ---- steps shared by several operations ----
+  // A reading of the live values: reads the fields and captures the exchange; its
+  // completion fills the live table (false when the reading failed).
+  Exchange<kx::ExchangeResult> LiveExchange();
+  bool ShowLiveValues(const kx::ExchangeResult& result);
+  int QueryCurveCount();
+  bool ReadGroupImage(int group);
+  bool ReadGroupDate();
+  bool ClearCurves(int address);
+  void ReadVersionInto(bool alsoStatus);
+  void SetAlarm(AlarmGroup group);
+  QCheckBox* AlarmSwitchBox(AlarmGroup group) const;
+
+  void BuildControls();
+  void OnInitDialog();
+  void OnAddressChanged();
+  void ConnectHandlers();
+  // Each concern wires its own buttons (its source file defines it).
+  void ConnectAcquisition();
+  void ConnectClock();
+  void ConnectCurveDownload();
+  void ConnectCurveFiles();
+  void ConnectFactoryGate();
+  void ConnectDeviceSettings();
+  void ConnectCalibration();
+  void ConnectAlarms();
 
   // ---- value fields (exchanged with their controls) ----
   int m_nPort = 1;
@@ -90,6 +204,10 @@ class CTesterDlg : public QDialog {
   int m_nGroupBytes = 0;
   int m_nGroupPoints = 0;
   CCurveViewDlg m_dlgCurveView;
+  // The switches by group, 1 = on (program-wide g_bAlarmVoltOn … g_bAlarmTemp3On
+  // in the described system).
+  std::array<int, kAlarmGroups> m_bAlarmOn{};
+  bool m_bFactoryMode = false;  // the factory strip is in view
 
   // ---- control members ----
   QComboBox* m_comboBaud = nullptr;
@@ -158,97 +276,27 @@ class CTesterDlg : public QDialog {
   QLineEdit* m_editTemp3Low = nullptr;
   QPushButton* m_btnSetTemp3Alarm = nullptr;
 
-  // ---- operations (each concern's source file) ----
-  // Live acquisition
-  bool AcquireValues();
-  void OnAcquire();
-  void OnContinuous();
-  void OnTimer();
-  // Device clock
-  void OnSetTime();
-  void OnReadTime();
-  // Curve group download
-  int QueryCurveCount();
-  bool ReadGroupImage(int group);
-  bool ReadGroupDate();
-  void OnQueryCurveCount();
-  void OnReadGroup();
-  void OnViewPoint();
-  // Curve files and clearing
-  void OnOpenCurveFile();
-  void OnSaveCurveFile();
-  void OnShowCurves();
-  void OnClearCurves();
-  bool ClearCurves(int address);
-  // Factory gate
-  void OnFactoryMode();
-  // Device identity and link settings
-  void OnVersionClicked();
-  void OnReadVersion();
-  void OnSetAddress();
-  void OnSetBaud();
-  // Range gear and calibration
-  void OnSetGear();
-  void OnReadGear();
-  void OnCalibrate(int button);
-  // Alarm registers
-  void OnReadAlarm();
-  void OnSetVoltAlarm();
-  void OnSetCurrentAlarm();
-  void OnSetTempAlarm(int which);  // 1, 2 or 3
-  void OnAlarmSwitch(int checkId);
-
-  // ---- per-concern public members (each concern adds to its own block) ----
-  // [acquisition and clock]
-  // Where "now" comes from for setting the device clock (tests fix it); the
-  // program uses the system clock. Seconds since 1970, UTC.
-  void SetClockSource(std::function<int64_t()> now) { m_clockNow = std::move(now); }
-  // Timer 1, which paces continuous acquisition.
-  const QTimer& AcquisitionTimer() const { return m_timer1; }
-  // [curve download and files]
-  // Called after a save's temporary file is complete and before it replaces the
-  // target; returning false stops the save there (tests interrupt it).
-  void SetSaveInterruption(std::function<bool(const std::string&)> beforeRename) {
-    m_beforeSaveRename = std::move(beforeRename);
-  }
-  // [factory gate, device settings, calibration, alarms]
-
-  // Opens the About box (the panel's context menu offers it).
-  void ShowAbout();
-  // The text of string 101, the About item.
-  static QString AboutItemText();
-
- protected:
-  void contextMenuEvent(QContextMenuEvent* event) override;
-  void showEvent(QShowEvent* event) override;
-
- private:
-  void BuildControls();
-  void OnInitDialog();
-  void OnAddressChanged();
-  void ConnectHandlers();
-  // Each concern wires its own buttons (its source file defines it).
-  void ConnectAcquisition();
-  void ConnectClock();
-  void ConnectCurveDownload();
-  void ConnectCurveFiles();
-  void ConnectFactoryGate();
-  void ConnectDeviceSettings();
-  void ConnectCalibration();
-  void ConnectAlarms();
-
-  // ---- per-concern private members (each concern adds to its own block) ----
-  // [acquisition and clock]
   std::function<int64_t()> m_clockNow;
   bool m_bInTick = false;  // a tick is running (its prompts must not start another)
-  // [curve download and files]
   std::function<bool(const std::string&)> m_beforeSaveRename;
-  // [factory gate, device settings, calibration, alarms]
-
   kx::PortNaming m_naming;
   kx::LinkError m_lastOpenError = kx::LinkError::None;
   std::map<int, QWidget*> m_controls;
   QTimer m_timer1;  // continuous acquisition
-  bool m_initialised = false;
   bool m_inAddressCheck = false;
 };
+
+template <class Capture, class Done>
+void CTesterDlg::RunOnPort(const PortUse& use, Capture capture, Done done) {
+  if (use.readFirst) UpdateData(true);
+  if (use.busy == Busy::Refused && RefusedWhileAcquiring()) return;
+  if (use.ready && !use.ready()) return;
+  if (!OpenPort()) {
+    if (use.openFailure != nullptr) ShowMessage(use.openFailure);
+    return;
+  }
+  const auto exchange = capture();
+  const auto result = exchange(*m_hComm);
+  ClosePort();
+  done(result);
+}

@@ -11,7 +11,7 @@
 #include "GroupImageBuilder.h"
 #include "chart/ChartDraw.h"
 #include "chart/ChartRender.h"
-#include "chart/SongFont.h"
+#include "ui/SongFont.h"
 #include "curves/CurveFile.h"
 #include "curves/CurveGroup.h"
 

@@ -1,12 +1,12 @@
 #include <QEventLoop>
 #include <QTimer>
-#include <QPushButton>
 
 #include "PanelFixture.h"
 #include "link/Exchange.h"
-#include "widgets/IconButton.h"
 
 namespace {
+
+using namespace kx::panel::ids;
 
 class Acquisition : public PanelFixture {
  protected:
@@ -18,11 +18,14 @@ class Acquisition : public PanelFixture {
 
   QStringList LiveColumn(int column) const {
     QStringList texts;
-    for (int row = 0; row < 31; ++row) texts << Cell(panel->m_listValues, row, column);
+    for (int row = 0; row < 31; ++row) texts << Cell(kListValues, row, column);
     return texts;
   }
   bool Enabled(int id) const { return panel->Control(id)->isEnabled(); }
-  static constexpr int kBusy[] = {1090, 1106, 1105, 1099, 1092, 1074, 1107, 1119, 1122, 1124, 1127, 1130};
+  // The twelve controls a run disables.
+  static constexpr int kBusy[] = {kBtnSetAddress,      kBtnSetBaud,       kBtnReadAlarm,     kBtnReadGear,
+                                  kBtnReadTime,        kBtnFactoryMode,   kBtnReadVersion,   kBtnSetVoltAlarm,
+                                  kBtnSetCurrentAlarm, kBtnSetTemp1Alarm, kBtnSetTemp2Alarm, kBtnSetTemp3Alarm};
 };
 
 TEST_F(Acquisition, SingleReadingFillsTheTableWithScaledValues) {
@@ -34,67 +37,67 @@ TEST_F(Acquisition, SingleReadingFillsTheTableWithScaledValues) {
   device->SetTemperature(0, -25.0);
   device->SetTemperature(2, 100.0);
   device->SetAnalogue(1, 5.0);
-  Edit(1002)->setText("0");
+  Edit(kEditAddress)->setText("0");
 
-  panel->m_btnAcquire->click();
+  IconButton(kBtnAcquire)->click();
 
   EXPECT_TRUE(prompts.Texts().isEmpty()) << prompts.Texts().join('|').toStdString();
-  EXPECT_EQ(Cell(panel->m_listValues, 0, 1), "8.500");
-  EXPECT_EQ(Cell(panel->m_listValues, 1, 1), "3.300");
-  EXPECT_EQ(Cell(panel->m_listValues, 30, 1), "3.300");
-  EXPECT_EQ(Cell(panel->m_listValues, 0, 3), "17.000");
-  EXPECT_EQ(Cell(panel->m_listValues, 8, 3), "3.300");
-  EXPECT_EQ(Cell(panel->m_listValues, 9, 3), "75.00");
-  EXPECT_EQ(Cell(panel->m_listValues, 10, 3), "250.00");
-  EXPECT_EQ(Cell(panel->m_listValues, 11, 3), "-25.0");
-  EXPECT_EQ(Cell(panel->m_listValues, 12, 3), "25.5");
-  EXPECT_EQ(Cell(panel->m_listValues, 13, 3), "100.0");
-  EXPECT_EQ(Cell(panel->m_listValues, 15, 3), "5.000");
-  EXPECT_EQ(Cell(panel->m_listValues, 9, 2), QStringLiteral("总电压"));  // labels untouched
+  EXPECT_EQ(Cell(kListValues, 0, 1), "8.500");
+  EXPECT_EQ(Cell(kListValues, 1, 1), "3.300");
+  EXPECT_EQ(Cell(kListValues, 30, 1), "3.300");
+  EXPECT_EQ(Cell(kListValues, 0, 3), "17.000");
+  EXPECT_EQ(Cell(kListValues, 8, 3), "3.300");
+  EXPECT_EQ(Cell(kListValues, 9, 3), "75.00");
+  EXPECT_EQ(Cell(kListValues, 10, 3), "250.00");
+  EXPECT_EQ(Cell(kListValues, 11, 3), "-25.0");
+  EXPECT_EQ(Cell(kListValues, 12, 3), "25.5");
+  EXPECT_EQ(Cell(kListValues, 13, 3), "100.0");
+  EXPECT_EQ(Cell(kListValues, 15, 3), "5.000");
+  EXPECT_EQ(Cell(kListValues, 9, 2), QStringLiteral("总电压"));  // labels untouched
   ASSERT_EQ(Requests().size(), 1u);
   EXPECT_EQ(Requests()[0], (std::vector<uint8_t>{0x14, 0x2E, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xD1}));
-  EXPECT_EQ(panel->m_hComm, nullptr);
-  EXPECT_EQ(Edit(1071)->text(), "0");  // a single reading counts nothing
-  EXPECT_EQ(Edit(1072)->text(), "0");
+  EXPECT_EQ(Probe().Port(), nullptr);
+  EXPECT_EQ(Edit(kEditSuccessCount)->text(), "0");  // a single reading counts nothing
+  EXPECT_EQ(Edit(kEditFailCount)->text(), "0");
 
   // The scales are read from their edits at every reading.
-  Edit(1069)->setText("200");
-  panel->ControlAs<QLineEdit>(1073)->setText("34");
-  panel->m_btnAcquire->click();
-  EXPECT_EQ(Cell(panel->m_listValues, 10, 3), "50.00");
-  EXPECT_EQ(Cell(panel->m_listValues, 0, 1), "17.000");
+  Edit(kEditCurrentRange)->setText("200");
+  Edit(kEditVoltRange)->setText("34");
+  IconButton(kBtnAcquire)->click();
+  EXPECT_EQ(Cell(kListValues, 10, 3), "50.00");
+  EXPECT_EQ(Cell(kListValues, 0, 1), "17.000");
   // Not a whole number: the cells scale by 0.
-  panel->ControlAs<QLineEdit>(1073)->setText("17.5");
-  panel->m_btnAcquire->click();
-  EXPECT_EQ(Cell(panel->m_listValues, 0, 1), "0.000");
+  Edit(kEditVoltRange)->setText("17.5");
+  IconButton(kBtnAcquire)->click();
+  EXPECT_EQ(Cell(kListValues, 0, 1), "0.000");
   EXPECT_TRUE(prompts.Texts().isEmpty());
 }
 
 TEST_F(Acquisition, FailedSingleReadingLeavesTheTableAlone) {
-  panel->m_btnAcquire->click();
+  IconButton(kBtnAcquire)->click();
   const QStringList before = LiveColumn(1);
   ASSERT_FALSE(before[0].isEmpty());
 
   device->SetAllCells(2.0);
   device->SetFault(kx::Fault::Checksum, 1);
-  panel->m_btnAcquire->click();
+  IconButton(kBtnAcquire)->click();
   device->SetFault(kx::Fault::Silence, 1);
-  panel->m_btnAcquire->click();
+  IconButton(kBtnAcquire)->click();
   device->SetFault(kx::Fault::Short, 1, 20);
-  panel->m_btnAcquire->click();
+  IconButton(kBtnAcquire)->click();
 
   EXPECT_EQ(prompts.Texts(), QStringList({"通讯失败", "通讯失败", "通讯失败"}));
   EXPECT_EQ(LiveColumn(1), before);
-  EXPECT_EQ(panel->m_hComm, nullptr);
+  EXPECT_EQ(Probe().Port(), nullptr);
 }
 
 TEST_F(Acquisition, MissingPortIsReportedAndNothingStarts) {
-  Edit(1000)->setText("7");  // no device behind port 7
-  panel->m_btnAcquire->click();
-  panel->m_btnContinuous->click();
+  Edit(kEditPort)->setText("7");  // no device behind port 7
+  IconButton(kBtnAcquire)->click();
+  IconButton(kBtnContinuous)->click();
   EXPECT_EQ(prompts.Texts(), QStringList({"打开串口失败!", "打开串口失败!"}));
-  EXPECT_EQ(panel->m_btnContinuous->text(), QStringLiteral("连续采集"));
-  EXPECT_EQ(panel->m_bContinuous, 0);
+  EXPECT_EQ(IconButton(kBtnContinuous)->text(), QStringLiteral("连续采集"));
+  EXPECT_EQ(Probe().Continuous(), 0);
   EXPECT_FALSE(panel->IsAcquiring());
   EXPECT_FALSE(panel->AcquisitionTimer().isActive());
   for (int id : kBusy) EXPECT_TRUE(Enabled(id)) << id;
@@ -102,18 +105,18 @@ TEST_F(Acquisition, MissingPortIsReportedAndNothingStarts) {
 }
 
 TEST_F(Acquisition, ContinuousRunCountsEveryTickAndRestoresThePanel) {
-  Edit(1023)->setText("250");
-  Edit(1071)->setText("9");  // stale counters from an earlier run
-  Edit(1072)->setText("4");
-  panel->m_btnContinuous->click();
+  Edit(kEditPeriod)->setText("250");
+  Edit(kEditSuccessCount)->setText("9");  // stale counters from an earlier run
+  Edit(kEditFailCount)->setText("4");
+  IconButton(kBtnContinuous)->click();
   ASSERT_TRUE(panel->IsAcquiring());
   const QTimer* timer = &panel->AcquisitionTimer();
   EXPECT_TRUE(timer->isActive());
   EXPECT_EQ(timer->interval(), 250);
-  EXPECT_EQ(Edit(1071)->text(), "0");
-  EXPECT_EQ(Edit(1072)->text(), "0");
+  EXPECT_EQ(Edit(kEditSuccessCount)->text(), "0");
+  EXPECT_EQ(Edit(kEditFailCount)->text(), "0");
   for (int id : kBusy) EXPECT_FALSE(Enabled(id)) << id;
-  EXPECT_TRUE(panel->m_btnAcquire->isEnabled());  // refuses by its own rule
+  EXPECT_TRUE(IconButton(kBtnAcquire)->isEnabled());  // refuses by its own rule
 
   panel->OnTimer();                                // good
   device->SetFault(kx::Fault::Checksum, 1);
@@ -124,71 +127,71 @@ TEST_F(Acquisition, ContinuousRunCountsEveryTickAndRestoresThePanel) {
   panel->OnTimer();                                // one byte short
   panel->OnTimer();                                // good
 
-  Edit(1023)->setText("40");  // the period is taken at the start of a run only
-  Edit(1002)->setText("5");   // the address at every tick
+  Edit(kEditPeriod)->setText("40");  // the period is taken at the start of a run only
+  Edit(kEditAddress)->setText("5");   // the address at every tick
   device->SetAddress(5);
   panel->OnTimer();
 
   EXPECT_TRUE(prompts.Texts().isEmpty()) << prompts.Texts().join('|').toStdString();
   EXPECT_EQ(timer->interval(), 250);
-  EXPECT_EQ(panel->m_nSuccessCount + panel->m_nFailCount, 6);
-  EXPECT_EQ(Edit(1071)->text(), QString::number(panel->m_nSuccessCount));
-  EXPECT_EQ(Edit(1072)->text(), QString::number(panel->m_nFailCount));
-  EXPECT_EQ(panel->m_nSuccessCount, 3);
-  EXPECT_EQ(panel->m_nFailCount, 3);
+  EXPECT_EQ(Probe().SuccessCount() + Probe().FailCount(), 6);
+  EXPECT_EQ(Edit(kEditSuccessCount)->text(), QString::number(Probe().SuccessCount()));
+  EXPECT_EQ(Edit(kEditFailCount)->text(), QString::number(Probe().FailCount()));
+  EXPECT_EQ(Probe().SuccessCount(), 3);
+  EXPECT_EQ(Probe().FailCount(), 3);
   ASSERT_FALSE(Requests().empty());
   EXPECT_EQ(Requests().back()[3], 5);
-  EXPECT_NE(panel->m_hComm, nullptr);  // the port stays open for the run
+  EXPECT_NE(Probe().Port(), nullptr);  // the port stays open for the run
 
-  panel->m_btnContinuous->click();
+  IconButton(kBtnContinuous)->click();
   EXPECT_FALSE(panel->IsAcquiring());
-  EXPECT_EQ(panel->m_bContinuous, 0);
+  EXPECT_EQ(Probe().Continuous(), 0);
   EXPECT_FALSE(timer->isActive());
-  EXPECT_EQ(panel->m_hComm, nullptr);
+  EXPECT_EQ(Probe().Port(), nullptr);
   for (int id : kBusy) EXPECT_TRUE(Enabled(id)) << id;
-  EXPECT_EQ(Edit(1071)->text(), "3");  // the counters stay on show after the run
+  EXPECT_EQ(Edit(kEditSuccessCount)->text(), "3");  // the counters stay on show after the run
 
-  panel->m_btnContinuous->click();  // the next run takes the new period and starts from 0
+  IconButton(kBtnContinuous)->click();  // the next run takes the new period and starts from 0
   EXPECT_EQ(timer->interval(), 40);
-  EXPECT_EQ(Edit(1071)->text(), "0");
-  panel->m_btnContinuous->click();
+  EXPECT_EQ(Edit(kEditSuccessCount)->text(), "0");
+  IconButton(kBtnContinuous)->click();
 }
 
 TEST_F(Acquisition, BusyRuleRefusesSingleReadingWithoutDisturbingTheRun) {
-  panel->m_btnContinuous->click();
+  IconButton(kBtnContinuous)->click();
   ASSERT_TRUE(panel->IsAcquiring());
   panel->OnTimer();
   const size_t requests = device->RequestCount();
 
-  panel->m_btnAcquire->click();
+  IconButton(kBtnAcquire)->click();
 
   EXPECT_EQ(prompts.Texts(), QStringList({"请先停止当前采集!"}));
   EXPECT_EQ(device->RequestCount(), requests);
   EXPECT_TRUE(panel->IsAcquiring());
-  EXPECT_NE(panel->m_hComm, nullptr);
+  EXPECT_NE(Probe().Port(), nullptr);
   EXPECT_TRUE(panel->AcquisitionTimer().isActive());
   panel->OnTimer();  // the run goes on on the same open port
-  EXPECT_EQ(panel->m_nSuccessCount, 2);
-  panel->m_btnContinuous->click();
+  EXPECT_EQ(Probe().SuccessCount(), 2);
+  IconButton(kBtnContinuous)->click();
 }
 
 TEST_F(Acquisition, TimerDrivesTheReadings) {
-  Edit(1023)->setText("1");
-  panel->m_btnContinuous->click();
+  Edit(kEditPeriod)->setText("1");
+  IconButton(kBtnContinuous)->click();
   ASSERT_TRUE(panel->IsAcquiring());
   // Runs the event loop until two ticks have been counted (bounded, so a timer that
   // never fires fails instead of hanging).
   QEventLoop loop;
   QTimer watch;
   QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
-    if (panel->m_nSuccessCount + panel->m_nFailCount >= 2) loop.quit();
+    if (Probe().SuccessCount() + Probe().FailCount() >= 2) loop.quit();
   });
   watch.start(5);
   QTimer::singleShot(10000, &loop, &QEventLoop::quit);
   loop.exec();
-  panel->m_btnContinuous->click();
-  EXPECT_GE(panel->m_nSuccessCount, 2);
-  EXPECT_EQ(panel->m_nFailCount, 0);
+  IconButton(kBtnContinuous)->click();
+  EXPECT_GE(Probe().SuccessCount(), 2);
+  EXPECT_EQ(Probe().FailCount(), 0);
   EXPECT_GE(device->RequestCount(), 2u);
 }
 

@@ -8,9 +8,10 @@
 #include "curves/CurveFile.h"
 #include "link/CurveTransfer.h"
 #include "link/Exchange.h"
-#include "widgets/IconButton.h"
 
 namespace {
+
+using namespace kx::panel::ids;
 
 using Bytes = std::vector<uint8_t>;
 
@@ -51,15 +52,15 @@ class CurveGroups : public PanelFixture {
   }
 
   void Read(int group) {
-    Edit(1010)->setText(QString::number(group));
-    panel->m_btnRead->click();
+    Edit(kEditGroupNo)->setText(QString::number(group));
+    IconButton(kBtnReadGroup)->click();
   }
   bool GroupButtons(bool enabled) const {
-    return panel->m_btnView->isEnabled() == enabled && panel->m_btnSaveAs->isEnabled() == enabled &&
-           panel->m_btnCurve->isEnabled() == enabled;
+    return IconButton(kBtnViewPoint)->isEnabled() == enabled && IconButton(kBtnSaveFile)->isEnabled() == enabled &&
+           IconButton(kBtnShowCurves)->isEnabled() == enabled;
   }
   Bytes CurrentImage() const {
-    return Bytes(panel->m_pGroupData.begin(), panel->m_pGroupData.begin() + panel->m_nGroupBytes);
+    return Probe().GroupImage();
   }
   QString Path(const QString& name) const { return folder.filePath(name); }
 
@@ -69,13 +70,13 @@ class CurveGroups : public PanelFixture {
 
 TEST_F(CurveGroups, CountDecidesWhichGroupsCanBeRead) {
   device->SetCurveCounts(3, 1);
-  panel->m_btnQueryCount->click();
-  EXPECT_EQ(Static(1026)->text(), QStringLiteral("共3条曲线,1条在画"));
+  IconButton(kBtnQueryCount)->click();
+  EXPECT_EQ(Static(kStaticGroupCount)->text(), QStringLiteral("共3条曲线,1条在画"));
   EXPECT_TRUE(prompts.Texts().isEmpty());
 
   Read(2);
   EXPECT_TRUE(prompts.Texts().isEmpty()) << prompts.Texts().join('|').toStdString();
-  EXPECT_EQ(panel->m_nGroupPoints, 91);
+  EXPECT_EQ(Probe().GroupPoints(), 91);
   EXPECT_TRUE(GroupButtons(true));
 
   const auto expect = [&](int recorded, int recording, int group, const QStringList& texts) {
@@ -84,7 +85,7 @@ TEST_F(CurveGroups, CountDecidesWhichGroupsCanBeRead) {
     Read(group);
     EXPECT_EQ(prompts.Texts(), texts) << recorded << "/" << recording << " group " << group;
     EXPECT_TRUE(GroupButtons(false));
-    EXPECT_EQ(panel->m_nGroupPoints, 91);  // the previous group stays
+    EXPECT_EQ(Probe().GroupPoints(), 91);  // the previous group stays
   };
   expect(3, 1, 3, {"无该条曲线数据"});
   expect(3, 1, 0, {"无该条曲线数据"});
@@ -95,30 +96,30 @@ TEST_F(CurveGroups, CountDecidesWhichGroupsCanBeRead) {
   device->SetCurveCounts(std::nullopt, std::nullopt);
   device->SetFault(kx::Fault::Short, 1, 1, -1, 0x07);
   expect(4, 0, 1, {"通讯失败!", "读数据错误"});
-  Edit(1000)->setText("7");  // no such port
+  Edit(kEditPort)->setText("7");  // no such port
   expect(4, 0, 1, {" 通讯失败!", "读数据错误"});
 
   // The count button alone: only its own message, and the read-out stays.
   prompts.Clear();
-  panel->m_btnQueryCount->click();
+  IconButton(kBtnQueryCount)->click();
   EXPECT_EQ(prompts.Texts(), QStringList({" 通讯失败!"}));
-  EXPECT_EQ(Static(1026)->text(), QStringLiteral("共0条曲线,2条在画"));
-  EXPECT_EQ(panel->m_hComm, nullptr);
+  EXPECT_EQ(Static(kStaticGroupCount)->text(), QStringLiteral("共0条曲线,2条在画"));
+  EXPECT_EQ(Probe().Port(), nullptr);
 }
 
 TEST_F(CurveGroups, DownloadFillsTheGroupAndReadsItsDate) {
-  Edit(1002)->setText("3");
+  Edit(kEditAddress)->setText("3");
   device->SetAddress(3);
   Read(1);
   ASSERT_TRUE(prompts.Texts().isEmpty()) << prompts.Texts().join('|').toStdString();
-  EXPECT_EQ(panel->m_nGroupBytes, 22251);
-  EXPECT_EQ(panel->m_nGroupPoints, 250);
+  EXPECT_EQ(Probe().GroupBytes(), 22251);
+  EXPECT_EQ(Probe().GroupPoints(), 250);
   EXPECT_EQ(CurrentImage(), groups[0].image);
-  EXPECT_EQ(panel->m_dlgCurveView.Group().PointCount(), 250);
-  EXPECT_EQ(Static(1035)->text(), QStringLiteral("250"));
-  EXPECT_EQ(Static(1034)->text().toStdString(), kx::FormatGroupDate(groups[0].date));
+  EXPECT_EQ(Probe().ViewerGroup().PointCount(), 250);
+  EXPECT_EQ(Static(kStaticPointCount)->text(), QStringLiteral("250"));
+  EXPECT_EQ(Static(kStaticGroupDate)->text().toStdString(), kx::FormatGroupDate(groups[0].date));
   EXPECT_TRUE(GroupButtons(true));
-  EXPECT_EQ(panel->m_hComm, nullptr);
+  EXPECT_EQ(Probe().Port(), nullptr);
 
   // Count query, 25 identical packet requests, then the date of group 1.
   const auto sent = Requests();
@@ -131,15 +132,15 @@ TEST_F(CurveGroups, DownloadFillsTheGroupAndReadsItsDate) {
   // 91 points are exactly nine packets of 900: a tenth, empty one ends it.
   device->ClearRequests();
   Read(2);
-  EXPECT_EQ(panel->m_nGroupBytes, 8100);
+  EXPECT_EQ(Probe().GroupBytes(), 8100);
   EXPECT_EQ(Requests().size(), 1u + 10u + 1u);
 }
 
 TEST_F(CurveGroups, FailedDownloadsKeepThePreviousGroup) {
   Read(3);  // 12 points
-  ASSERT_EQ(panel->m_nGroupPoints, 12);
+  ASSERT_EQ(Probe().GroupPoints(), 12);
   const Bytes before = CurrentImage();
-  const QString date = Static(1034)->text();
+  const QString date = Static(kStaticGroupDate)->text();
 
   Bytes overlong(56 * 900, 0x11);  // more than the 50,000-byte image can take
   groups.push_back({overlong, {}});
@@ -161,16 +162,16 @@ TEST_F(CurveGroups, FailedDownloadsKeepThePreviousGroup) {
   };
   for (const Case& c : cases) {
     prompts.Clear();
-    panel->m_btnView->setEnabled(true);
+    IconButton(kBtnViewPoint)->setEnabled(true);
     c.arrange();
     Read(c.group);
     EXPECT_EQ(prompts.Texts(), c.texts) << c.what;
     EXPECT_TRUE(GroupButtons(false)) << c.what;
     EXPECT_EQ(CurrentImage(), before) << c.what;
-    EXPECT_EQ(panel->m_nGroupPoints, 12) << c.what;
-    EXPECT_EQ(panel->m_dlgCurveView.Group().PointCount(), 12) << c.what;
-    EXPECT_EQ(Static(1034)->text(), date) << c.what;
-    EXPECT_EQ(panel->m_hComm, nullptr) << c.what;
+    EXPECT_EQ(Probe().GroupPoints(), 12) << c.what;
+    EXPECT_EQ(Probe().ViewerGroup().PointCount(), 12) << c.what;
+    EXPECT_EQ(Static(kStaticGroupDate)->text(), date) << c.what;
+    EXPECT_EQ(Probe().Port(), nullptr) << c.what;
   }
   // Overflow: stopped at the 56th packet, the date never asked for.
   const auto sent = Requests();
@@ -179,51 +180,51 @@ TEST_F(CurveGroups, FailedDownloadsKeepThePreviousGroup) {
 
 TEST_F(CurveGroups, FailedDateReadKeepsTheOldDateButTakesTheGroup) {
   Read(1);
-  const QString date = Static(1034)->text();
+  const QString date = Static(kStaticGroupDate)->text();
   device->SetFault(kx::Fault::Silence, 1, 0, -1, 0x09);
   Read(3);
   EXPECT_TRUE(prompts.Texts().isEmpty());
-  EXPECT_EQ(Static(1034)->text(), date);
-  EXPECT_EQ(Static(1035)->text(), QStringLiteral("12"));
-  EXPECT_EQ(panel->m_nGroupPoints, 12);
+  EXPECT_EQ(Static(kStaticGroupDate)->text(), date);
+  EXPECT_EQ(Static(kStaticPointCount)->text(), QStringLiteral("12"));
+  EXPECT_EQ(Probe().GroupPoints(), 12);
   EXPECT_TRUE(GroupButtons(true));
 }
 
 TEST_F(CurveGroups, PointViewShowsValuesAndTime) {
   Read(3);
   const Bytes& image = groups[2].image;
-  Edit(1022)->setText("1");
-  panel->m_btnView->click();
+  Edit(kEditPointNo)->setText("1");
+  IconButton(kBtnViewPoint)->click();
   EXPECT_TRUE(prompts.Texts().isEmpty());
   auto expected = [&](int channel) {
     const int raw = image[1 + 7 + 2 * channel] << 8 | image[1 + 8 + 2 * channel];
     const double scale = channel < 40 ? 17.0 / 32768 : 600.0 / 32768;
     return QString::asprintf("%.3f", static_cast<double>(static_cast<float>(raw * scale)));
   };
-  for (int row = 0; row <= 30; ++row) EXPECT_EQ(Cell(panel->m_listPointValues, row, 1), expected(row)) << row;
-  for (int row = 0; row <= 9; ++row) EXPECT_EQ(Cell(panel->m_listPointValues, row, 3), expected(31 + row)) << row;
-  EXPECT_EQ(Cell(panel->m_listPointValues, 10, 3), QString());
+  for (int row = 0; row <= 30; ++row) EXPECT_EQ(Cell(kListPointValues, row, 1), expected(row)) << row;
+  for (int row = 0; row <= 9; ++row) EXPECT_EQ(Cell(kListPointValues, row, 3), expected(31 + row)) << row;
+  EXPECT_EQ(Cell(kListPointValues, 10, 3), QString());
   const auto& d = kx::DecodeBcdDateTime(image.data() + 1);
-  EXPECT_EQ(Static(1037)->text(),
+  EXPECT_EQ(Static(kStaticPointTime)->text(),
             QString::asprintf("数据点记录时间：%02d:%02d:%02d", d.hour, d.minute, d.second));
 
-  const QString shown = Cell(panel->m_listPointValues, 0, 1);
-  Edit(1022)->setText("0");
-  panel->m_btnView->click();
+  const QString shown = Cell(kListPointValues, 0, 1);
+  Edit(kEditPointNo)->setText("0");
+  IconButton(kBtnViewPoint)->click();
   EXPECT_EQ(prompts.Texts(), QStringList({"错误值"}));
   prompts.Clear();
-  Edit(1022)->setText("13");
-  panel->m_btnView->click();
+  Edit(kEditPointNo)->setText("13");
+  IconButton(kBtnViewPoint)->click();
   EXPECT_EQ(prompts.Texts(), QStringList({"错误点数", "错误值"}));
-  EXPECT_EQ(Cell(panel->m_listPointValues, 0, 1), shown);
+  EXPECT_EQ(Cell(kListPointValues, 0, 1), shown);
 
   // The last point is the 12th.
   prompts.Clear();
-  Edit(1022)->setText("12");
-  panel->m_btnView->click();
+  Edit(kEditPointNo)->setText("12");
+  IconButton(kBtnViewPoint)->click();
   EXPECT_TRUE(prompts.Texts().isEmpty());
   const auto& last = kx::DecodeBcdDateTime(image.data() + 1 + 89 * 11);
-  EXPECT_EQ(Static(1037)->text(),
+  EXPECT_EQ(Static(kStaticPointTime)->text(),
             QString::asprintf("数据点记录时间：%02d:%02d:%02d", last.hour, last.minute, last.second));
 }
 
@@ -234,7 +235,7 @@ TEST_F(CurveGroups, SaveOpenAndShowRoundTrip) {
   const Bytes image = CurrentImage();
 
   prompts.savePaths.push_back(Path("2014-3-5_10-20-30"));
-  panel->m_btnSaveAs->click();
+  IconButton(kBtnSaveFile)->click();
   ASSERT_EQ(prompts.saveRequests.size(), 1u);
   EXPECT_EQ(prompts.saveRequests[0].defaultName, QStringLiteral("2014-3-5_10-20-30"));
   EXPECT_EQ(prompts.saveRequests[0].title, QStringLiteral("保存"));
@@ -246,27 +247,27 @@ TEST_F(CurveGroups, SaveOpenAndShowRoundTrip) {
   Read(3);
   prompts.Clear();
   prompts.openPaths.push_back(saved);
-  panel->m_btnView->setEnabled(false);
-  panel->m_btnCurve->setEnabled(false);
-  panel->m_btnSaveAs->setEnabled(false);
-  panel->m_btnOpen->click();
+  IconButton(kBtnViewPoint)->setEnabled(false);
+  IconButton(kBtnShowCurves)->setEnabled(false);
+  IconButton(kBtnSaveFile)->setEnabled(false);
+  IconButton(kBtnOpenFile)->click();
   EXPECT_TRUE(prompts.Texts().isEmpty()) << prompts.Texts().join('|').toStdString();
   ASSERT_EQ(prompts.openRequests.size(), 1u);
   EXPECT_EQ(prompts.openRequests[0].filters, QStringList({"Data Files (*.bin)"}));
-  EXPECT_EQ(Static(1034)->text(), QStringLiteral("2014-3-5"));
-  EXPECT_EQ(Static(1035)->text(), QStringLiteral("40"));
+  EXPECT_EQ(Static(kStaticGroupDate)->text(), QStringLiteral("2014-3-5"));
+  EXPECT_EQ(Static(kStaticPointCount)->text(), QStringLiteral("40"));
   EXPECT_EQ(CurrentImage(), image);
-  EXPECT_EQ(panel->m_dlgCurveView.Group().PointCount(), 40);
-  EXPECT_TRUE(panel->m_btnView->isEnabled());
-  EXPECT_TRUE(panel->m_btnCurve->isEnabled());
-  EXPECT_FALSE(panel->m_btnSaveAs->isEnabled());
+  EXPECT_EQ(Probe().ViewerGroup().PointCount(), 40);
+  EXPECT_TRUE(IconButton(kBtnViewPoint)->isEnabled());
+  EXPECT_TRUE(IconButton(kBtnShowCurves)->isEnabled());
+  EXPECT_FALSE(IconButton(kBtnSaveFile)->isEnabled());
 
   QString execTitle;
   prompts.onExec = [&](QDialog& d) {
     execTitle = static_cast<CCurveViewDlg&>(d).m_strTitle;
     return int(QDialog::Accepted);
   };
-  panel->m_btnCurve->click();
+  IconButton(kBtnShowCurves)->click();
   EXPECT_EQ(execTitle, QStringLiteral("2014-3-5.bin"));
 
   // Saving what was opened writes the same bytes; a name ending in .bin gets no second one.
@@ -285,9 +286,9 @@ TEST_F(CurveGroups, SavingAsksAboutTheFileReallyReplacedAndNeverDamagesIt) {
   // Typed without the extension: the question concerns a.bin, which is written.
   prompts.savePaths = {Path("a"), Path("a")};
   prompts.answers = {kx::Prompts::Answer::No, kx::Prompts::Answer::Yes};
-  panel->m_btnSaveAs->click();
+  IconButton(kBtnSaveFile)->click();
   EXPECT_EQ(ReadAll(Path("a.bin")), old);
-  panel->m_btnSaveAs->click();
+  IconButton(kBtnSaveFile)->click();
   EXPECT_EQ(ReadAll(Path("a.bin")), FileOf(image));
   EXPECT_EQ(prompts.Texts(), QStringList({"a.bin 已存在。\n要替换它吗?", "a.bin 已存在。\n要替换它吗?"}));
   EXPECT_FALSE(QFile::exists(Path("a")));
@@ -299,7 +300,7 @@ TEST_F(CurveGroups, SavingAsksAboutTheFileReallyReplacedAndNeverDamagesIt) {
   panel->SetSaveInterruption([](const std::string&) { return false; });
   prompts.savePaths = {Path("a.bin")};
   prompts.answers = {kx::Prompts::Answer::Yes};
-  panel->m_btnSaveAs->click();
+  IconButton(kBtnSaveFile)->click();
   EXPECT_EQ(ReadAll(Path("a.bin")), old);
   ASSERT_EQ(prompts.Texts().size(), 2);
   EXPECT_TRUE(prompts.Texts()[1].startsWith(QStringLiteral("保存曲线文件被中断"))) << prompts.Texts()[1].toStdString();
@@ -308,34 +309,34 @@ TEST_F(CurveGroups, SavingAsksAboutTheFileReallyReplacedAndNeverDamagesIt) {
   // A folder that does not exist: said aloud, nothing written.
   prompts.Clear();
   prompts.savePaths = {Path("missing/b")};
-  panel->m_btnSaveAs->click();
+  IconButton(kBtnSaveFile)->click();
   EXPECT_EQ(prompts.Texts(), QStringList({QStringLiteral("无法创建曲线文件!\n") + Path("missing/b.bin")}));
 
   // Cancelled: nothing at all.
   prompts.Clear();
-  panel->m_btnSaveAs->click();
+  IconButton(kBtnSaveFile)->click();
   EXPECT_TRUE(prompts.Texts().isEmpty());
 }
 
 TEST_F(CurveGroups, BadFilesChangeNothingAndAnEmptyGroupHasNoDate) {
   Read(3);
   const Bytes image = CurrentImage();
-  const QString date = Static(1034)->text();
-  panel->m_btnSaveAs->setEnabled(false);
+  const QString date = Static(kStaticGroupDate)->text();
+  IconButton(kBtnSaveFile)->setEnabled(false);
 
   WriteAll(Path("cut.bin"), {100, 0, 0, 0, 12, 1, 2});  // announces 100 bytes, holds 3
   WriteAll(Path("huge.bin"), {0x51, 0xC3, 0, 0, 1});     // 50,001 bytes announced
   for (const QString& name : {QStringLiteral("cut.bin"), QStringLiteral("huge.bin"), QStringLiteral("none.bin")}) {
     prompts.Clear();
     prompts.openPaths.push_back(Path(name));
-    panel->m_btnView->setEnabled(false);
-    panel->m_btnOpen->click();
+    IconButton(kBtnViewPoint)->setEnabled(false);
+    IconButton(kBtnOpenFile)->click();
     EXPECT_EQ(prompts.Texts().size(), 1) << name.toStdString();
     EXPECT_EQ(CurrentImage(), image) << name.toStdString();
-    EXPECT_EQ(panel->m_dlgCurveView.Group().PointCount(), 12);
-    EXPECT_EQ(Static(1034)->text(), date);
-    EXPECT_EQ(Static(1035)->text(), QStringLiteral("12"));
-    EXPECT_FALSE(panel->m_btnView->isEnabled());
+    EXPECT_EQ(Probe().ViewerGroup().PointCount(), 12);
+    EXPECT_EQ(Static(kStaticGroupDate)->text(), date);
+    EXPECT_EQ(Static(kStaticPointCount)->text(), QStringLiteral("12"));
+    EXPECT_FALSE(IconButton(kBtnViewPoint)->isEnabled());
   }
   EXPECT_EQ(prompts.Texts()[0], QStringLiteral("无法打开曲线文件!\n") + Path("none.bin"));
 
@@ -343,23 +344,23 @@ TEST_F(CurveGroups, BadFilesChangeNothingAndAnEmptyGroupHasNoDate) {
   prompts.Clear();
   WriteAll(Path("empty.bin"), {1, 0, 0, 0, 0});
   prompts.openPaths.push_back(Path("empty.bin"));
-  panel->m_btnOpen->click();
+  IconButton(kBtnOpenFile)->click();
   EXPECT_TRUE(prompts.Texts().isEmpty());
-  EXPECT_EQ(panel->m_nGroupBytes, 1);
-  EXPECT_EQ(panel->m_nGroupPoints, 0);
-  EXPECT_EQ(Static(1034)->text(), QStringLiteral("0000-00-00"));
-  EXPECT_EQ(Static(1035)->text(), QStringLiteral("0"));
+  EXPECT_EQ(Probe().GroupBytes(), 1);
+  EXPECT_EQ(Probe().GroupPoints(), 0);
+  EXPECT_EQ(Static(kStaticGroupDate)->text(), QStringLiteral("0000-00-00"));
+  EXPECT_EQ(Static(kStaticPointCount)->text(), QStringLiteral("0"));
   panel->OnSaveCurveFile();
   ASSERT_EQ(prompts.saveRequests.size(), 1u);
   EXPECT_EQ(prompts.saveRequests[0].defaultName, QStringLiteral("0000-00-00"));
-  Edit(1022)->setText("1");
+  Edit(kEditPointNo)->setText("1");
   panel->OnViewPoint();
   EXPECT_EQ(prompts.Texts(), QStringList({"错误点数", "错误值"}));
 }
 
 TEST_F(CurveGroups, ClearingAsksFirstAndReportsTheOutcome) {
   const Bytes request{0x14, 0x2E, 0x00, 0x00, 0x0B, 0x00, 0x00, 0xFF, 0xC6};
-  panel->m_btnClear->click();  // answered No
+  IconButton(kBtnClearCurves)->click();  // answered No
   EXPECT_EQ(device->RequestCount(), 0u);
   ASSERT_EQ(prompts.shown.size(), 1u);
   EXPECT_EQ(prompts.shown[0].kind, QStringLiteral("question"));
@@ -369,8 +370,8 @@ TEST_F(CurveGroups, ClearingAsksFirstAndReportsTheOutcome) {
   const auto clear = [&] {
     prompts.Clear();
     prompts.answers.push_back(kx::Prompts::Answer::Yes);
-    panel->m_btnClear->click();
-    EXPECT_EQ(panel->m_hComm, nullptr);
+    IconButton(kBtnClearCurves)->click();
+    EXPECT_EQ(Probe().Port(), nullptr);
     return prompts.Texts().mid(1);
   };
   device->SetFault(kx::Fault::Short, 1, 1, -1, 0x0B);
@@ -379,14 +380,14 @@ TEST_F(CurveGroups, ClearingAsksFirstAndReportsTheOutcome) {
   EXPECT_EQ(Requests(), std::vector<Bytes>(2, request));
   EXPECT_TRUE(device->Groups().empty());
 
-  Edit(1000)->setText("7");
+  Edit(kEditPort)->setText("7");
   const size_t sent = device->RequestCount();
   EXPECT_EQ(clear(), QStringList({"通讯失败!", "清除失败!"}));
   EXPECT_EQ(device->RequestCount(), sent);
 }
 
 TEST_F(CurveGroups, PortOperationsWaitForAcquisitionToStop) {
-  panel->m_btnContinuous->setText(QStringLiteral("取消采集"));
+  Probe().Continuous() = 1;
   prompts.answers.push_back(kx::Prompts::Answer::Yes);
   prompts.openPaths.push_back(Path("x.bin"));
   panel->OnQueryCurveCount();
@@ -396,7 +397,7 @@ TEST_F(CurveGroups, PortOperationsWaitForAcquisitionToStop) {
   EXPECT_EQ(prompts.Texts(), QStringList(4, QStringLiteral("请先停止当前采集!")));
   EXPECT_TRUE(prompts.openRequests.empty());
   EXPECT_EQ(device->RequestCount(), 0u);
-  panel->m_btnContinuous->setText(QStringLiteral("连续采集"));
+  Probe().Continuous() = 0;
 }
 
 }  // namespace

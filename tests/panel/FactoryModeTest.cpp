@@ -5,31 +5,36 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QKeyEvent>
-#include <QPushButton>
 
 #include "PanelFixture.h"
 #include "link/Exchange.h"
-#include "panel/FactoryPanel.h"
+#include "panel/Layout.h"
 #include "panel/PasswordDlg.h"
 
 namespace {
 
+using namespace kx::panel::ids;
+
 using Bytes = std::vector<uint8_t>;
+
+// The eight calibrations in the strip's order: point lists, buttons, channels.
+constexpr int kPointLists[] = {kComboCalCell2V,  kComboCalCell6V,  kComboCalCell12V, kComboCalTotal2V,
+                               kComboCalTotal6V, kComboCalTotal12V, kComboCalTemp,   kComboCalCurrent};
+constexpr int kCalibrateButtons[] = {kBtnCalCell2V,  kBtnCalCell6V,   kBtnCalCell12V, kBtnCalTotal2V,
+                                     kBtnCalTotal6V, kBtnCalTotal12V, kBtnCalTemp,    kBtnCalCurrent};
+constexpr uint8_t kChannels[] = {0x13, 0x12, 0x11, 0x23, 0x22, 0x21, 0x30, 0x40};
 
 class FactoryPanel : public PanelFixture {
  protected:
   // Talk to the device at address 1, as the documented examples do.
   void AtAddressOne() {
     device->SetAddress(1);
-    Edit(1002)->setText("1");
+    Edit(kEditAddress)->setText("1");
   }
-  void Click(int id) { panel->ControlAs<QPushButton>(id)->click(); }
-  void Choose(int comboId, int index) { panel->ControlAs<QComboBox>(comboId)->setCurrentIndex(index); }
+  void Click(int id) { Button(id)->click(); }
+  void Choose(int comboId, int index) { Combo(comboId)->setCurrentIndex(index); }
   // Continuous acquisition's state as the busy rule sees it.
-  void PretendAcquiring() {
-    panel->m_bContinuous = 1;
-    panel->m_btnContinuous->setText(QStringLiteral("取消采集"));
-  }
+  void PretendAcquiring() { Probe().Continuous() = 1; }
   Bytes LastRequest() const {
     const auto requests = Requests();
     return requests.empty() ? Bytes{} : requests.back();
@@ -47,14 +52,14 @@ class FactoryPanel : public PanelFixture {
   // Answers the password dialog by typing text and pressing "确认".
   void TypePassword(const QString& text) {
     prompts.onExec = [text](QDialog& dialog) {
-      dialog.findChild<QLineEdit*>(QStringLiteral("1095"))->setText(text);
-      dialog.findChild<QPushButton*>(QStringLiteral("1"))->click();
+      dialog.findChild<QLineEdit*>(QString::number(kEditPassword))->setText(text);
+      dialog.findChild<QPushButton*>(QString::number(kButtonOk))->click();
       return dialog.result();
     };
   }
-  QSize FullSize() const { return panel->m_rectWindow.size(); }
+  QSize FullSize() const { return Probe().WindowRect().size(); }
   QSize UserSize() const {
-    return QSize(kx::panel::UserWidth(panel->m_rectWindow.width()), panel->m_rectWindow.height());
+    return QSize(kx::panel::UserWidth(Probe().WindowRect().width()), Probe().WindowRect().height());
   }
 };
 
@@ -68,16 +73,16 @@ TEST_F(FactoryPanel, OnlyTheExactCodeOpensTheFactoryStrip) {
     TypePassword(QString::fromLatin1(wrong));
     panel->OnFactoryMode();
     EXPECT_EQ(prompts.Texts(), QStringList{QStringLiteral("密码错误!")}) << wrong;
-    EXPECT_EQ(panel->m_btnFactoryMode->text(), QStringLiteral("厂家模式"));
+    EXPECT_EQ(Button(kBtnFactoryMode)->text(), QStringLiteral("厂家模式"));
     EXPECT_EQ(panel->size(), UserSize());
   }
 
   prompts.Clear();
   panel->move(40, 30);
   TypePassword("531790");
-  Click(1074);
+  Click(kBtnFactoryMode);
   EXPECT_EQ(prompts.Texts(), QStringList{QStringLiteral("操作成功!")});
-  EXPECT_EQ(panel->m_btnFactoryMode->text(), QStringLiteral("用户模式"));
+  EXPECT_EQ(Button(kBtnFactoryMode)->text(), QStringLiteral("用户模式"));
   EXPECT_EQ(panel->size(), FullSize());
   EXPECT_EQ(panel->pos(), QPoint(40, 30));
   // The password dialog came first, under its own caption.
@@ -88,15 +93,15 @@ TEST_F(FactoryPanel, OnlyTheExactCodeOpensTheFactoryStrip) {
 
 TEST_F(FactoryPanel, EscapeCancelsSilently) {
   prompts.onExec = [](QDialog& dialog) {
-    EXPECT_EQ(dialog.findChild<QLineEdit*>(QStringLiteral("1095"))->echoMode(), QLineEdit::Password);
-    dialog.findChild<QLineEdit*>(QStringLiteral("1095"))->setText("531790");
+    EXPECT_EQ(dialog.findChild<QLineEdit*>(QString::number(kEditPassword))->echoMode(), QLineEdit::Password);
+    dialog.findChild<QLineEdit*>(QString::number(kEditPassword))->setText("531790");
     QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QApplication::sendEvent(&dialog, &esc);
     return dialog.result();
   };
   panel->OnFactoryMode();
   EXPECT_TRUE(prompts.Texts().isEmpty());
-  EXPECT_EQ(panel->m_btnFactoryMode->text(), QStringLiteral("厂家模式"));
+  EXPECT_EQ(Button(kBtnFactoryMode)->text(), QStringLiteral("厂家模式"));
   EXPECT_EQ(panel->size(), UserSize());
 }
 
@@ -117,7 +122,7 @@ TEST_F(FactoryPanel, TogglingNeverDriftsAndLeavingAsksNothing) {
 TEST_F(FactoryPanel, UserWidthIsTakenFromTheStartUpRectangle) {
   EXPECT_EQ(kx::panel::UserWidth(679), 521);
   EXPECT_EQ(kx::panel::UserWidth(1000), 767);
-  panel->m_rectWindow.setSize(QSize(1000, 700));
+  Probe().WindowRect().setSize(QSize(1000, 700));
   TypePassword("531790");
   panel->OnFactoryMode();
   EXPECT_EQ(panel->size(), QSize(1000, 700));
@@ -130,16 +135,16 @@ TEST_F(FactoryPanel, UserWidthIsTakenFromTheStartUpRectangle) {
 TEST_F(FactoryPanel, VersionGoesToTheStaticsItsButtonNames) {
   AtAddressOne();
   device->SetVersionRaw(0);
-  Click(1107);
+  Click(kBtnReadVersion);
   EXPECT_EQ(OnlyRequest(), (Bytes{0x14, 0x2E, 0x00, 0x01, 0x03, 0x00, 0x00, 0xFF, 0xCD}));
-  EXPECT_EQ(Static(1093)->text(), "Ver0.00");
-  EXPECT_EQ(Static(1133)->text(), "Ver0.00");
+  EXPECT_EQ(Static(kStaticVersion)->text(), "Ver0.00");
+  EXPECT_EQ(Static(kStaticStatus)->text(), "Ver0.00");
   EXPECT_TRUE(prompts.Texts().isEmpty());
 
   device->SetVersionRaw(0xFFFF);
   panel->OnVersionClicked();
-  EXPECT_EQ(Static(1093)->text(), "Ver655.35");
-  EXPECT_EQ(Static(1133)->text(), "Ver0.00") << "a click on the static leaves the status alone";
+  EXPECT_EQ(Static(kStaticVersion)->text(), "Ver655.35");
+  EXPECT_EQ(Static(kStaticStatus)->text(), "Ver0.00") << "a click on the static leaves the status alone";
 
   device->ClearRequests();
   PretendAcquiring();
@@ -151,73 +156,73 @@ TEST_F(FactoryPanel, VersionGoesToTheStaticsItsButtonNames) {
 TEST_F(FactoryPanel, FailedVersionReadsLeaveTheReadOut) {
   kx::SetWaitScale(0.05);
   device->SetFault(kx::Fault::Short, 1);  // 10 bytes where 11 are awaited
-  Click(1107);
+  Click(kBtnReadVersion);
   device->SetFault(kx::Fault::Checksum, 1);
-  Click(1107);
+  Click(kBtnReadVersion);
   EXPECT_EQ(prompts.Texts(), (QStringList{QStringLiteral("读数据失败！"), QStringLiteral("校验错!")}));
-  EXPECT_EQ(Static(1093)->text(), "VER");
-  EXPECT_EQ(Static(1133)->text(), "    ");
+  EXPECT_EQ(Static(kStaticVersion)->text(), "VER");
+  EXPECT_EQ(Static(kStaticStatus)->text(), "    ");
 }
 
 TEST_F(FactoryPanel, NewAddressOutOfRangeSendsNothing) {
   for (const char* typed : {"300", "-1", "256"}) {
     prompts.Clear();
-    panel->m_editNewAddress->setText(QString::fromLatin1(typed));
-    Click(1090);
+    Edit(kEditNewAddress)->setText(QString::fromLatin1(typed));
+    Click(kBtnSetAddress);
     EXPECT_EQ(prompts.Texts(), QStringList{QStringLiteral("请输入0~255范围内的数")}) << typed;
   }
   EXPECT_TRUE(Requests().empty());
-  EXPECT_EQ(Edit(1002)->text(), "0");
-  EXPECT_EQ(panel->m_hComm, nullptr);
+  EXPECT_EQ(Edit(kEditAddress)->text(), "0");
+  EXPECT_EQ(Probe().Port(), nullptr);
 }
 
 TEST_F(FactoryPanel, NewAddressIsReadLikeATypedNumberAndFollowed) {
   AtAddressOne();
-  panel->m_editNewAddress->setText("");
-  Click(1090);
+  Edit(kEditNewAddress)->setText("");
+  Click(kBtnSetAddress);
   EXPECT_EQ(OnlyRequest(), (Bytes{0x14, 0x2E, 0x00, 0x01, 0x10, 0x00, 0x01, 0x00, 0xFF, 0xBF}));
-  EXPECT_EQ(Edit(1002)->text(), "0");
+  EXPECT_EQ(Edit(kEditAddress)->text(), "0");
   EXPECT_EQ(device->Address(), 0);
 
   device->ClearRequests();
-  panel->m_editNewAddress->setText("12abc");
-  Click(1090);
+  Edit(kEditNewAddress)->setText("12abc");
+  Click(kBtnSetAddress);
   EXPECT_EQ(OnlyRequest()[7], 12);
-  EXPECT_EQ(Edit(1002)->text(), "12");
+  EXPECT_EQ(Edit(kEditAddress)->text(), "12");
   // The next operation reaches the device at its new address.
   device->ClearRequests();
-  Click(1107);
+  Click(kBtnReadVersion);
   EXPECT_EQ(OnlyRequest()[3], 12);
   EXPECT_EQ(prompts.Texts(),
             (QStringList{QStringLiteral("地址设置成功!!!"), QStringLiteral("地址设置成功!!!")}));
-  EXPECT_EQ(Static(1093)->text(), "Ver1.30");
+  EXPECT_EQ(Static(kStaticVersion)->text(), "Ver1.30");
 }
 
 TEST_F(FactoryPanel, NewBaudIsSentAndThePortFollowsIt) {
   AtAddressOne();
-  Click(1106);
+  Click(kBtnSetBaud);
   EXPECT_EQ(prompts.Texts(), QStringList{QStringLiteral("请先选择新的波特率!")});
   EXPECT_TRUE(Requests().empty());
 
   prompts.Clear();
-  Choose(1091, 5);
-  Click(1106);
+  Choose(kComboNewBaud, 5);
+  Click(kBtnSetBaud);
   EXPECT_EQ(OnlyRequest(), (Bytes{0x14, 0x2E, 0x00, 0x01, 0x11, 0x00, 0x02, 0x96, 0x00, 0xFF, 0x27}));
   EXPECT_EQ(prompts.Texts(), QStringList{QStringLiteral("波特率设置成功!!!")});
-  EXPECT_EQ(panel->m_comboBaud->currentIndex(), 5);
-  EXPECT_EQ(panel->m_comboBaud->currentText(), "38400");
+  EXPECT_EQ(Combo(kComboBaud)->currentIndex(), 5);
+  EXPECT_EQ(Combo(kComboBaud)->currentText(), "38400");
   EXPECT_EQ(device->Baud(), 38400);
   // The device now only hears 38400, which is what the panel opens at.
-  Click(1107);
-  EXPECT_EQ(Static(1093)->text(), "Ver1.30");
+  Click(kBtnReadVersion);
+  EXPECT_EQ(Static(kStaticVersion)->text(), "Ver1.30");
 }
 
 TEST_F(FactoryPanel, UnusablePortIsReportedBeforeAnythingElse) {
-  Edit(1000)->setText("2");  // no device behind port 2
-  panel->m_editNewAddress->setText("300");
-  Click(1090);
-  Click(1107);
-  Click(1105);
+  Edit(kEditPort)->setText("2");  // no device behind port 2
+  Edit(kEditNewAddress)->setText("300");
+  Click(kBtnSetAddress);
+  Click(kBtnReadVersion);
+  Click(kBtnReadAlarm);
   EXPECT_EQ(prompts.Texts(), QStringList(3, QStringLiteral("没有发现此串口或此串口被占用")));
   EXPECT_TRUE(Requests().empty());
 }
@@ -226,110 +231,121 @@ TEST_F(FactoryPanel, UnusablePortIsReportedBeforeAnythingElse) {
 
 TEST_F(FactoryPanel, GearIsSetAndReadBack) {
   AtAddressOne();
-  Choose(1075, 2);
-  Click(1076);
+  Choose(kComboGear, 2);
+  Click(kBtnSetGear);
   EXPECT_EQ(OnlyRequest(), (Bytes{0x14, 0x2E, 0x00, 0x01, 0x20, 0x00, 0x01, 0x0C, 0xFF, 0xA3}));
-  EXPECT_EQ(Edit(1098)->text(), "") << "setting the gear does not touch the read-out";
+  EXPECT_EQ(Edit(kEditRangeGear)->text(), "") << "setting the gear does not touch the read-out";
   device->ClearRequests();
-  Click(1099);
+  Click(kBtnReadGear);
   EXPECT_EQ(OnlyRequest(), (Bytes{0x14, 0x2E, 0x00, 0x01, 0x01, 0x00, 0x00, 0xFF, 0xCF}));
-  EXPECT_EQ(Edit(1098)->text(), "12V");
+  EXPECT_EQ(Edit(kEditRangeGear)->text(), "12V");
 
   device->SetGear(3);
-  Click(1099);
-  EXPECT_EQ(Edit(1098)->text(), "12V");
+  Click(kBtnReadGear);
+  EXPECT_EQ(Edit(kEditRangeGear)->text(), "12V");
   EXPECT_EQ(prompts.Texts(), (QStringList{QStringLiteral("设置成功!"), QStringLiteral("读取电压档位错误!")}));
 }
 
 TEST_F(FactoryPanel, GearSettingWithAShortReplyFails) {
   kx::SetWaitScale(0.05);
-  Choose(1075, 0);
+  Choose(kComboGear, 0);
   device->SetFault(kx::Fault::Short, 1);
-  Click(1076);
+  Click(kBtnSetGear);
   EXPECT_EQ(prompts.Texts(), QStringList{QStringLiteral("设置失败!")});
   EXPECT_EQ(device->Gear(), 2) << "the device took the gear; only its reply was cut";
 }
 
 TEST_F(FactoryPanel, StripRefusesWhileAcquiringAndWithoutAChoice) {
-  Click(1076);
-  for (const int button : {1078, 1080, 1082, 1084, 1086, 1088, 1102, 1104}) Click(button);
+  Click(kBtnSetGear);
+  for (const int button : kCalibrateButtons) Click(button);
   QStringList expected{QStringLiteral("请先选择电压档位!")};
   for (int i = 0; i < 8; ++i) expected << QStringLiteral("请先选择校准点!");
   EXPECT_EQ(prompts.Texts(), expected);
 
   prompts.Clear();
   PretendAcquiring();
-  Choose(1075, 1);
-  Click(1076);
-  for (const int combo : {1077, 1079, 1081, 1083, 1085, 1087, 1101, 1103}) Choose(combo, 0);
-  for (const int button : {1078, 1080, 1082, 1084, 1086, 1088, 1102, 1104}) Click(button);
+  Choose(kComboGear, 1);
+  Click(kBtnSetGear);
+  for (const int combo : kPointLists) Choose(combo, 0);
+  for (const int button : kCalibrateButtons) Click(button);
   EXPECT_EQ(prompts.Texts(), QStringList(9, QStringLiteral("请先停止当前采集!")));
   EXPECT_TRUE(Requests().empty());
 }
 
 TEST_F(FactoryPanel, CalibrationNamesChannelAndPoint) {
   AtAddressOne();
-  Choose(1101, 1);
-  Click(1102);
+  Choose(kComboCalTemp, 1);
+  Click(kBtnCalTemp);
   EXPECT_EQ(OnlyRequest(), (Bytes{0x14, 0x2E, 0x00, 0x01, 0x21, 0x00, 0x02, 0x30, 0x02, 0xFF, 0x7B}));
-  Choose(1081, 0);
-  Click(1082);
+  Choose(kComboCalCell12V, 0);
+  Click(kBtnCalCell12V);
   EXPECT_EQ(prompts.Texts(), QStringList(2, QStringLiteral("校准成功!")));
   ASSERT_EQ(device->Calibrations().size(), 2u);
   EXPECT_EQ(device->Calibrations()[1].channel, 0x11);
   EXPECT_EQ(device->Calibrations()[1].point, 1);
+
+  // Every button calibrates its own channel at the point chosen in its own list.
+  for (size_t i = 0; i < std::size(kCalibrateButtons); ++i) {
+    Choose(kPointLists[i], static_cast<int>(i % 2));
+    Click(kCalibrateButtons[i]);
+  }
+  ASSERT_EQ(device->Calibrations().size(), 2u + std::size(kChannels));
+  for (size_t i = 0; i < std::size(kChannels); ++i) {
+    EXPECT_EQ(device->Calibrations()[2 + i].channel, kChannels[i]) << i;
+    EXPECT_EQ(device->Calibrations()[2 + i].point, i % 2 + 1) << i;
+  }
 }
 
 TEST_F(FactoryPanel, UnansweredCalibrationGetsItsRowsMessage) {
   kx::SetWaitScale(0.002);  // 30 s and 5 s become 60 ms and 10 ms
   device->SetFault(kx::Fault::Silence);
-  Choose(1077, 0);
-  Click(1078);
-  Choose(1083, 1);
-  Click(1084);
-  Choose(1103, 0);
-  Click(1104);
+  Choose(kComboCalCell2V, 0);
+  Click(kBtnCalCell2V);
+  Choose(kComboCalTotal2V, 1);
+  Click(kBtnCalTotal2V);
+  Choose(kComboCalCurrent, 0);
+  Click(kBtnCalCurrent);
   EXPECT_EQ(prompts.Texts(), (QStringList{QStringLiteral("校准失败!"), QStringLiteral("校准失败!!"),
                                           QStringLiteral("校准失败!!")}));
-  EXPECT_EQ(panel->m_hComm, nullptr);
+  EXPECT_EQ(Probe().Port(), nullptr);
 }
 
 // ------------------------------------------------------------------ alarms
 
 TEST_F(FactoryPanel, AlarmSettingsCarryTheSwitchAndTheTypedValues) {
   AtAddressOne();
-  panel->m_editOverVolt->setText("60");
-  panel->m_editUnderVolt->setText("40");
-  Click(1119);  // switched off: all zeros whatever the edits hold
+  Edit(kEditOverVolt)->setText("60");
+  Edit(kEditUnderVolt)->setText("40");
+  Click(kBtnSetVoltAlarm);  // switched off: all zeros whatever the edits hold
   EXPECT_EQ(LastRequest(), (Bytes{0x14, 0x2E, 0, 1, 0x12, 0, 5, 0, 0, 0, 0, 0, 0xFF, 0xB9}));
-  panel->m_checkAlarmVolt->click();  // ticking alone sends nothing
-  EXPECT_EQ(g_bAlarmVoltOn, 1);
+  Check(kCheckAlarmVolt)->click();  // ticking alone sends nothing
+  EXPECT_EQ(Probe().AlarmSwitch(CTesterDlg::kAlarmVolt), 1);
   EXPECT_EQ(Requests().size(), 1u);
-  Click(1119);
+  Click(kBtnSetVoltAlarm);
   EXPECT_EQ(LastRequest(), (Bytes{0x14, 0x2E, 0, 1, 0x12, 0, 5, 1, 0, 0x3C, 0, 0x28, 0xFF, 0x54}));
-  panel->m_editOverVolt->setText("53.5");
-  panel->m_editUnderVolt->setText("");
-  Click(1119);
+  Edit(kEditOverVolt)->setText("53.5");
+  Edit(kEditUnderVolt)->setText("");
+  Click(kBtnSetVoltAlarm);
   EXPECT_EQ(LastData(), (Bytes{1, 0, 53, 0, 0}));
 
-  panel->m_checkAlarmCurrent->click();
-  panel->m_editOverCurrent->setText("-20");
-  Click(1122);
+  Check(kCheckAlarmCurrent)->click();
+  Edit(kEditOverCurrent)->setText("-20");
+  Click(kBtnSetCurrentAlarm);
   EXPECT_EQ(LastRequest(), (Bytes{0x14, 0x2E, 0, 1, 0x13, 0, 3, 1, 0x80, 0x14, 0xFF, 0x25}));
 
-  panel->m_checkAlarmTemp1->click();
-  panel->m_editTemp1High->setText("55");
-  panel->m_editTemp1Low->setText("-10");
-  Click(1124);
+  Check(kCheckAlarmTemp1)->click();
+  Edit(kEditTemp1High)->setText("55");
+  Edit(kEditTemp1Low)->setText("-10");
+  Click(kBtnSetTemp1Alarm);
   EXPECT_EQ(LastRequest(), (Bytes{0x14, 0x2E, 0, 1, 0x14, 0, 3, 1, 0x37, 0x8A, 0xFE, 0xF7}));
   // Each temperature button sends its own group's command, edits and switch.
-  panel->m_editTemp2High->setText("55");
-  Click(1127);
+  Edit(kEditTemp2High)->setText("55");
+  Click(kBtnSetTemp2Alarm);
   EXPECT_EQ(LastRequest()[4], 0x15);
   EXPECT_EQ(LastData(), (Bytes{0, 0, 0}));
-  panel->m_checkAlarmTemp3->click();
-  panel->m_editTemp3Low->setText("-5");
-  Click(1130);
+  Check(kCheckAlarmTemp3)->click();
+  Edit(kEditTemp3Low)->setText("-5");
+  Click(kBtnSetTemp3Alarm);
   EXPECT_EQ(LastRequest()[4], 0x16);
   EXPECT_EQ(LastData(), (Bytes{1, 0, 0x85}));
 
@@ -340,17 +356,17 @@ TEST_F(FactoryPanel, AlarmSettingsCarryTheSwitchAndTheTypedValues) {
 TEST_F(FactoryPanel, AlarmSettingWithAShortReplyFails) {
   kx::SetWaitScale(0.05);
   device->SetFault(kx::Fault::Short, 1);
-  Click(1122);
+  Click(kBtnSetCurrentAlarm);
   EXPECT_EQ(prompts.Texts(), QStringList{QStringLiteral("设置失败!")});
 }
 
 TEST_F(FactoryPanel, AlarmWordIsListedInOrder) {
   AtAddressOne();
   device->SetAlarmWordOverride(0x0181);
-  Click(1105);
+  Click(kBtnReadAlarm);
   EXPECT_EQ(OnlyRequest(), (Bytes{0x14, 0x2E, 0x00, 0x01, 0x02, 0x00, 0x00, 0xFF, 0xCE}));
   device->SetAlarmWordOverride(0xFE00);
-  Click(1105);
+  Click(kBtnReadAlarm);
   EXPECT_EQ(prompts.Texts(), (QStringList{QStringLiteral("总电压欠压报警\n总电压过压报警\n温度1高温报警\n"),
                                           QStringLiteral("报警正常!")}));
 }

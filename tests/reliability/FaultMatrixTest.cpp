@@ -14,6 +14,8 @@
 
 namespace {
 
+using namespace kx::panel::ids;
+
 using kx::Fault;
 
 // How each fault is switched on: on every reply of the operation's command, with
@@ -49,7 +51,7 @@ struct Operation {
   QStringList failed;      // no reply, short, slow, hang-up (and long for waited replies)
   QStringList badChecksum; // checked replies only
   QStringList ok;          // when the fault does not touch what the operation examines
-  std::set<QString> failureChanges;  // controls a failure is documented to change
+  std::set<int> failureChanges;  // controls a failure is documented to change
   std::function<void(Matrix&)> prepare;
   std::function<void(Matrix&)> run;
   std::function<void(Matrix&)> afterFailure;  // extra checks of the failed state
@@ -62,6 +64,9 @@ class Matrix : public PanelFixture, public ::testing::WithParamInterface<std::tu
     device->SetGroups({kx::VirtualDevice::MakeGroup(start, 5, 1), kx::VirtualDevice::MakeGroup(start, 8, 2)});
   }
   CTesterDlg& Panel() { return *panel; }
+  using PanelFixture::Combo;
+  using PanelFixture::Edit;
+  using PanelFixture::IconButton;
   ScriptedPrompts& Prompts() { return prompts; }
 };
 
@@ -71,15 +76,15 @@ std::vector<Operation> Operations() {
   std::vector<Operation> ops = {
       {"Acquire", 0x00, 1000, false, Texts({"通讯失败"}), Texts({"通讯失败"}), none, {}, noPrep,
        [](Matrix& m) { m.Panel().OnAcquire(); }, {}},
-      {"ContinuousTick", 0x00, 1000, false, none, none, none, {"1072"}, noPrep,
+      {"ContinuousTick", 0x00, 1000, false, none, none, none, {kEditFailCount}, noPrep,
        [](Matrix& m) {
          m.Panel().OnContinuous();
          m.Panel().OnTimer();
          m.Panel().OnContinuous();
        },
        [](Matrix& m) {
-         EXPECT_EQ(m.Panel().m_nFailCount, 1);
-         EXPECT_EQ(m.Panel().m_nSuccessCount, 0);
+         EXPECT_EQ(m.Probe().FailCount(), 1);
+         EXPECT_EQ(m.Probe().SuccessCount(), 0);
        }},
       {"SetTime", 0x04, 1000, true, Texts({"设置系统时间失败"}), none,
        Texts({"设置系统时间成功:2014-05-06 09:03:07"}), {},
@@ -91,20 +96,20 @@ std::vector<Operation> Operations() {
        [](Matrix& m) { m.Panel().OnQueryCurveCount(); }, {}},
       // A group is held before: a failed download must keep it.
       {"ReadGroup", 0x08, 1000, true, Texts({"读数据失败", "读曲线数据错误"}), none, none,
-       {"1026", "1031", "1039", "1047"},  // the count query before it succeeded
+       {kStaticGroupCount, kBtnViewPoint, kBtnSaveFile, kBtnShowCurves},  // the count query before it succeeded
        [](Matrix& m) {
          m.ForceGroups();
-         m.Panel().ControlAs<QLineEdit>(1010)->setText("2");
+         m.Edit(kEditGroupNo)->setText("2");
          m.Panel().OnReadGroup();
-         ASSERT_EQ(m.Panel().m_nGroupPoints, 8);
-         m.Panel().ControlAs<QLineEdit>(1010)->setText("1");
+         ASSERT_EQ(m.Probe().GroupPoints(), 8);
+         m.Edit(kEditGroupNo)->setText("1");
        },
        [](Matrix& m) { m.Panel().OnReadGroup(); },
        [](Matrix& m) {
-         EXPECT_FALSE(m.Panel().m_btnView->isEnabled());
-         EXPECT_FALSE(m.Panel().m_btnSaveAs->isEnabled());
-         EXPECT_FALSE(m.Panel().m_btnCurve->isEnabled());
-         EXPECT_EQ(m.Panel().m_dlgCurveView.Group().PointCount(), 8);
+         EXPECT_FALSE(m.IconButton(kBtnViewPoint)->isEnabled());
+         EXPECT_FALSE(m.IconButton(kBtnSaveFile)->isEnabled());
+         EXPECT_FALSE(m.IconButton(kBtnShowCurves)->isEnabled());
+         EXPECT_EQ(m.Probe().ViewerGroup().PointCount(), 8);
        }},
       {"ClearCurves", 0x0B, 1000, true, Texts({"是否真的清除所有曲线数据?", "清除失败!"}), none,
        Texts({"是否真的清除所有曲线数据?", "清除成功!"}), {},
@@ -113,23 +118,23 @@ std::vector<Operation> Operations() {
       {"ReadVersion", 0x03, 500, false, Texts({"读数据失败！"}), Texts({"校验错!"}), none, {}, noPrep,
        [](Matrix& m) { m.Panel().OnReadVersion(); }, {}},
       {"SetAddress", 0x10, 1000, false, Texts({"设置失败!"}), Texts({"校验错!"}), none, {},
-       [](Matrix& m) { m.Panel().m_editNewAddress->setText("7"); },
+       [](Matrix& m) { m.Edit(kEditNewAddress)->setText("7"); },
        [](Matrix& m) { m.Panel().OnSetAddress(); }, {}},
       {"SetBaud", 0x11, 1000, false, Texts({"设置失败!"}), Texts({"校验错!"}), none, {},
-       [](Matrix& m) { m.Panel().m_comboNewBaud->setCurrentIndex(5); },
+       [](Matrix& m) { m.Combo(kComboNewBaud)->setCurrentIndex(5); },
        [](Matrix& m) { m.Panel().OnSetBaud(); }, {}},
       {"ReadGear", 0x01, 1000, false, Texts({"读数据失败!"}), Texts({"校验错!"}), none, {}, noPrep,
        [](Matrix& m) { m.Panel().OnReadGear(); }, {}},
       {"SetGear", 0x20, 1000, false, Texts({"设置失败!"}), Texts({"校验错!"}), none, {},
-       [](Matrix& m) { m.Panel().m_comboGear->setCurrentIndex(2); },
+       [](Matrix& m) { m.Combo(kComboGear)->setCurrentIndex(2); },
        [](Matrix& m) { m.Panel().OnSetGear(); }, {}},
       // The 2 V cell row has its own wrong-count text; the others share one.
       {"CalibrateCell2V", 0x21, 30000, false, Texts({"校准失败!"}), Texts({"校验错!"}), none, {},
-       [](Matrix& m) { m.Panel().m_comboCellCal2V->setCurrentIndex(0); },
-       [](Matrix& m) { m.Panel().OnCalibrate(1078); }, {}},
+       [](Matrix& m) { m.Combo(kComboCalCell2V)->setCurrentIndex(0); },
+       [](Matrix& m) { m.Panel().OnCalibrate(kBtnCalCell2V); }, {}},
       {"CalibrateTemperature", 0x21, 5000, false, Texts({"校准失败!!"}), Texts({"校验错!"}), none, {},
-       [](Matrix& m) { m.Panel().m_comboTempCal->setCurrentIndex(1); },
-       [](Matrix& m) { m.Panel().OnCalibrate(1102); }, {}},
+       [](Matrix& m) { m.Combo(kComboCalTemp)->setCurrentIndex(1); },
+       [](Matrix& m) { m.Panel().OnCalibrate(kBtnCalTemp); }, {}},
       {"ReadAlarm", 0x02, 1000, false, Texts({"读数据失败!"}), Texts({"校验错!"}), none, {}, noPrep,
        [](Matrix& m) { m.Panel().OnReadAlarm(); }, {}},
       {"SetVoltAlarm", 0x12, 500, false, Texts({"设置失败!"}), Texts({"校验错!"}), none, {}, noPrep,
@@ -154,23 +159,23 @@ TEST_P(Matrix, EndsInTheOperationsMessageWithThePortClosed) {
   // About 300 ms for the operation's wait: room for a good reply, short for silence.
   kx::SetWaitScale(300.0 / op.waitMs);
   device->SetAddress(1);
-  Edit(1002)->setText("1");
+  Edit(kEditAddress)->setText("1");
   op.prepare(*this);
   if (HasFatalFailure()) return;
   // Read-outs hold something of their own, so that an overwrite shows.
-  for (QLabel* label : {panel->m_staticDeviceTime, panel->m_staticGroupCount, panel->m_staticVersion}) {
+  for (QLabel* label : {Static(kStaticDeviceTime), Static(kStaticGroupCount), Static(kStaticVersion)}) {
     label->setText(QStringLiteral("before"));
   }
-  panel->m_editRangeGear->setText(QStringLiteral("before"));
-  panel->m_btnView->setEnabled(true);
-  panel->m_btnSaveAs->setEnabled(true);
-  panel->m_btnCurve->setEnabled(true);
+  Edit(kEditRangeGear)->setText(QStringLiteral("before"));
+  IconButton(kBtnViewPoint)->setEnabled(true);
+  IconButton(kBtnSaveFile)->setEnabled(true);
+  IconButton(kBtnShowCurves)->setEnabled(true);
 
   prompts.Clear();
   const size_t terminals = rel::TerminalDescriptors();
   const rel::Snapshot before = rel::TakeSnapshot(*panel);
-  const std::vector<uint8_t> image = panel->m_pGroupData;
-  const int imageBytes = panel->m_nGroupBytes;
+  const std::vector<uint8_t> image = Probe().GroupBuffer();
+  const int imageBytes = Probe().GroupBytes();
 
   device->SetFault(fc.fault, kx::VirtualDevice::kAlways, fc.param, -1, op.command);
   op.run(*this);
@@ -188,15 +193,18 @@ TEST_P(Matrix, EndsInTheOperationsMessageWithThePortClosed) {
   }
   EXPECT_EQ(prompts.Texts(), expected);
 
-  EXPECT_EQ(panel->m_hComm, nullptr);
+  EXPECT_EQ(Probe().Port(), nullptr);
   EXPECT_LE(rel::TerminalDescriptors(), terminals) << "a descriptor of the port stayed open";
   if (failure) {
     const rel::Snapshot after = rel::TakeSnapshot(*panel);
     rel::Snapshot expectedAfter = before;
-    for (const QString& id : op.failureChanges) expectedAfter[id] = after.count(id) ? after.at(id) : QString();
+    for (int id : op.failureChanges) {
+      const QString key = QString::number(id);
+      expectedAfter[key] = after.count(key) ? after.at(key) : QString();
+    }
     EXPECT_TRUE(expectedAfter == after) << "changed: " << rel::Differences(expectedAfter, after).toStdString();
-    EXPECT_EQ(panel->m_nGroupBytes, imageBytes);
-    EXPECT_TRUE(panel->m_pGroupData == image) << "the held group image changed";
+    EXPECT_EQ(Probe().GroupBytes(), imageBytes);
+    EXPECT_TRUE(Probe().GroupBuffer() == image) << "the held group image changed";
     if (op.afterFailure) op.afterFailure(*this);
   }
 

@@ -14,6 +14,8 @@
 
 namespace {
 
+using namespace kx::panel::ids;
+
 using Bytes = std::vector<uint8_t>;
 
 Bytes Slurp(const std::string& path) {
@@ -71,18 +73,18 @@ TEST_F(Files, SaveKilledBeforeRenameKeepsTheOldFileAndTheNextSaveWorks) {
 
   // The panel opens the old group, then saves a downloaded one over it, leftover beside it.
   prompts.openPaths = {QString::fromStdString(path)};
-  panel->m_btnOpen->click();
+  IconButton(kBtnOpenFile)->click();
   EXPECT_TRUE(prompts.Texts().isEmpty()) << prompts.Texts().join('|').toStdString();
-  EXPECT_EQ(panel->m_nGroupPoints, 3);
+  EXPECT_EQ(Probe().GroupPoints(), 3);
 
   device->SetGroups({kx::StoredGroup{newImage, {}}});
-  Edit(1010)->setText("1");
+  Edit(kEditGroupNo)->setText("1");
   panel->OnReadGroup();
-  ASSERT_EQ(panel->m_nGroupPoints, 9);
+  ASSERT_EQ(Probe().GroupPoints(), 9);
   prompts.Clear();
   prompts.savePaths = {QString::fromStdString(path)};
   prompts.answers = {kx::Prompts::Answer::Yes};
-  panel->m_btnSaveAs->click();
+  IconButton(kBtnSaveFile)->click();
   EXPECT_EQ(prompts.Texts().size(), 1);  // the replace question only
   EXPECT_EQ(kx::ReadCurveFile(path).image, newImage);
 }
@@ -106,11 +108,11 @@ TEST_F(Files, ZeroLengthCurveFileOpensAsAnEmptyGroup) {
   EXPECT_EQ(buffer[0], 0x5A);
 
   prompts.openPaths = {QString::fromStdString(sample)};
-  panel->m_btnOpen->click();
+  IconButton(kBtnOpenFile)->click();
   EXPECT_TRUE(prompts.Texts().isEmpty()) << prompts.Texts().join('|').toStdString();
-  EXPECT_EQ(panel->m_nGroupBytes, 0);
-  EXPECT_EQ(panel->m_nGroupPoints, 0);
-  EXPECT_EQ(Static(1034)->text(), QStringLiteral("0000-00-00"));
+  EXPECT_EQ(Probe().GroupBytes(), 0);
+  EXPECT_EQ(Probe().GroupPoints(), 0);
+  EXPECT_EQ(Static(kStaticGroupDate)->text(), QStringLiteral("0000-00-00"));
 }
 
 }  // namespace

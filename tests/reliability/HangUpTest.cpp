@@ -11,6 +11,8 @@
 
 namespace {
 
+using namespace kx::panel::ids;
+
 class HangUp : public PanelFixture {
  protected:
   void TearDown() override {
@@ -29,16 +31,16 @@ class HangUp : public PanelFixture {
 TEST_F(HangUp, MidDownloadFailsOnceAndTheNextDownloadWorksAfterReplug) {
   kx::SetWaitScale(0.2);
   const size_t terminals = rel::TerminalDescriptors();
-  Edit(1010)->setText("1");  // 250 points: 25 packets
+  Edit(kEditGroupNo)->setText("1");  // 250 points: 25 packets
   UnplugAfter(0x08, 3);
   panel->OnReadGroup();
   kx::SetFrameTracer(nullptr);
 
   EXPECT_EQ(prompts.Texts(), QStringList({QStringLiteral("读数据失败"), QStringLiteral("读曲线数据错误")}));
-  EXPECT_EQ(panel->m_hComm, nullptr);
+  EXPECT_EQ(Probe().Port(), nullptr);
   EXPECT_LE(rel::TerminalDescriptors(), terminals);
-  EXPECT_EQ(panel->m_nGroupBytes, 0);
-  EXPECT_FALSE(panel->m_btnSaveAs->isEnabled());
+  EXPECT_EQ(Probe().GroupBytes(), 0);
+  EXPECT_FALSE(IconButton(kBtnSaveFile)->isEnabled());
 
   // Still responsive: events are handled and the next operation says the port is gone.
   QCoreApplication::processEvents();
@@ -51,9 +53,9 @@ TEST_F(HangUp, MidDownloadFailsOnceAndTheNextDownloadWorksAfterReplug) {
   prompts.Clear();
   panel->OnReadGroup();
   EXPECT_TRUE(prompts.Texts().isEmpty()) << prompts.Texts().join('|').toStdString();
-  EXPECT_EQ(panel->m_nGroupPoints, 250);
-  EXPECT_EQ(panel->m_dlgCurveView.Group().PointCount(), 250);
-  EXPECT_TRUE(panel->m_btnSaveAs->isEnabled());
+  EXPECT_EQ(Probe().GroupPoints(), 250);
+  EXPECT_EQ(Probe().ViewerGroup().PointCount(), 250);
+  EXPECT_TRUE(IconButton(kBtnSaveFile)->isEnabled());
   EXPECT_EQ(rel::TerminalDescriptors(), terminals);
 }
 
@@ -63,23 +65,23 @@ TEST_F(HangUp, ContinuousRunCountsFailuresWithoutMessagesAndRestartsAfterReplug)
   panel->OnContinuous();
   ASSERT_TRUE(panel->IsAcquiring());
   for (int k = 0; k < 5; ++k) panel->OnTimer();
-  ASSERT_EQ(panel->m_nSuccessCount, 5);
+  ASSERT_EQ(Probe().SuccessCount(), 5);
 
   host->HangUp();
   for (int k = 0; k < 20; ++k) {
     panel->OnTimer();
     QCoreApplication::processEvents();
   }
-  EXPECT_EQ(panel->m_nSuccessCount, 5);
-  EXPECT_EQ(panel->m_nFailCount, 20);
+  EXPECT_EQ(Probe().SuccessCount(), 5);
+  EXPECT_EQ(Probe().FailCount(), 20);
   EXPECT_TRUE(prompts.Texts().isEmpty()) << prompts.Texts().join('|').toStdString();
-  EXPECT_EQ(Edit(1072)->text(), QStringLiteral("20"));
+  EXPECT_EQ(Edit(kEditFailCount)->text(), QStringLiteral("20"));
   EXPECT_TRUE(panel->IsAcquiring());
 
   // The operator stops the run: the dead port is closed.
   panel->OnContinuous();
   EXPECT_FALSE(panel->IsAcquiring());
-  EXPECT_EQ(panel->m_hComm, nullptr);
+  EXPECT_EQ(Probe().Port(), nullptr);
   EXPECT_LE(rel::TerminalDescriptors(), terminals);
 
   ASSERT_TRUE(host->Replug());
@@ -87,8 +89,8 @@ TEST_F(HangUp, ContinuousRunCountsFailuresWithoutMessagesAndRestartsAfterReplug)
   ASSERT_TRUE(panel->IsAcquiring());
   for (int k = 0; k < 5; ++k) panel->OnTimer();
   panel->OnContinuous();
-  EXPECT_EQ(panel->m_nSuccessCount, 5);
-  EXPECT_EQ(panel->m_nFailCount, 0);
+  EXPECT_EQ(Probe().SuccessCount(), 5);
+  EXPECT_EQ(Probe().FailCount(), 0);
   EXPECT_TRUE(prompts.Texts().isEmpty());
   EXPECT_EQ(rel::TerminalDescriptors(), terminals);
 }

@@ -10,6 +10,8 @@
 
 namespace {
 
+using namespace kx::panel::ids;
+
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kAddressSanitizer = true;  // its quarantine holds freed memory; its leak check runs instead
 #else
@@ -24,11 +26,11 @@ class Soak : public PanelFixture {
   }
   // Runs the panel's own timer until `readings` ticks have been counted.
   void RunReadings(int readings) {
-    Edit(1023)->setText("0");
+    Edit(kEditPeriod)->setText("0");
     panel->OnContinuous();
     ASSERT_TRUE(panel->IsAcquiring());
     ASSERT_EQ(panel->AcquisitionTimer().interval(), 0);
-    while (panel->m_nSuccessCount + panel->m_nFailCount < readings) QCoreApplication::processEvents();
+    while (Probe().SuccessCount() + Probe().FailCount() < readings) QCoreApplication::processEvents();
     panel->OnContinuous();
   }
   size_t AcquisitionRequests() const {
@@ -42,7 +44,7 @@ TEST_F(Soak, ThousandsOfReadingsWithOnePercentFaults) {
   constexpr int kReadings = 3000;
   kx::SetWaitScale(0.5);
   RunReadings(200);  // warm up: first allocations of the table, the fonts and the port
-  ASSERT_EQ(panel->m_nFailCount, 0);
+  ASSERT_EQ(Probe().FailCount(), 0);
   device->ClearRequests();
   const size_t descriptors = rel::OpenDescriptors();
   const long resident = rel::ResidentPages();
@@ -64,11 +66,11 @@ TEST_F(Soak, ThousandsOfReadingsWithOnePercentFaults) {
   kx::SetFrameTracer(nullptr);
 
   EXPECT_EQ(*injected, kReadings / 100);
-  EXPECT_EQ(panel->m_nSuccessCount + panel->m_nFailCount, kReadings);
+  EXPECT_EQ(Probe().SuccessCount() + Probe().FailCount(), kReadings);
   EXPECT_EQ(AcquisitionRequests(), static_cast<size_t>(kReadings));
-  EXPECT_EQ(panel->m_nFailCount, *injected);
+  EXPECT_EQ(Probe().FailCount(), *injected);
   EXPECT_TRUE(prompts.Texts().isEmpty());
-  EXPECT_EQ(panel->m_hComm, nullptr);
+  EXPECT_EQ(Probe().Port(), nullptr);
   EXPECT_EQ(rel::OpenDescriptors(), descriptors);
   if (!kAddressSanitizer) {
     // 2,000 pages (8 MB) is far above the noise and far below a leak per reading.

@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-#include "chart/Prompts.h"
+#include "ui/Prompts.h"
 
 class ScriptedPrompts final : public kx::Prompts {
  public:

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "chart/SongFont.h"
+#include "ui/SongFont.h"
 
 int main(int argc, char** argv) {
   setenv("TZ", "CST-8", 1);

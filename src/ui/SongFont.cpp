@@ -1,4 +1,4 @@
-#include "chart/SongFont.h"
+#include "ui/SongFont.h"
 
 #include <QFont>
 #include <QGuiApplication>

@@ -18,8 +18,8 @@ void PanelFixture::TearDown() {
   kx::SetWaitScale(1.0);
 }
 
-QString PanelFixture::Cell(QTableWidget* table, int row, int column) const {
-  auto* item = table->item(row, column);
+QString PanelFixture::Cell(int tableId, int row, int column) const {
+  auto* item = Table(tableId)->item(row, column);
   return item ? item->text() : QString();
 }
 

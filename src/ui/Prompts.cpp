@@ -1,4 +1,4 @@
-#include "chart/Prompts.h"
+#include "ui/Prompts.h"
 
 #include <QDialog>
 #include <QDir>

@@ -4,7 +4,7 @@
 #include <QApplication>
 #include <QCursor>
 
-namespace kx::panel {
+namespace kx {
 
 class WaitCursor {
  public:
@@ -14,4 +14,4 @@ class WaitCursor {
   WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-}  // namespace kx::panel
+}  // namespace kx
