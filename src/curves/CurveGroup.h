@@ -30,8 +30,6 @@ inline constexpr double kTotalScale = 600.0 / 32768.0;
 
 // Local calendar fields to a time value; daylight saving is left to the C library.
 CurveTime MakeLocalTime(int year, int month, int day, int hour, int minute, int second);
-// High nibble times ten plus low nibble; nibbles above 9 are not rejected.
-int DecodeBcd(uint8_t byte);
 
 }  // namespace kx
 
