@@ -7,6 +7,7 @@
 
 #include "link/CommandTable.h"
 #include "link/Exchange.h"
+#include "link/Messages.h"
 
 namespace kx {
 

@@ -12,24 +12,6 @@
 #include "link/Frame.h"
 #include "link/Port.h"
 
-namespace kx::msg {
-inline constexpr const char* kCurveCountFormat = "共%d条曲线,%d条在画";  // recorded, still recording
-inline constexpr const char* kCurveCountFailed = "读数据错误";
-inline constexpr const char* kNoCurveData = "无曲线数据";
-inline constexpr const char* kNoSuchCurve = "无该条曲线数据";
-inline constexpr const char* kGroupPacketFailed = "读数据失败";
-inline constexpr const char* kGroupReadFailed = "读曲线数据错误";
-inline constexpr const char* kBadPointCount = "错误点数";
-inline constexpr const char* kBadPointNumber = "错误值";
-inline constexpr const char* kPointTimeFormat = "数据点记录时间：%H:%M:%S";  // strftime pattern
-inline constexpr const char* kClearQuestion = "是否真的清除所有曲线数据?";
-inline constexpr const char* kClearCaption = "提示!";
-inline constexpr const char* kClearOk = "清除成功!";
-inline constexpr const char* kClearFailed = "清除失败!";
-inline constexpr const char* kSaveTitle = "保存";
-inline constexpr const char* kCurveFileFilter = "Data Files (*.bin)";
-}  // namespace kx::msg
-
 namespace kx {
 
 inline constexpr size_t kCurveCountReplyLength = 11;

@@ -10,12 +10,6 @@
 #include "link/Frame.h"
 #include "link/Port.h"
 
-namespace kx::msg {
-inline constexpr const char* kSetClockOk = "设置系统时间成功:";  // followed by the time sent
-inline constexpr const char* kSetClockFailed = "设置系统时间失败";
-inline constexpr const char* kReadClockFailed = "读取时间!";
-}  // namespace kx::msg
-
 namespace kx {
 
 inline constexpr size_t kSetClockReplyLength = 10;

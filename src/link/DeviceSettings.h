@@ -8,7 +8,7 @@
 #include <string>
 
 #include "link/Exchange.h"
-#include "link/FactoryMessages.h"
+#include "link/Messages.h"
 #include "link/Port.h"
 
 namespace kx {

@@ -8,6 +8,7 @@
 #include "link/LiveValues.h"
 #include "link/Messages.h"
 #include "panel/FieldText.h"
+#include "panel/PanelTexts.h"
 #include "panel/TesterDlg.h"
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include "link/GearCalibration.h"
 #include "panel/FactoryPanel.h"
+#include "panel/PanelTexts.h"
 
 using kx::panel::Show;
 

@@ -14,6 +14,7 @@
 #include "link/CurveTransfer.h"
 #include "link/Messages.h"
 #include "panel/CurveWait.h"
+#include "panel/PanelTexts.h"
 #include "panel/TesterDlg.h"
 
 namespace {

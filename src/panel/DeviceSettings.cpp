@@ -6,6 +6,7 @@
 #include "link/DeviceSettings.h"
 #include "panel/FactoryPanel.h"
 #include "panel/FieldText.h"
+#include "panel/PanelTexts.h"
 
 using kx::panel::Show;
 
