@@ -397,19 +397,12 @@ int RunCli(const QStringList& arguments, Output& out, const Hooks& hooks) {
       }
     } else if (command == "calibrate") {
       const QStringList a = Positionals(p, 2, 2, command);
-      static const struct {
-        const char* name;
-        uint8_t channel;
-      } kChannels[] = {{"cell-2v", 0x13},  {"cell-6v", 0x12},  {"cell-12v", 0x11}, {"total-2v", 0x23},
-                       {"total-6v", 0x22}, {"total-12v", 0x21}, {"temp", 0x30},    {"current", 0x40}};
-      std::optional<uint8_t> channel;
-      for (const auto& c : kChannels)
-        if (a[0] == QLatin1String(c.name)) channel = c.channel;
-      if (!channel) Bad("calibrate: unknown channel '" + a[0] + "'");
+      const CalibrationRow* row = FindCalibrationRow(a[0].toStdString());
+      if (!row) Bad("calibrate: unknown channel '" + a[0] + "'");
       const auto point = ParseInteger(a[1], 1, 2);
       if (!point) Bad("calibrate: the point must be 1 or 2, not '" + a[1] + "'");
-      const uint8_t ch = *channel, pt = static_cast<uint8_t>(*point);
-      run = [&env, ch, pt] { return CalibrateInput(env, ch, pt); };
+      const uint8_t pt = static_cast<uint8_t>(*point);
+      run = [&env, row, pt] { return CalibrateInput(env, *row, pt); };
     } else if (command == "alarms") {
       const QStringList a = Positionals(p, 1, 5, command);
       if (a[0] == "get" && a.size() == 1) {

@@ -287,22 +287,15 @@ int GearSet(Env& env, uint8_t gear) {
                       {{"gear", Q(GearText(gear))}});
 }
 
-int CalibrateInput(Env& env, uint8_t channel, uint8_t point) {
-  const CalibrationRow* row = nullptr;
-  for (const CalibrationRow& r : CalibrationRows())
-    if (r.channel == channel) row = &r;
-  if (!row) {
-    env.Fail("no calibration for that channel");
-    return kExitUsage;
-  }
+int CalibrateInput(Env& env, const CalibrationRow& row, uint8_t point) {
   int status = kExitOk;
   auto port = OpenDevicePort(env, msg::kPortNotFound, status);
   if (!port) return status;
-  env.out.ErrLine(std::string("calibrating at ") + row->entries[point - 1] + "; the unit may take up to " +
-                  std::to_string(row->waitMs / 1000) + " s ...");
-  const ExchangeResult r = Calibrate(*port, env.global.address, *row, point);
-  return Acknowledged(env, r, CalibrationMessage(*row, r.outcome), CalibrationMessage(*row, ExchangeOutcome::Ok),
-                      {{"channel", channel}, {"point", point}});
+  env.out.ErrLine(std::string("calibrating at ") + row.entries[point - 1] + "; the unit may take up to " +
+                  std::to_string(row.waitMs / 1000) + " s ...");
+  const ExchangeResult r = Calibrate(*port, env.global.address, row, point);
+  return Acknowledged(env, r, CalibrationMessage(row, r.outcome), CalibrationMessage(row, ExchangeOutcome::Ok),
+                      {{"channel", row.channel}, {"point", point}});
 }
 
 int AlarmsGet(Env& env) {

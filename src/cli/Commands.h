@@ -10,6 +10,7 @@
 
 #include "cli/CliTypes.h"
 #include "link/Alarms.h"
+#include "link/GearCalibration.h"
 #include "link/PortNaming.h"
 
 class QJsonObject;
@@ -45,7 +46,7 @@ int SetDeviceAddress(Env& env, int newAddress);
 int SetDeviceBaud(Env& env, int baud);
 int GearGet(Env& env);
 int GearSet(Env& env, uint8_t gear);
-int CalibrateInput(Env& env, uint8_t channel, uint8_t point);
+int CalibrateInput(Env& env, const CalibrationRow& row, uint8_t point);
 int AlarmsGet(Env& env);
 struct AlarmSet {
   AlarmSetting setting = AlarmSetting::Volt;

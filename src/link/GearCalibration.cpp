@@ -12,14 +12,14 @@ namespace {
 
 // Only the 2 V cell-voltage row reports a missing reply with one exclamation mark.
 constexpr std::array<CalibrationRow, 8> kRows{{
-    {1078, 1077, 0x13, 30000, msg::kCalibrationFailed, {"1V", "2V"}},
-    {1080, 1079, 0x12, 30000, msg::kCalibrationFailedBang, {"3V", "6V"}},
-    {1082, 1081, 0x11, 30000, msg::kCalibrationFailedBang, {"6V", "12V"}},
-    {1084, 1083, 0x23, 5000, msg::kCalibrationFailedBang, {"40V", "80V"}},
-    {1086, 1085, 0x22, 5000, msg::kCalibrationFailedBang, {"120V", "240V"}},
-    {1088, 1087, 0x21, 5000, msg::kCalibrationFailedBang, {"240V", "480V"}},
-    {1102, 1101, 0x30, 5000, msg::kCalibrationFailedBang, {"10K", "50K"}},
-    {1104, 1103, 0x40, 5000, msg::kCalibrationFailedBang, {"2.5V", "5V"}},
+    {"cell-2v", 0x13, 30000, msg::kCalibrationFailed, {"1V", "2V"}},
+    {"cell-6v", 0x12, 30000, msg::kCalibrationFailedBang, {"3V", "6V"}},
+    {"cell-12v", 0x11, 30000, msg::kCalibrationFailedBang, {"6V", "12V"}},
+    {"total-2v", 0x23, 5000, msg::kCalibrationFailedBang, {"40V", "80V"}},
+    {"total-6v", 0x22, 5000, msg::kCalibrationFailedBang, {"120V", "240V"}},
+    {"total-12v", 0x21, 5000, msg::kCalibrationFailedBang, {"240V", "480V"}},
+    {"temp", 0x30, 5000, msg::kCalibrationFailedBang, {"10K", "50K"}},
+    {"current", 0x40, 5000, msg::kCalibrationFailedBang, {"2.5V", "5V"}},
 }};
 
 const char* WithOutcome(ExchangeOutcome outcome, const char* ok, const char* wrongCount) {
@@ -77,9 +77,9 @@ const char* ReadGearMessage(const GearReading& reading) {
 
 std::span<const CalibrationRow> CalibrationRows() { return kRows; }
 
-const CalibrationRow* FindCalibrationRow(int buttonId) {
+const CalibrationRow* FindCalibrationRow(std::string_view key) {
   for (const CalibrationRow& row : kRows) {
-    if (row.buttonId == buttonId) return &row;
+    if (row.key == key) return &row;
   }
   return nullptr;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string_view>
 
 #include "link/Exchange.h"
 #include "link/Messages.h"
@@ -35,18 +36,20 @@ GearReading ReadGear(Port& port, int address);
 // byte ("读取电压档位错误!"); nullptr when the gear can be shown.
 const char* ReadGearMessage(const GearReading& reading);
 
-// One calibration: its button and list on the panel, the channel code K, the reply
-// wait and the message for a wrong reply count. Point P is 1 or 2 (list entry + 1).
+// One calibration: a stable key the front ends know it by ("cell-2v", "cell-6v",
+// "cell-12v", "total-2v", "total-6v", "total-12v", "temp", "current"), the channel
+// code K, the reply wait, the message for a wrong reply count and the two points'
+// names. Point P is 1 or 2 (list entry + 1).
 struct CalibrationRow {
-  int buttonId;
-  int listId;
+  const char* key;
   uint8_t channel;
   int waitMs;
   const char* wrongCountMessage;
   const char* entries[2];
 };
 std::span<const CalibrationRow> CalibrationRows();
-const CalibrationRow* FindCalibrationRow(int buttonId);
+// nullptr for a key no row has.
+const CalibrationRow* FindCalibrationRow(std::string_view key);
 // The point byte of list entry index; nullopt for no entry.
 std::optional<uint8_t> CalibrationPointOfEntry(int index);
 

@@ -27,17 +27,15 @@ enum class LiveScale {
   Analogue,     // raw * 5 / 32768
 };
 
-// One measurement of the reply: where it is, how it scales, where the panel shows it.
+// One measurement of the reply: where it is, how it scales, how it reads.
 struct LiveField {
   size_t offset;       // of the big-endian raw count in the reply frame
   LiveScale scale;
   const char* format;  // printf format of the shown text
-  int row, column;     // cell of the live table
-  std::string label;   // the row label beside it (UTF-8)
+  std::string label;   // the measurement's name (UTF-8)
 };
 
-// The 47 fields in the order the panel writes them: cells 1..40, total, current,
-// temperatures 1..3, analogue inputs 1..2.
+// The 47 fields: cells 1..40, total, current, temperatures 1..3, analogue inputs 1..2.
 std::span<const LiveField> LiveFieldTable();
 
 struct LiveValue {

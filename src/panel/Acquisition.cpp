@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QTableWidget>
 #include <climits>
+#include <utility>
 
 #include "link/LiveValues.h"
 #include "link/Messages.h"
@@ -21,6 +22,13 @@ constexpr int kBusyControls[] = {1090, 1106, 1105, 1099, 1092, 1074, 1107, 1119,
 uint32_t ScaleFromEdit(const QLineEdit* edit) {
   const QString text = edit ? edit->text() : QString();
   return static_cast<uint32_t>(kx::panel::FieldText::ParseInt(text).value_or(0));
+}
+
+// Where the live table shows value index of the acquisition: cells 1..31 down
+// column 1, then cells 32..40 and the seven other quantities down column 3.
+constexpr int kFirstColumnRows = 31;
+std::pair<int, int> LiveCell(int index) {
+  return index < kFirstColumnRows ? std::pair{index, 1} : std::pair{index - kFirstColumnRows, 3};
 }
 
 void SetCellText(QTableWidget* table, int row, int column, const QString& text) {
@@ -49,8 +57,9 @@ bool CTesterDlg::AcquireValues() {
   const uint32_t amperes = ScaleFromEdit(ControlAs<QLineEdit>(1069));
   const auto values = kx::ScaleLiveValues(result.reply, volts, amperes);
   if (values.empty()) return false;
-  for (const kx::LiveValue& v : values) {
-    SetCellText(m_listValues, v.field->row, v.field->column, QString::fromUtf8(v.text.c_str()));
+  for (size_t i = 0; i < values.size(); ++i) {
+    const auto [row, column] = LiveCell(static_cast<int>(i));
+    SetCellText(m_listValues, row, column, QString::fromUtf8(values[i].text.c_str()));
   }
   return true;
 }

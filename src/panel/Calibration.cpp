@@ -8,11 +8,33 @@
 
 using kx::panel::Show;
 
+namespace {
+
+// Each calibration's button and point list on the panel.
+struct CalibrationControls {
+  const char* key;
+  int button;
+  int list;
+};
+constexpr CalibrationControls kCalibrationControls[] = {
+    {"cell-2v", 1078, 1077},   {"cell-6v", 1080, 1079},   {"cell-12v", 1082, 1081}, {"total-2v", 1084, 1083},
+    {"total-6v", 1086, 1085},  {"total-12v", 1088, 1087}, {"temp", 1102, 1101},     {"current", 1104, 1103},
+};
+
+const CalibrationControls* ControlsOfButton(int button) {
+  for (const CalibrationControls& c : kCalibrationControls) {
+    if (c.button == button) return &c;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
 void CTesterDlg::ConnectCalibration() {
   connect(m_btnSetGear, &QPushButton::clicked, this, [this] { OnSetGear(); });
   connect(m_btnReadGear, &QPushButton::clicked, this, [this] { OnReadGear(); });
-  for (const kx::CalibrationRow& row : kx::CalibrationRows()) {
-    const int button = row.buttonId;
+  for (const CalibrationControls& c : kCalibrationControls) {
+    const int button = c.button;
     connect(ControlAs<QPushButton>(button), &QPushButton::clicked, this, [this, button] { OnCalibrate(button); });
   }
 }
@@ -48,14 +70,15 @@ void CTesterDlg::OnReadGear() {
 }
 
 void CTesterDlg::OnCalibrate(int button) {
-  const kx::CalibrationRow* row = kx::FindCalibrationRow(button);
+  const CalibrationControls* controls = ControlsOfButton(button);
+  const kx::CalibrationRow* row = controls ? kx::FindCalibrationRow(controls->key) : nullptr;
   if (row == nullptr) return;
   UpdateData(true);
   if (IsAcquiring()) {
     Show(*this, kx::msg::kStopAcquisitionFirst);
     return;
   }
-  const auto point = kx::CalibrationPointOfEntry(ControlAs<QComboBox>(row->listId)->currentIndex());
+  const auto point = kx::CalibrationPointOfEntry(ControlAs<QComboBox>(controls->list)->currentIndex());
   if (!point) {
     Show(*this, kx::msg::kChooseCalibrationPoint);
     return;
