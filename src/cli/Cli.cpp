@@ -46,10 +46,14 @@ const char* const kUsage =
     "Exit status: 0 success; 1 the unit did not answer, answered short or with a wrong\n"
     "checksum, or refused; 2 bad arguments or a bad file; 3 the port could not be opened.\n";
 
+// The rates and the calibration waits as the texts below name them.
+const std::string kRatesOr = JoinBaudRates(", ", " or ");
+const std::string kRatesList = JoinBaudRates(", ", ", ");
+
 struct CommandHelp {
   const char* name;
   const char* usage;
-  const char* text;
+  std::string text;
 };
 
 const CommandHelp kCommandHelp[] = {
@@ -67,11 +71,13 @@ const CommandHelp kCommandHelp[] = {
     {"clear", "clear --yes", "Erases every curve group stored in the unit. Needs --yes."},
     {"version", "version", "Shows the unit's firmware version."},
     {"set-address", "set-address NEW", "Gives the unit the communication address NEW (0..255)."},
-    {"set-baud", "set-baud RATE", "Switches the unit to RATE: 1200, 2400, 4800, 9600, 19200 or 38400."},
+    {"set-baud", "set-baud RATE", "Switches the unit to RATE: " + kRatesOr + "."},
     {"gear", "gear get | gear set 2V|6V|12V", "Reads or sets the voltage range gear."},
     {"calibrate", "calibrate cell-2v|cell-6v|cell-12v|total-2v|total-6v|total-12v|temp|current 1|2",
      "Calibrates an input at its first or second reference point (cell voltages wait up\n"
-     "to 30 s for the unit, the others 5 s)."},
+     "to " + std::to_string(CalibrationWaitMs(FindCalibrationRow("cell-2v")->channel) / 1000) +
+         " s for the unit, the others " +
+         std::to_string(CalibrationWaitMs(FindCalibrationRow("temp")->channel) / 1000) + " s)."},
     {"alarms", "alarms get | alarms set volt on|off [OVER UNDER] | current on|off [OVER] | temp1|temp2|temp3 on|off [HIGH LOW]",
      "get shows the alarms the unit raises. set writes one alarm setting; switched on it\n"
      "needs its values (whole volts 0..65535, amperes -32767..32767, degrees -127..127);\n"
@@ -106,12 +112,6 @@ std::optional<long long> ParseInteger(const QString& text, long long low, long l
   return v;
 }
 
-bool IsBaudRate(long long v) {
-  for (int b : kBaudRates)
-    if (b == v) return true;
-  return false;
-}
-
 struct UsageError {
   std::string text;
 };
@@ -143,7 +143,8 @@ class Options {
     }
     if (p.isSet(baud_)) {
       const auto b = ParseInteger(p.value(baud_), 0, 1000000);
-      if (!b || !IsBaudRate(*b)) Bad("--baud must be 1200, 2400, 4800, 9600, 19200 or 38400, not '" + p.value(baud_) + "'");
+      if (!b || !IsBaudRate(*b))
+        Bad("--baud must be " + QString::fromStdString(kRatesOr) + ", not '" + p.value(baud_) + "'");
       g.baud = static_cast<int>(*b);
     }
     if (p.isSet(address_)) {
@@ -302,7 +303,7 @@ int RunCli(const QStringList& arguments, Output& out, const Hooks& hooks) {
   const QCommandLineOption pdfOpt(QStringList{"pdf"}, "Write the chart as a PDF page.", "FILE");
   const QCommandLineOption addressesOpt(QStringList{"addresses"}, "Addresses to try.", "A-B", "0-255");
   const QCommandLineOption baudsOpt(QStringList{"bauds"}, "Baud rates to try, comma-separated.", "LIST",
-                                    "1200,2400,4800,9600,19200,38400");
+                                    QString::fromStdString(JoinBaudRates(",", ",")));
   const QCommandLineOption waitOpt(QStringList{"wait"}, "Wait per probe in ms (default: by rate).", "MS");
   if (command == "acquire") p.addOptions({countOpt, periodOpt, rangeOpt, csvOpt});
   if (command == "clock") p.addOption(timeOpt);
@@ -378,7 +379,8 @@ int RunCli(const QStringList& arguments, Output& out, const Hooks& hooks) {
     } else if (command == "set-baud") {
       const QStringList a = Positionals(p, 1, 1, command);
       const auto b = ParseInteger(a[0], 0, 1000000);
-      if (!b || !IsBaudRate(*b)) Bad("set-baud: RATE must be 1200, 2400, 4800, 9600, 19200 or 38400, not '" + a[0] + "'");
+      if (!b || !IsBaudRate(*b))
+        Bad("set-baud: RATE must be " + QString::fromStdString(kRatesOr) + ", not '" + a[0] + "'");
       const int baud = static_cast<int>(*b);
       run = [&env, baud] { return SetDeviceBaud(env, baud); };
     } else if (command == "gear") {
@@ -465,7 +467,7 @@ int RunCli(const QStringList& arguments, Output& out, const Hooks& hooks) {
       o.bauds.clear();
       for (const QString& b : value(baudsOpt).split(',', Qt::SkipEmptyParts)) {
         const auto rate = ParseInteger(b, 0, 1000000);
-        if (!rate || !IsBaudRate(*rate)) Bad("--bauds: '" + b + "' is not one of 1200, 2400, 4800, 9600, 19200, 38400");
+        if (!rate || !IsBaudRate(*rate)) Bad("--bauds: '" + b + "' is not one of " + QString::fromStdString(kRatesList));
         o.bauds.push_back(static_cast<int>(*rate));
       }
       if (o.bauds.empty()) Bad("--bauds needs at least one rate");

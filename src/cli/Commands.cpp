@@ -15,7 +15,6 @@
 #include "link/GearCalibration.h"
 #include "link/LiveValues.h"
 #include "link/Messages.h"
-#include "link/VersionProbe.h"
 
 namespace kx::cli {
 
@@ -292,7 +291,7 @@ int CalibrateInput(Env& env, const CalibrationRow& row, uint8_t point) {
   auto port = OpenDevicePort(env, msg::kPortNotFound, status);
   if (!port) return status;
   env.out.ErrLine(std::string("calibrating at ") + row.entries[point - 1] + "; the unit may take up to " +
-                  std::to_string(row.waitMs / 1000) + " s ...");
+                  std::to_string(CalibrationWaitMs(row.channel) / 1000) + " s ...");
   const ExchangeResult r = Calibrate(*port, env.global.address, row, point);
   return Acknowledged(env, r, CalibrationMessage(row, r.outcome), CalibrationMessage(row, ExchangeOutcome::Ok),
                       {{"channel", row.channel}, {"point", point}});
@@ -387,7 +386,7 @@ int Scan(Env& env, const ScanOptions& options) {
                     "-" + std::to_string(options.lastAddress) + " (" + std::to_string(total) + " probes of " +
                     std::to_string(waitMs) + " ms)");
     for (int a = options.firstAddress; a <= options.lastAddress && !env.Stopped(); ++a) {
-      const VersionReading r = ProbeVersion(*port, a, waitMs);
+      const VersionReading r = ReadVersion(*port, a, waitMs);
       if (r.outcome != ExchangeOutcome::Ok) {
         if (r.cause == LinkError::HungUp) {
           env.Fail(DescribeOutcome(r.outcome, r.cause));

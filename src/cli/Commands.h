@@ -4,6 +4,7 @@
 // and use the link layer's operations and texts, byte for byte as the panel does.
 
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -65,7 +66,7 @@ int Ports(Env& env, const PortNaming& naming);
 
 struct ScanOptions {
   int firstAddress = 0, lastAddress = 255;
-  std::vector<int> bauds{1200, 2400, 4800, 9600, 19200, 38400};
+  std::vector<int> bauds{std::begin(kBaudRates), std::end(kBaudRates)};
   int waitMs = 0;  // 0: long enough for the reply at each rate
 };
 int Scan(Env& env, const ScanOptions& options);

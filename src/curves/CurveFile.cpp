@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "curves/CurveGroup.h"
+#include "link/CommandTable.h"
 
 namespace kx {
 namespace {
@@ -140,7 +141,7 @@ CurveFileRead ReadCurveFile(const std::string& path) {
     return out;
   }
   const uint32_t length = word[0] | word[1] << 8 | word[2] << 16 | static_cast<uint32_t>(word[3]) << 24;
-  if (length > kMaxImageBytes) {
+  if (length > kGroupImageCapacity) {
     out.result = {CurveFileStatus::LengthTooLarge, 0};
     return out;
   }
@@ -171,7 +172,7 @@ CurveFileResult ReadCurveFile(const std::string& path, std::span<uint8_t> buffer
 CurveFileResult WriteCurveFile(const std::string& path, std::span<const uint8_t> image,
                                const CurveWriteOptions& options) {
   // Such a file would be refused by our own reader.
-  if (image.size() > kMaxImageBytes) return {CurveFileStatus::ImageTooLarge, 0};
+  if (image.size() > kGroupImageCapacity) return {CurveFileStatus::ImageTooLarge, 0};
   if (options.atomic) return WriteAtomic(path, image, options);
 
   Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));

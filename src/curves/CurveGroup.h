@@ -24,7 +24,6 @@ inline constexpr int kCellCount = 40;
 inline constexpr int kChannelCount = 41;  // 40 cells, then the total voltage
 inline constexpr int kTotalChannel = 40;
 inline constexpr size_t kPointRecordSize = 89;  // 7 BCD time bytes + 41 big-endian words
-inline constexpr size_t kMaxImageBytes = 50000;  // every image buffer of the system
 inline constexpr double kCellScale = 17.0 / 32768.0;
 inline constexpr double kTotalScale = 600.0 / 32768.0;
 

@@ -9,6 +9,9 @@ namespace kx {
 
 namespace {
 
+// More than this queued is not an acquisition reply.
+constexpr size_t kMaxQueued = 200;
+
 std::vector<LiveField> BuildTable() {
   std::vector<LiveField> t;
   t.reserve(kLiveValueCount);
@@ -73,13 +76,7 @@ std::vector<LiveValue> ScaleLiveValues(std::span<const uint8_t> reply, uint32_t 
 }
 
 ExchangeResult AcquireLive(Port& port, int address) {
-  ExchangeOptions options;
-  options.purge = true;
-  options.checkChecksum = true;
-  options.exactCount = false;
-  options.maxCount = kLiveMaxQueued;
-  return ExchangeWait(port, RequestFrame(address, static_cast<uint8_t>(Command::Acquire)), kLiveReplyLength,
-                      kLiveWaitMs, options);
+  return Transact(port, address, Command::Acquire, {}, {.maxQueued = kMaxQueued});
 }
 
 }  // namespace kx

@@ -17,6 +17,7 @@
 
 #include "chart/DialogUnits.h"
 #include "chart/Prompts.h"
+#include "link/CommandTable.h"
 #include "panel/AboutDlg.h"
 #include "panel/FieldText.h"
 #include "panel/Layout.h"
@@ -33,8 +34,6 @@ int g_bAlarmTemp3On = 0;
 using kx::panel::Kind;
 
 namespace {
-
-constexpr int kGroupImageBytes = 50000;
 
 void SetupTable(QTableWidget* table) {
   table->setColumnCount(4);
@@ -82,7 +81,7 @@ class ClickLabel final : public QLabel {
 }  // namespace
 
 CTesterDlg::CTesterDlg(kx::PortNaming naming, QWidget* parent)
-    : QDialog(parent), m_pGroupData(kGroupImageBytes, 0), m_naming(std::move(naming)) {
+    : QDialog(parent), m_pGroupData(kx::kGroupImageCapacity, 0), m_naming(std::move(naming)) {
   setObjectName(QStringLiteral("102"));
   setWindowTitle(QStringLiteral("KX4200(Ver 1.3)"));
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |

@@ -9,8 +9,6 @@ namespace kx {
 
 namespace {
 
-constexpr size_t kPacketPayload = 900;
-
 // How long delivering a reply takes: delay, pacing, slow bytes and the gap.
 std::chrono::microseconds DeliveryTime(const ReplyPlan& plan) {
   const long long bytes = static_cast<long long>(plan.bytes.size());
@@ -46,10 +44,6 @@ BcdDateTime LocalFields(time_t t) {
 bool ValidFields(const BcdDateTime& d) {
   return d.month >= 1 && d.month <= 12 && d.day >= 1 && d.day <= 31 && d.hour < 24 && d.minute < 60 &&
          d.second < 60;
-}
-
-bool ValidBaud(int baud) {
-  return baud == 1200 || baud == 2400 || baud == 4800 || baud == 9600 || baud == 19200 || baud == 38400;
 }
 
 }  // namespace
@@ -280,7 +274,8 @@ std::vector<StoredGroup> VirtualDevice::DefaultGroups(time_t end, int count) {
 std::vector<uint8_t> VirtualDevice::GroupPacketLocked(int group, bool oversize, int oversizeLength) {
   const uint8_t code = static_cast<uint8_t>(Command::ReadGroup);
   if (oversize) {
-    const size_t length = static_cast<size_t>(oversizeLength > 900 ? oversizeLength : 1000);
+    const size_t length =
+        oversizeLength > static_cast<int>(kGroupPacketFull) ? static_cast<size_t>(oversizeLength) : 1000;
     std::vector<uint8_t> filler(length, 0x55);
     return RequestFrame(address_, code, filler);
   }
@@ -291,10 +286,10 @@ std::vector<uint8_t> VirtualDevice::GroupPacketLocked(int group, bool oversize, 
   const auto now = std::chrono::steady_clock::now();
   if (transferGroup_ != group || now - transferAt_ > transferIdle_) transferOffset_ = 0;
   const size_t offset = std::min(transferOffset_, image.size());
-  const size_t length = std::min(kPacketPayload, image.size() - offset);
+  const size_t length = std::min(kGroupPacketFull, image.size() - offset);
   std::vector<uint8_t> reply =
       RequestFrame(address_, code, std::span<const uint8_t>(image.data() + offset, length));
-  if (length == kPacketPayload) {  // more to come, even if only an empty last packet
+  if (length == kGroupPacketFull) {  // more to come, even if only an empty last packet
     transferGroup_ = group;
     transferOffset_ = offset + length;
     transferAt_ = now;
@@ -408,7 +403,7 @@ std::vector<uint8_t> VirtualDevice::ReplyLocked(std::span<const uint8_t> request
     }
     case Command::SetBaud: {
       const int baud = BigEndian16(data, 0);
-      if (!ValidBaud(baud)) {  // a rate it cannot take: it stays where it is, silent
+      if (!IsBaudRate(baud)) {  // a rate it cannot take: it stays where it is, silent
         answer = false;
         return {};
       }

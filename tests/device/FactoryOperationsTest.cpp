@@ -113,19 +113,12 @@ TEST(GearReply, OnlyTheThreeGearsHaveANameAndVersionsTwoDecimals) {
   EXPECT_EQ(kx::FormatVersion(130), "Ver1.30");
 }
 
-TEST_F(FactoryOps, CalibrationRowsFollowTheirChannels) {
-  ASSERT_EQ(kx::CalibrationRows().size(), 8u);
-  for (const kx::CalibrationRow& row : kx::CalibrationRows()) {
-    EXPECT_EQ(row.waitMs, kx::CalibrationWaitMs(row.channel)) << row.key;
-    EXPECT_EQ(kx::FindCalibrationRow(row.key), &row);
-    EXPECT_STREQ(row.wrongCountMessage, row.channel == 0x13 ? "校准失败!" : "校准失败!!");
-  }
+TEST_F(FactoryOps, CalibrationWritesWithoutPurgingAndReportsItsRow) {
+  ASSERT_NE(kx::FindCalibrationRow("cell-2v"), nullptr);
+  ASSERT_NE(kx::FindCalibrationRow("total-2v"), nullptr);
   EXPECT_EQ(kx::FindCalibrationRow("cell-2V"), nullptr);
   EXPECT_EQ(kx::CalibrationPointOfEntry(-1), std::nullopt);
   EXPECT_EQ(kx::CalibrationPointOfEntry(1), std::optional<uint8_t>(2));
-}
-
-TEST_F(FactoryOps, CalibrationWritesWithoutPurgingAndReportsItsRow) {
   const kx::CalibrationRow& cell2 = *kx::FindCalibrationRow("cell-2v");
   const kx::CalibrationRow& total2 = *kx::FindCalibrationRow("total-2v");
   const kx::ExchangeResult ok = kx::Calibrate(port, 1, cell2, 1);

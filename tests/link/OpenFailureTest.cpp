@@ -17,7 +17,8 @@ TEST(OpenFailure, ExplainsEachCauseInEnglishAndChinese) {
             "cannot open /nonexistent/ttyUSB9: in use by another program (close it; 'fuser /nonexistent/ttyUSB9' "
             "names it)");
   EXPECT_EQ(OpenFailureCause(missing, LinkError::InUse), "端口被其他程序占用");
-  EXPECT_EQ(ExplainOpenFailure(missing, LinkError::HungUp), "cannot open /nonexistent/ttyUSB9: the device hung up (unplugged?)");
+  EXPECT_EQ(ExplainOpenFailure(missing, LinkError::HungUp),
+            "cannot open /nonexistent/ttyUSB9: the device hung up (unplugged?)");
   EXPECT_EQ(OpenFailureCause(missing, LinkError::HungUp), "设备已断开");
   EXPECT_EQ(ExplainOpenFailure(missing, LinkError::BadSettings),
             "cannot open /nonexistent/ttyUSB9: the serial device refused the line settings");
@@ -32,8 +33,8 @@ TEST(OpenFailure, NoPermissionNamesTheGroupToJoinWhenTheDeviceCanBeSeen) {
   const group* g = ::getgrgid(0);
   const std::string name = g ? g->gr_name : "0";
   EXPECT_EQ(ExplainOpenFailure("/", LinkError::NoPermission),
-            "cannot open /: no permission; the device belongs to group '" + name + "': join it with 'sudo usermod -aG " +
-                name + " $USER' and log in again");
+            "cannot open /: no permission; the device belongs to group '" + name +
+                "': join it with 'sudo usermod -aG " + name + " $USER' and log in again");
   EXPECT_EQ(OpenFailureCause("/", LinkError::NoPermission), "没有权限 (需要加入 " + name + " 组)");
 }
 
