@@ -48,7 +48,11 @@ bool ValidFields(const BcdDateTime& d) {
 
 }  // namespace
 
-VirtualDevice::VirtualDevice(uint32_t seed) : rng_(seed) {
+VirtualDevice::VirtualDevice(uint32_t seed)
+    : rng_(seed),
+      now_(&std::chrono::steady_clock::now),
+      clockBase_(std::chrono::system_clock::now()),
+      clockSetAt_(now_()) {
   // A string of 40 cells near 3.3 V, each a little different, as real cells are.
   std::mt19937 spread(seed ^ 0x5A5A5A5Au);
   std::uniform_real_distribution<double> offset(-0.03, 0.03);
@@ -127,12 +131,27 @@ void VirtualDevice::SetNoise(bool on) {
   noise_ = on;
 }
 
-time_t VirtualDevice::ClockLocked() const {
-  return static_cast<time_t>(std::time(nullptr) + clockOffset_.count());
+void VirtualDevice::SetNow(NowFunction now) {
+  std::lock_guard lock(mutex_);
+  const auto reading = ClockPointLocked();
+  const auto sinceTransfer = now_() - transferAt_;
+  now_ = now ? std::move(now) : NowFunction(&std::chrono::steady_clock::now);
+  clockBase_ = reading;
+  clockSetAt_ = now_();
+  transferAt_ = clockSetAt_ - sinceTransfer;
+}
+
+std::chrono::system_clock::time_point VirtualDevice::ClockPointLocked() const {
+  return clockBase_ + std::chrono::duration_cast<std::chrono::system_clock::duration>(now_() - clockSetAt_);
+}
+time_t VirtualDevice::ClockLocked() const { return std::chrono::system_clock::to_time_t(ClockPointLocked()); }
+void VirtualDevice::SetClockLocked(time_t deviceNow) {
+  clockBase_ = std::chrono::system_clock::from_time_t(deviceNow);
+  clockSetAt_ = now_();
 }
 void VirtualDevice::SetClock(time_t deviceNow) {
   std::lock_guard lock(mutex_);
-  clockOffset_ = std::chrono::seconds(deviceNow - std::time(nullptr));
+  SetClockLocked(deviceNow);
 }
 time_t VirtualDevice::Clock() const {
   std::lock_guard lock(mutex_);
@@ -283,7 +302,7 @@ std::vector<uint8_t> VirtualDevice::GroupPacketLocked(int group, bool oversize, 
   const std::vector<uint8_t>& image =
       group >= 1 && static_cast<size_t>(group) <= groups_.size() ? groups_[static_cast<size_t>(group) - 1].image
                                                                  : kNone;
-  const auto now = std::chrono::steady_clock::now();
+  const auto now = now_();
   if (transferGroup_ != group || now - transferAt_ > transferIdle_) transferOffset_ = 0;
   const size_t offset = std::min(transferOffset_, image.size());
   const size_t length = std::min(kGroupPacketFull, image.size() - offset);
@@ -367,7 +386,7 @@ std::vector<uint8_t> VirtualDevice::ReplyLocked(std::span<const uint8_t> request
       tm fields = TmFromBcd(d);
       const time_t t = mktime(&fields);
       if (t == static_cast<time_t>(-1)) return ack(false);
-      clockOffset_ = std::chrono::seconds(t - std::time(nullptr));
+      SetClockLocked(t);
       return ack(true);
     }
     case Command::QueryCurveCount: {

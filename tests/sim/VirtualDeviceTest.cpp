@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <thread>
 #include <ctime>
 #include <vector>
 
@@ -16,11 +15,13 @@
 namespace kx {
 namespace {
 
-// The device behind a MemoryPort: each request written is answered at once.
+// The device behind a MemoryPort: each request written is answered at once. Its
+// time stands still unless a test moves it on.
 class VirtualDeviceTest : public ::testing::Test {
  protected:
   void SetUp() override {
     port.SetResponder([this](std::span<const uint8_t> request) { return device.Respond(request); });
+    device.SetNow([this] { return now; });
   }
 
   ExchangeResult Ask(Command c, std::vector<uint8_t> data = {}, int address = 0) {
@@ -46,6 +47,7 @@ class VirtualDeviceTest : public ::testing::Test {
     return image;
   }
 
+  std::chrono::steady_clock::time_point now{std::chrono::hours(1)};
   VirtualDevice device;
   MemoryPort port;
 };
@@ -168,7 +170,10 @@ TEST_F(VirtualDeviceTest, ClockRunsFromWhenItWasSet) {
   EXPECT_EQ(t.day, 6);
   EXPECT_EQ(t.hour, 9);
   EXPECT_EQ(t.minute, 3);
-  EXPECT_LE(t.second - 7, 2);  // it runs on (a test never waits long enough to roll a minute)
+  EXPECT_EQ(t.second, 7);
+  now += std::chrono::seconds(65);  // it runs on from there
+  const BcdDateTime later = DecodeBcdDateTime(Ask(Command::ReadClock).reply.data() + 7);
+  EXPECT_EQ(later.hour * 3600 + later.minute * 60 + later.second, 9 * 3600 + 4 * 60 + 12);
 
   EncodeBcdDateTime({2014, 13, 6, 9, 3, 7}, stamp);  // month 13: refused
   EXPECT_EQ(Ask(Command::SetClock, std::vector<uint8_t>(stamp, stamp + 7)).reply[7], 0x00);
@@ -221,23 +226,27 @@ TEST_F(VirtualDeviceTest, AbandonedDownloadIsForgottenAfterAnIdleSpell) {
   device.SetTransferIdleMs(100);
   const std::vector<uint8_t> request = RequestFrame(0, 0x08, std::vector<uint8_t>{1, 0});
   const std::vector<uint8_t> first = device.Respond(request);
-  std::this_thread::sleep_for(std::chrono::milliseconds(250));
+  now += std::chrono::milliseconds(100);
+  EXPECT_NE(device.Respond(request), first);  // still the same download
+  now += std::chrono::milliseconds(101);
   EXPECT_EQ(device.Respond(request), first);  // started over
 }
 
 TEST_F(VirtualDeviceTest, IdleSpellStartsWhenAPacedPacketIsOffTheLine) {
-  // 909 bytes at 1200 baud take 7.6 s to send; the next request after that is no
-  // abandoned download, even though it comes long after the packet was planned.
+  // 909 bytes at 1200 baud take 7.575 s to send; a request that comes long after
+  // the packet was planned but soon after it was sent continues the download.
   device.SetTransferIdleMs(100);
   device.SetBaud(1200);
   device.SetPacing(true);
   const std::vector<uint8_t> request = RequestFrame(0, 0x08, std::vector<uint8_t>{1, 0});
   const std::vector<uint8_t> first = device.Respond(request);
-  std::this_thread::sleep_for(std::chrono::milliseconds(250));
+  now += std::chrono::milliseconds(7575 + 100);
   const std::vector<uint8_t> second = device.Respond(request);
-  ASSERT_EQ(second.size(), 909u);
+  ASSERT_EQ(second.size(), kFrameOverhead + kGroupPacketFull);
   EXPECT_NE(second, first);
   EXPECT_TRUE(std::equal(second.begin() + 7, second.end() - 2, device.Groups()[0].image.begin() + 900));
+  now += std::chrono::milliseconds(7575 + 101);
+  EXPECT_EQ(device.Respond(request), first);
 }
 
 TEST_F(VirtualDeviceTest, GroupsHoldRealisticRecords) {
