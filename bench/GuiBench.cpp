@@ -21,6 +21,8 @@
 #include "chart/ChartDraw.h"
 #include "chart/QPainterCanvas.h"
 #include "curves/CurveGroup.h"
+#include "link/CommandTable.h"
+#include "link/Frame.h"
 #include "link/LiveValues.h"
 #include "panel/ControlIds.h"
 #include "panel/TesterDlg.h"
@@ -85,7 +87,7 @@ void BM_LiveReadings(benchmark::State& state) {
   SetFigure(state, "failed", failed);
   if (baud != 0) {
     // Request and reply on the wire, 10 bits a byte.
-    const double bytes = 9.0 + static_cast<double>(kx::kLiveReplyLength);
+    const double bytes = static_cast<double>(kx::kFrameOverhead + kx::Info(kx::Command::Acquire).replyLength);
     SetFigure(state, "wire_limit_per_s", baud / 10.0 / bytes);
   }
 }

@@ -13,7 +13,6 @@
 #include "link/CommandTable.h"
 #include "link/CurveTransfer.h"
 #include "link/Frame.h"
-#include "link/LiveValues.h"
 #include "link/SerialPort.h"
 #include "sim/SimHost.h"
 #include "sim/VirtualDevice.h"
@@ -52,6 +51,8 @@ size_t Wait(kx::SerialPort& port, bool reference, size_t count, int timeoutMs) {
 }
 
 const std::vector<uint8_t> kLiveRequest = kx::RequestFrame(0, static_cast<uint8_t>(kx::Command::Acquire));
+const kx::CommandInfo& kLive = kx::Info(kx::Command::Acquire);
+const size_t kLiveReplyLength = static_cast<size_t>(kLive.replyLength);
 
 // From the unit's write of the last byte of a 109-byte live reply to the wait
 // returning. The unit answers 5 ms late, so the reply always lands inside the
@@ -74,10 +75,10 @@ void BM_ReplyNoticed(benchmark::State& state, bool reference) {
     const Clock::time_point sent = Clock::now();
     rig.port.Write(kLiveRequest.data(), kLiveRequest.size());
     std::this_thread::sleep_for(std::chrono::microseconds(offsetUs(rng)));
-    const size_t queued = Wait(rig.port, reference, kx::kLiveReplyLength, kx::kLiveWaitMs);
+    const size_t queued = Wait(rig.port, reference, kLiveReplyLength, kLive.waitMs);
     const Clock::time_point noticed = Clock::now();
     const Clock::time_point lastByte = rig.host.LastReplyByteAt();
-    if (queued < kx::kLiveReplyLength || lastByte < sent) {
+    if (queued < kLiveReplyLength || lastByte < sent) {
       state.SkipWithError("the unit did not answer");
       return;
     }
@@ -107,7 +108,7 @@ void BM_IdleWait(benchmark::State& state, bool reference) {
     const double cpu0 = ThreadCpuMs();
     const long sleeps0 = ThreadSleeps();
     const Clock::time_point t0 = Clock::now();
-    const size_t queued = Wait(rig.port, reference, kx::kLiveReplyLength, kx::kLiveWaitMs);
+    const size_t queued = Wait(rig.port, reference, kLiveReplyLength, kLive.waitMs);
     wall.push_back(Ms(Clock::now() - t0));
     cpu.push_back(ThreadCpuMs() - cpu0);
     wakes.push_back(static_cast<double>(ThreadSleeps() - sleeps0));

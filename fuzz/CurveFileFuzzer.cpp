@@ -10,6 +10,7 @@
 
 #include "curves/CurveFile.h"
 #include "curves/CurveGroup.h"
+#include "link/CommandTable.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const kx::CurveFileRead whole = kx::ReadCurveFile(path);
   if (whole.result.ok()) {
-    if (whole.image.size() > kx::kMaxImageBytes) std::abort();
+    if (whole.image.size() > kx::kGroupImageCapacity) std::abort();
     CCurveGroup group;
     group.LoadGroupImage(whole.image);
   } else if (!whole.image.empty()) {
@@ -44,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   // The buffer form must never write past its buffer nor touch it on failure.
-  std::vector<uint8_t> buffer(kx::kMaxImageBytes, 0xA5);
+  std::vector<uint8_t> buffer(kx::kGroupImageCapacity, 0xA5);
   size_t length = 12345;
   const kx::CurveFileResult r = kx::ReadCurveFile(path, buffer, length);
   if (r.ok() != whole.result.ok()) std::abort();

@@ -8,9 +8,10 @@
 #include "chart/ChartDraw.h"
 #include "chart/RecordingCanvas.h"
 #include "curves/CurveGroup.h"
+#include "link/CommandTable.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size > kx::kMaxImageBytes) return 0;  // no image buffer of the tool is larger
+  if (size > kx::kGroupImageCapacity) return 0;  // no image buffer of the tool is larger
   const std::span<const uint8_t> image(data, size);
   CCurveGroup group;
   group.LoadGroupImage(image);

@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <cstdlib>
 #include <ctime>
+#include <iterator>
 #include <span>
 #include <string>
 
 #include "link/Alarms.h"
+#include "link/CommandTable.h"
 #include "link/CurveTransfer.h"
 #include "link/DeviceClock.h"
 #include "link/DeviceSettings.h"
@@ -22,12 +24,14 @@ void Expect(bool condition) {
   if (!condition) std::abort();
 }
 
+size_t ReplyLength(kx::Command command) { return static_cast<size_t>(kx::Info(command).replyLength); }
+
 void Run(uint8_t op, uint8_t param, kx::MemoryPort& port, std::span<const uint8_t> stream) {
   const int address = param;
   switch (op % 12) {
     case 0: {  // live values: the exchange, then the scaling of what it read
       const kx::ExchangeResult r = kx::AcquireLive(port, address);
-      if (r.outcome == kx::ExchangeOutcome::Ok) Expect(r.reply.size() >= kx::kLiveReplyLength);
+      if (r.outcome == kx::ExchangeOutcome::Ok) Expect(r.reply.size() >= ReplyLength(kx::Command::Acquire));
       const uint32_t V = param & 1 ? 17u : 0xFFFFFFFFu - param;  // a negative typed value wraps
       const uint32_t I = param & 2 ? 100u : static_cast<uint32_t>(-static_cast<int>(param));
       const auto values = kx::ScaleLiveValues(r.reply, V, I);
@@ -40,7 +44,7 @@ void Run(uint8_t op, uint8_t param, kx::MemoryPort& port, std::span<const uint8_
     case 1: {  // clock
       const kx::ReadClockResult r = kx::ReadDeviceClock(port, address);
       if (r.outcome == kx::ReadClockOutcome::Ok) {
-        Expect(r.reply.size() == kx::kReadClockReplyLength);
+        Expect(r.reply.size() == ReplyLength(kx::Command::ReadClock));
         (void)kx::FormatDeviceTime(r.time);
       }
       (void)kx::ReadClockMessage(r.outcome);
@@ -80,7 +84,7 @@ void Run(uint8_t op, uint8_t param, kx::MemoryPort& port, std::span<const uint8_
       local.tm_mon = 4;
       local.tm_mday = 6;
       const kx::SetClockResult r = kx::SetDeviceClock(port, address, local);
-      if (r.outcome != kx::SetClockOutcome::NoReply) Expect(r.reply.size() == kx::kSetClockReplyLength);
+      if (r.outcome != kx::SetClockOutcome::NoReply) Expect(r.reply.size() == ReplyLength(kx::Command::SetClock));
       (void)kx::SetClockMessage(r.outcome, local);
       break;
     }
@@ -96,7 +100,8 @@ void Run(uint8_t op, uint8_t param, kx::MemoryPort& port, std::span<const uint8_
     }
     case 10: {  // address and baud acknowledges
       (void)kx::LinkSettingMessage(kx::SetAddress(port, address, param).outcome);
-      (void)kx::LinkSettingMessage(kx::SetBaud(port, address, kx::kBaudRates[param % 6]).outcome);
+      const int baud = kx::kBaudRates[param % std::size(kx::kBaudRates)];
+      (void)kx::LinkSettingMessage(kx::SetBaud(port, address, baud).outcome);
       break;
     }
     default: {  // alarm settings acknowledges

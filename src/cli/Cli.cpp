@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "cli/CommandRegistry.h"
+#include "link/CommandTable.h"
 #include "link/Exchange.h"
 #include "link/PortNaming.h"
 #include "sim/SimHost.h"
@@ -45,7 +46,7 @@ class GlobalOptionSet {
     if (p.isSet(baud_)) {
       const auto b = ParseInteger(p.value(baud_), 0, 1000000);
       if (!b || !IsBaudRate(*b))
-        Bad("--baud must be 1200, 2400, 4800, 9600, 19200 or 38400, not '" + p.value(baud_) + "'");
+        Bad("--baud must be " + QString::fromStdString(JoinBaudRates(", ", " or ")) + ", not '" + p.value(baud_) + "'");
       g.baud = static_cast<int>(*b);
     }
     if (p.isSet(address_)) {
@@ -131,7 +132,7 @@ QCommandLineOption MakeOption(const CliOption& o) {
   for (const char* n : o.names) names << QString::fromUtf8(n);
   if (!o.valueName) return QCommandLineOption(names, QString::fromUtf8(o.description));
   return QCommandLineOption(names, QString::fromUtf8(o.description), QString::fromUtf8(o.valueName),
-                            o.defaultValue ? QString::fromUtf8(o.defaultValue) : QString());
+                            QString::fromStdString(o.defaultValue));
 }
 
 // The port: a simulated unit, a path, or a port number by the panel's rule.

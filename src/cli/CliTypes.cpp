@@ -1,13 +1,10 @@
 #include "cli/CliTypes.h"
 
-#include <grp.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QJsonObject>
 #include <cstdio>
 
 #include "cli/Commands.h"
+#include "link/OpenFailure.h"
 #include "link/SerialPort.h"
 
 namespace kx::cli {
@@ -43,35 +40,7 @@ std::unique_ptr<Port> SerialPortSource::Open(int baud, LinkError& error) {
   return port;
 }
 
-std::string SerialPortSource::Explain(LinkError error) const {
-  std::string text = "cannot open " + path_ + ": ";
-  switch (error) {
-    case LinkError::NotFound:
-      text += "no such device (list the serial ports with 'kx4200-cli ports')";
-      break;
-    case LinkError::NoPermission: {
-      text += "no permission";
-      struct stat st {};
-      if (::stat(path_.c_str(), &st) == 0) {
-        const group* g = ::getgrgid(st.st_gid);
-        const std::string name = g ? g->gr_name : std::to_string(st.st_gid);
-        text += "; the device belongs to group '" + name + "': join it with 'sudo usermod -aG " + name +
-                " $USER' and log in again";
-      }
-      break;
-    }
-    case LinkError::InUse:
-      text += "in use by another program (close it; 'fuser " + path_ + "' names it)";
-      break;
-    case LinkError::HungUp:
-      text += "the device hung up (unplugged?)";
-      break;
-    default:
-      text += Describe(error);
-      break;
-  }
-  return text;
-}
+std::string SerialPortSource::Explain(LinkError error) const { return ExplainOpenFailure(path_, error); }
 
 void Env::Fail(std::string_view cause, std::string_view panelText) const {
   std::string line = "kx4200-cli: ";

@@ -21,12 +21,6 @@ std::optional<long long> ParseInteger(const QString& text, long long low, long l
   return v;
 }
 
-bool IsBaudRate(long long v) {
-  for (int b : kBaudRates)
-    if (b == v) return true;
-  return false;
-}
-
 QStringList CommandLine::Positionals(int low, int high) const {
   QStringList args;
   for (const QString& a : parser_.positionalArguments()) args << Unescape(a);

@@ -29,7 +29,6 @@ QString Unescape(QString s);
 
 // A whole decimal number within [low, high], the mark of a negative one allowed.
 std::optional<long long> ParseInteger(const QString& text, long long low, long long high);
-bool IsBaudRate(long long v);
 
 // One command's arguments: its positionals and its own options.
 class CommandLine {

@@ -7,6 +7,7 @@
 
 #include "cli/Cli.h"
 #include "cli/Commands.h"
+#include "link/CommandTable.h"
 #include "link/GearCalibration.h"
 
 namespace kx::cli {
@@ -42,17 +43,8 @@ std::tm ParseLocalTime(const QString& text) {
   return check;
 }
 
-// The unit's channel code of a calibration input, by its name on the command line.
-std::optional<uint8_t> CalibrationChannel(const QString& name) {
-  static const struct {
-    const char* name;
-    uint8_t channel;
-  } kChannels[] = {{"cell-2v", 0x13},  {"cell-6v", 0x12},   {"cell-12v", 0x11}, {"total-2v", 0x23},
-                   {"total-6v", 0x22}, {"total-12v", 0x21}, {"temp", 0x30},     {"current", 0x40}};
-  for (const auto& c : kChannels)
-    if (name == QLatin1String(c.name)) return c.channel;
-  return std::nullopt;
-}
+// The rates as the texts below name them.
+std::string RatesOr() { return JoinBaudRates(", ", " or "); }
 
 // ---------------------------------------------------------------- one parse function per command
 
@@ -122,7 +114,7 @@ CliRun ParseSetAddress(const CommandLine& line) {
 CliRun ParseSetBaud(const CommandLine& line) {
   const QStringList a = line.Positionals(1, 1);
   const auto b = ParseInteger(a[0], 0, 1000000);
-  if (!b || !IsBaudRate(*b)) Bad("set-baud: RATE must be 1200, 2400, 4800, 9600, 19200 or 38400, not '" + a[0] + "'");
+  if (!b || !IsBaudRate(*b)) Bad("set-baud: RATE must be " + QString::fromStdString(RatesOr()) + ", not '" + a[0] + "'");
   const int baud = static_cast<int>(*b);
   return [baud](Env& env) { return SetDeviceBaud(env, baud); };
 }
@@ -141,12 +133,12 @@ CliRun ParseGear(const CommandLine& line) {
 
 CliRun ParseCalibrate(const CommandLine& line) {
   const QStringList a = line.Positionals(2, 2);
-  const std::optional<uint8_t> channel = CalibrationChannel(a[0]);
-  if (!channel) Bad("calibrate: unknown channel '" + a[0] + "'");
+  const CalibrationRow* row = FindCalibrationRow(a[0].toStdString());
+  if (row == nullptr) Bad("calibrate: unknown channel '" + a[0] + "'");
   const auto point = ParseInteger(a[1], 1, 2);
   if (!point) Bad("calibrate: the point must be 1 or 2, not '" + a[1] + "'");
-  const uint8_t ch = *channel, pt = static_cast<uint8_t>(*point);
-  return [ch, pt](Env& env) { return CalibrateInput(env, ch, pt); };
+  const uint8_t pt = static_cast<uint8_t>(*point);
+  return [row, pt](Env& env) { return CalibrateInput(env, *row, pt); };
 }
 
 // "alarms set SETTING on|off [VALUES]", from the setting's name on.
@@ -220,7 +212,7 @@ CliRun ParseScan(const CommandLine& line) {
   o.bauds.clear();
   for (const QString& b : line.Value("bauds").split(',', Qt::SkipEmptyParts)) {
     const auto rate = ParseInteger(b, 0, 1000000);
-    if (!rate || !IsBaudRate(*rate)) Bad("--bauds: '" + b + "' is not one of 1200, 2400, 4800, 9600, 19200, 38400");
+    if (!rate || !IsBaudRate(*rate)) Bad("--bauds: '" + b + "' is not one of " + QString::fromStdString(JoinBaudRates(", ", ", ")));
     o.bauds.push_back(static_cast<int>(*rate));
   }
   if (o.bauds.empty()) Bad("--bauds needs at least one rate");
@@ -288,7 +280,7 @@ const std::vector<CliCommand>& Table() {
        .parse = ParseSetAddress},
       {.name = "set-baud",  // listed on set-address's line
        .usage = "set-baud RATE",
-       .help = "Switches the unit to RATE: 1200, 2400, 4800, 9600, 19200 or 38400.",
+       .help = "Switches the unit to RATE: " + RatesOr() + ".",
        .parse = ParseSetBaud},
       {.name = "gear",
        .summary = "the voltage range gear",
@@ -300,7 +292,9 @@ const std::vector<CliCommand>& Table() {
        .summary = "calibrate an input (factory)",
        .usage = "calibrate cell-2v|cell-6v|cell-12v|total-2v|total-6v|total-12v|temp|current 1|2",
        .help = "Calibrates an input at its first or second reference point (cell voltages wait up\n"
-               "to 30 s for the unit, the others 5 s).",
+               "to " + std::to_string(CalibrationWaitMs(FindCalibrationRow("cell-2v")->channel) / 1000) +
+               " s for the unit, the others " +
+               std::to_string(CalibrationWaitMs(FindCalibrationRow("temp")->channel) / 1000) + " s).",
        .parse = ParseCalibrate},
       {.name = "alarms",
        .synopsis = "alarms get | alarms set ...",
@@ -336,7 +330,7 @@ const std::vector<CliCommand>& Table() {
        .help = "Asks every address at every baud rate for its version and lists the units that\n"
                "answer. Defaults: addresses 0-255, all six rates; the wait per probe follows the rate.",
        .options = {{{"addresses"}, "Addresses to try.", "A-B", "0-255"},
-                   {{"bauds"}, "Baud rates to try, comma-separated.", "LIST", "1200,2400,4800,9600,19200,38400"},
+                   {{"bauds"}, "Baud rates to try, comma-separated.", "LIST", JoinBaudRates(",", ",")},
                    {{"wait"}, "Wait per probe in ms (default: by rate).", "MS"}},
        .parse = ParseScan},
   };

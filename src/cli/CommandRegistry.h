@@ -21,7 +21,7 @@ struct CliOption {
   std::vector<const char*> names;  // the first is the name parse functions use
   const char* description;
   const char* valueName = nullptr;  // null: a switch
-  const char* defaultValue = nullptr;
+  std::string defaultValue = {};
 };
 
 // A parsed command, ready to run against the environment the driver builds.
@@ -39,7 +39,7 @@ struct CliCommand {
   const char* summary = nullptr;
   int listColumn = kListColumn;
   const char* usage = nullptr;  // 'COMMAND --help' and the usage error
-  const char* help = nullptr;
+  std::string help = {};
   std::vector<CliOption> options = {};
   bool needsPort = true;  // false: the command never opens the unit's port
   // Reads the arguments (throwing UsageError) and returns the run.

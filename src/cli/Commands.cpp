@@ -16,7 +16,6 @@
 #include "link/GearCalibration.h"
 #include "link/LiveValues.h"
 #include "link/Messages.h"
-#include "link/VersionProbe.h"
 
 namespace kx::cli {
 
@@ -273,22 +272,15 @@ int GearSet(Env& env, uint8_t gear) {
                       {{"gear", Q(GearText(gear))}});
 }
 
-int CalibrateInput(Env& env, uint8_t channel, uint8_t point) {
-  const CalibrationRow* row = nullptr;
-  for (const CalibrationRow& r : CalibrationRows())
-    if (r.channel == channel) row = &r;
-  if (!row) {
-    env.Fail("no calibration for that channel");
-    return kExitUsage;
-  }
+int CalibrateInput(Env& env, const CalibrationRow& row, uint8_t point) {
   int status = kExitOk;
   auto port = OpenDevicePort(env, msg::kPortNotFound, status);
   if (!port) return status;
-  env.out.ErrLine(std::string("calibrating at ") + row->entries[point - 1] + "; the unit may take up to " +
-                  std::to_string(row->waitMs / 1000) + " s ...");
-  const ExchangeResult r = Calibrate(*port, env.global.address, *row, point);
-  return Acknowledged(env, r, CalibrationMessage(*row, r.outcome), CalibrationMessage(*row, ExchangeOutcome::Ok),
-                      {{"channel", channel}, {"point", point}});
+  env.out.ErrLine(std::string("calibrating at ") + row.entries[point - 1] + "; the unit may take up to " +
+                  std::to_string(CalibrationWaitMs(row.channel) / 1000) + " s ...");
+  const ExchangeResult r = Calibrate(*port, env.global.address, row, point);
+  return Acknowledged(env, r, CalibrationMessage(row, r.outcome), CalibrationMessage(row, ExchangeOutcome::Ok),
+                      {{"channel", row.channel}, {"point", point}});
 }
 
 int AlarmsGet(Env& env) {
@@ -380,7 +372,7 @@ int Scan(Env& env, const ScanOptions& options) {
                     "-" + std::to_string(options.lastAddress) + " (" + std::to_string(total) + " probes of " +
                     std::to_string(waitMs) + " ms)");
     for (int a = options.firstAddress; a <= options.lastAddress && !env.Stopped(); ++a) {
-      const VersionReading r = ProbeVersion(*port, a, waitMs);
+      const VersionReading r = ReadVersion(*port, a, waitMs);
       if (r.outcome != ExchangeOutcome::Ok) {
         if (r.cause == LinkError::HungUp) {
           env.Fail(DescribeOutcome(r.outcome, r.cause));

@@ -4,12 +4,14 @@
 // and use the link layer's operations and texts, byte for byte as the panel does.
 
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/CliTypes.h"
 #include "link/Alarms.h"
+#include "link/GearCalibration.h"
 #include "link/PortNaming.h"
 
 class QJsonObject;
@@ -45,7 +47,7 @@ int SetDeviceAddress(Env& env, int newAddress);
 int SetDeviceBaud(Env& env, int baud);
 int GearGet(Env& env);
 int GearSet(Env& env, uint8_t gear);
-int CalibrateInput(Env& env, uint8_t channel, uint8_t point);
+int CalibrateInput(Env& env, const CalibrationRow& row, uint8_t point);
 int AlarmsGet(Env& env);
 struct AlarmSet {
   AlarmSetting setting = AlarmSetting::Volt;
@@ -64,7 +66,7 @@ int Ports(Env& env, const PortNaming& naming);
 
 struct ScanOptions {
   int firstAddress = 0, lastAddress = 255;
-  std::vector<int> bauds{1200, 2400, 4800, 9600, 19200, 38400};
+  std::vector<int> bauds{std::begin(kBaudRates), std::end(kBaudRates)};
   int waitMs = 0;  // 0: long enough for the reply at each rate
 };
 int Scan(Env& env, const ScanOptions& options);

@@ -140,8 +140,10 @@ std::string GroupFailureCause(GroupImageOutcome outcome) {
     case GroupImageOutcome::Ok: return "ok";
     case GroupImageOutcome::ShortHeader: return "a packet header was cut short";
     case GroupImageOutcome::ShortPayload: return "a packet's data was cut short";
-    case GroupImageOutcome::Oversize: return "a packet announced more than 900 bytes";
-    case GroupImageOutcome::Overflow: return "the group would exceed 50000 bytes";
+    case GroupImageOutcome::Oversize:
+      return "a packet announced more than " + std::to_string(kGroupPacketFull) + " bytes";
+    case GroupImageOutcome::Overflow:
+      return "the group would exceed " + std::to_string(kGroupImageCapacity) + " bytes";
     case GroupImageOutcome::WriteFailed: return "the request could not be sent";
   }
   return "the download failed";

@@ -10,6 +10,7 @@
 
 #include "curves/CurveGroup.h"
 #include "files/SafeFile.h"
+#include "link/CommandTable.h"
 
 namespace kx {
 namespace {
@@ -87,7 +88,7 @@ CurveFileRead ReadCurveFile(const std::string& path) {
     return out;
   }
   const uint32_t length = word[0] | word[1] << 8 | word[2] << 16 | static_cast<uint32_t>(word[3]) << 24;
-  if (length > kMaxImageBytes) {
+  if (length > kGroupImageCapacity) {
     out.result = {CurveFileStatus::LengthTooLarge, 0};
     return out;
   }
@@ -118,7 +119,7 @@ CurveFileResult ReadCurveFile(const std::string& path, std::span<uint8_t> buffer
 CurveFileResult WriteCurveFile(const std::string& path, std::span<const uint8_t> image,
                                const CurveWriteOptions& options) {
   // Such a file would be refused by our own reader.
-  if (image.size() > kMaxImageBytes) return {CurveFileStatus::ImageTooLarge, 0};
+  if (image.size() > kGroupImageCapacity) return {CurveFileStatus::ImageTooLarge, 0};
   const auto length = static_cast<uint32_t>(image.size());
   std::vector<uint8_t> bytes{static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8),
                              static_cast<uint8_t>(length >> 16), static_cast<uint8_t>(length >> 24)};

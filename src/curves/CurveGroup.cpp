@@ -3,21 +3,14 @@
 #include <algorithm>
 #include <ctime>
 
+#include "link/Bcd.h"
+
 namespace kx {
 
 CurveTime MakeLocalTime(int year, int month, int day, int hour, int minute, int second) {
-  std::tm fields{};
-  fields.tm_year = year - 1900;
-  fields.tm_mon = month - 1;
-  fields.tm_mday = day;
-  fields.tm_hour = hour;
-  fields.tm_min = minute;
-  fields.tm_sec = second;
-  fields.tm_isdst = -1;
+  std::tm fields = TmFromBcd({year, month, day, hour, minute, second});
   return static_cast<CurveTime>(std::mktime(&fields));
 }
-
-int DecodeBcd(uint8_t byte) { return (byte >> 4) * 10 + (byte & 0x0F); }
 
 }  // namespace kx
 
@@ -45,10 +38,8 @@ void CCurveGroup::LoadGroupImage(std::span<const uint8_t> image) {
   kx::CurveTime first = 0, last = 0;
   for (size_t k = 0; k < count; ++k) {
     const auto r = image.subspan(1 + kx::kPointRecordSize * k, kx::kPointRecordSize);
-    const kx::CurveTime t = kx::MakeLocalTime(kx::DecodeBcd(r[0]) * 100 + kx::DecodeBcd(r[1]),
-                                              kx::DecodeBcd(r[2]), kx::DecodeBcd(r[3]),
-                                              kx::DecodeBcd(r[4]), kx::DecodeBcd(r[5]),
-                                              kx::DecodeBcd(r[6]));
+    const kx::BcdDateTime d = kx::DecodeBcdDateTime(r.data());
+    const kx::CurveTime t = kx::MakeLocalTime(d.year, d.month, d.day, d.hour, d.minute, d.second);
     for (int j = 0; j < kx::kChannelCount; ++j) {
       const unsigned raw = r[7 + 2 * j] * 256u + r[8 + 2 * j];
       const double scale = j < kx::kTotalChannel ? kx::kCellScale : kx::kTotalScale;

@@ -25,14 +25,11 @@ inline constexpr int kCellCount = 40;
 inline constexpr int kChannelCount = 41;  // 40 cells, then the total voltage
 inline constexpr int kTotalChannel = 40;
 inline constexpr size_t kPointRecordSize = 89;  // 7 BCD time bytes + 41 big-endian words
-inline constexpr size_t kMaxImageBytes = 50000;  // every image buffer of the system
 inline constexpr double kCellScale = 17.0 / 32768.0;
 inline constexpr double kTotalScale = 600.0 / 32768.0;
 
 // Local calendar fields to a time value; daylight saving is left to the C library.
 CurveTime MakeLocalTime(int year, int month, int day, int hour, int minute, int second);
-// High nibble times ten plus low nibble; nibbles above 9 are not rejected.
-int DecodeBcd(uint8_t byte);
 
 }  // namespace kx
 

@@ -2,7 +2,6 @@
 
 #include "link/CommandTable.h"
 #include "link/Frame.h"
-#include "link/GearCalibration.h"
 #include "link/Messages.h"
 
 namespace kx {
@@ -65,9 +64,7 @@ std::array<uint8_t, 3> TempAlarmData(bool on, long long upper, long long lower) 
 }
 
 ExchangeResult SetAlarm(Port& port, int address, AlarmSetting setting, std::span<const uint8_t> data) {
-  const CommandInfo& info = Info(CommandOf(setting));
-  return ExchangeWait(port, RequestFrame(address, static_cast<uint8_t>(info.code), data),
-                      static_cast<size_t>(info.replyLength), info.waitMs);
+  return Transact(port, address, CommandOf(setting), data);
 }
 
 const char* SetAlarmMessage(ExchangeOutcome outcome) {
@@ -79,9 +76,7 @@ const char* SetAlarmMessage(ExchangeOutcome outcome) {
 }
 
 AlarmReading ReadAlarmWord(Port& port, int address) {
-  const CommandInfo& info = Info(Command::ReadAlarm);
-  const ExchangeResult r = ExchangeWait(port, RequestFrame(address, static_cast<uint8_t>(info.code)),
-                                        static_cast<size_t>(info.replyLength), info.waitMs);
+  const ExchangeResult r = Transact(port, address, Command::ReadAlarm, {});
   AlarmReading reading{r.outcome, 0, r.cause};
   if (r.outcome == ExchangeOutcome::Ok) reading.word = BigEndian16(r.reply, kFrameHeaderSize);
   return reading;

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "link/Exchange.h"
-#include "link/FactoryMessages.h"
+#include "link/Messages.h"
 #include "link/Port.h"
 
 namespace kx {
@@ -25,7 +25,7 @@ uint16_t EncodeSignMagnitude16(long long v);
 uint8_t EncodeSignMagnitude8(long long v);
 
 enum class AlarmSetting { Volt, Current, Temp1, Temp2, Temp3 };
-// Commands 0x12..0x16 with their data: waits 500 ms for the 10-byte reply.
+// Commands 0x12..0x16 with their data.
 ExchangeResult SetAlarm(Port& port, int address, AlarmSetting setting, std::span<const uint8_t> data);
 // "设置成功!", "设置失败!" or "校验错!".
 const char* SetAlarmMessage(ExchangeOutcome outcome);
@@ -35,7 +35,7 @@ struct AlarmReading {
   uint16_t word = 0;  // reply bytes 7 and 8, high byte first (valid when Ok)
   LinkError cause = LinkError::None;
 };
-// Command 0x02: waits 1000 ms for the 11-byte reply.
+// Command 0x02: the word in reply bytes 7 and 8.
 AlarmReading ReadAlarmWord(Port& port, int address);
 // "读数据失败!" or "校验错!" for a failed read; nullptr for Ok.
 const char* ReadAlarmMessage(ExchangeOutcome outcome);

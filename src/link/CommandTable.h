@@ -1,10 +1,18 @@
 #pragma once
 // The device's command set as data: what each request carries, how long the reply
-// is, how it is awaited and whether the port is purged before the write.
+// is, how it is awaited, whether the port is purged before the write and whether
+// the reply's checksum is verified. Together with the limits below, this is the
+// one place where the protocol's lengths, waits and limits are written; everything
+// else reads them from here.
+//
+// Only constants and declarations: the curve layer uses the limits without
+// linking the link library.
 
+#include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <span>
+#include <string>
+#include <string_view>
 
 namespace kx {
 
@@ -31,8 +39,8 @@ enum class Command : uint8_t {
 };
 
 enum class Await {
-  Wait,           // WaitForBytes(replyLength, waitMs), then read
-  PauseThenRead,  // 50 ms pause (a deadline, not dead time), then read replyLength
+  Wait,           // WaitForBytes(replyLength, wait), then read what was counted
+  PauseThenRead,  // a kPauseMs pause (a deadline, not dead time), then read replyLength
   ReadAtOnce,     // read replyLength without pausing
 };
 
@@ -40,21 +48,42 @@ struct CommandInfo {
   Command code;
   const char* name;       // short English name, for traces
   int requestDataLength;  // n of the request
-  int replyLength;        // total reply length (for ReadGroup: the packet header, 7)
+  int replyLength;        // total reply length (for ReadGroup: the packet header)
   Await await;
-  int waitMs;             // for Wait; 0 otherwise (calibration: the longest of its waits)
+  int waitMs;             // for Wait; 0 otherwise (Calibrate: by channel, see CalibrationWaitMs)
   bool purge;             // purge just before the write
+  bool checksum;          // the reply's checksum is verified (otherwise only its length counts)
 };
 
 inline constexpr int kPauseMs = 50;
+
+// The curve group download: every packet but the last carries kGroupPacketFull
+// payload bytes, and no group image (of the device, a download or a file) is
+// larger than kGroupImageCapacity.
+inline constexpr size_t kGroupPacketFull = 900;
+inline constexpr size_t kGroupImageCapacity = 50000;
+
+// The rates the device and the serial port take, in the order both baud lists show.
+inline constexpr int kBaudRates[] = {1200, 2400, 4800, 9600, 19200, 38400};
+constexpr bool IsBaudRate(long long rate) {
+  for (int b : kBaudRates) {
+    if (b == rate) return true;
+  }
+  return false;
+}
+// The rates as text: JoinBaudRates(", ", " or ") is "1200, 2400, …, 19200 or 38400".
+std::string JoinBaudRates(std::string_view separator, std::string_view lastSeparator);
 
 std::span<const CommandInfo> CommandTable();
 // nullptr for codes the device does not use.
 const CommandInfo* FindCommand(uint8_t code);
 inline const CommandInfo& Info(Command c) { return *FindCommand(static_cast<uint8_t>(c)); }
 
-// The calibration wait for a channel code: 30000 ms for the cell-voltage channels
-// 0x11..0x13, 5000 ms for the others.
+// The calibration wait for a channel code: the cell-voltage channels 0x11..0x13
+// take far longer than the others.
 int CalibrationWaitMs(uint8_t channel);
+// How long a Wait request with this data waits for its reply: the table's wait,
+// or for a calibration the wait of the channel in its first data byte.
+int ReplyWaitMs(const CommandInfo& info, std::span<const uint8_t> data);
 
 }  // namespace kx

@@ -7,32 +7,32 @@
 
 #include "link/CommandTable.h"
 #include "link/Exchange.h"
+#include "link/Messages.h"
 
 namespace kx {
 
 namespace {
 
-std::vector<uint8_t> Frame(int address, Command command, std::initializer_list<uint8_t> data = {}) {
-  const std::vector<uint8_t> bytes(data);
-  return RequestFrame(address, static_cast<uint8_t>(command), bytes);
+std::array<uint8_t, 2> GroupData(int group) { return {static_cast<uint8_t>(group & 0xFF), 0x00}; }
+std::array<uint8_t, 1> GroupDateData(int group) { return {static_cast<uint8_t>(group & 0xFF)}; }
+
+std::vector<uint8_t> Frame(int address, Command command, std::span<const uint8_t> data = {}) {
+  return RequestFrame(address, static_cast<uint8_t>(command), data);
 }
 
 }  // namespace
 
 std::vector<uint8_t> CurveCountFrame(int address) { return Frame(address, Command::QueryCurveCount); }
-
 std::vector<uint8_t> GroupImageFrame(int address, int group) {
-  return Frame(address, Command::ReadGroup, {static_cast<uint8_t>(group & 0xFF), 0x00});
+  return Frame(address, Command::ReadGroup, GroupData(group));
 }
-
 std::vector<uint8_t> GroupDateFrame(int address, int group) {
-  return Frame(address, Command::ReadGroupDate, {static_cast<uint8_t>(group & 0xFF)});
+  return Frame(address, Command::ReadGroupDate, GroupDateData(group));
 }
-
 std::vector<uint8_t> ClearCurvesFrame(int address) { return Frame(address, Command::ClearCurves); }
 
 CurveCountResult QueryCurveCount(Port& port, int address) {
-  const ExchangeResult ex = ExchangePauseRead(port, CurveCountFrame(address), kCurveCountReplyLength, false);
+  const ExchangeResult ex = Transact(port, address, Command::QueryCurveCount, {});
   CurveCountResult result;
   result.cause = ex.cause;
   if (ex.outcome != ExchangeOutcome::Ok) return result;
@@ -49,34 +49,38 @@ std::string CurveCountText(int recorded, int recording) {
 }
 
 GroupImageOutcome ReadGroupImage(Port& port, int address, int group, std::vector<uint8_t>& image) {
+  const CommandInfo& info = Info(Command::ReadGroup);
+  const size_t header = static_cast<size_t>(info.replyLength);
+  const int pauseMs = info.await == Await::PauseThenRead ? ScaledWait(kPauseMs) : 0;
   const std::vector<uint8_t> request = GroupImageFrame(address, group);
-  // One packet as it arrives: the header, then at most 1,000 bytes of payload and checksum.
-  std::array<uint8_t, kFrameHeaderSize + kGroupPacketBuffer> packet{};
-  uint8_t* const payload = packet.data() + kFrameHeaderSize;
+  // One packet as it arrives: the header, then at most a full payload and its checksum.
+  std::vector<uint8_t> packet(header + kGroupPacketFull + 2);
+  uint8_t* const payload = packet.data() + header;
   std::vector<uint8_t> working;  // the caller's image stays as it was until the group is whole
 
   for (;;) {
+    if (info.purge) port.Purge();
     const size_t written = port.Write(request.data(), request.size());
     TraceFrame(true, std::span<const uint8_t>(request.data(), written));
     if (written != request.size()) return GroupImageOutcome::WriteFailed;
 
-    const size_t headerGot = port.Read(packet.data(), kFrameHeaderSize, ScaledWait(kPauseMs));
-    if (headerGot != kFrameHeaderSize) {
+    const size_t headerGot = port.Read(packet.data(), header, pauseMs);
+    if (headerGot != header) {
       if (headerGot != 0) TraceFrame(false, std::span<const uint8_t>(packet.data(), headerGot));
       return GroupImageOutcome::ShortHeader;
     }
     const size_t length = BigEndian16(packet, 5);
     if (length > kGroupPacketFull) {
       // Abandoned unread: its payload would not fit the packet buffer's contract.
-      TraceFrame(false, std::span<const uint8_t>(packet.data(), kFrameHeaderSize));
+      TraceFrame(false, std::span<const uint8_t>(packet.data(), header));
       return GroupImageOutcome::Oversize;
     }
     if (working.size() + length > kGroupImageCapacity) {
-      TraceFrame(false, std::span<const uint8_t>(packet.data(), kFrameHeaderSize));
+      TraceFrame(false, std::span<const uint8_t>(packet.data(), header));
       return GroupImageOutcome::Overflow;
     }
     const size_t bodyGot = port.Read(payload, length + 2);
-    TraceFrame(false, std::span<const uint8_t>(packet.data(), kFrameHeaderSize + bodyGot));
+    TraceFrame(false, std::span<const uint8_t>(packet.data(), header + bodyGot));
     if (bodyGot != length + 2) return GroupImageOutcome::ShortPayload;
 
     working.insert(working.end(), payload, payload + length);
@@ -87,7 +91,7 @@ GroupImageOutcome ReadGroupImage(Port& port, int address, int group, std::vector
 }
 
 GroupDateResult ReadGroupDate(Port& port, int address, int group) {
-  const ExchangeResult ex = ExchangePauseRead(port, GroupDateFrame(address, group), kGroupDateReplyLength, false);
+  const ExchangeResult ex = Transact(port, address, Command::ReadGroupDate, GroupDateData(group));
   GroupDateResult result;
   result.cause = ex.cause;
   if (ex.outcome != ExchangeOutcome::Ok) return result;
@@ -112,7 +116,7 @@ std::string FormatGroupDate(const BcdDateTime& date) {
 }
 
 ClearOutcome ClearCurves(Port& port, int address) {
-  const ExchangeResult ex = ExchangeReadAtOnce(port, ClearCurvesFrame(address), kClearReplyLength);
+  const ExchangeResult ex = Transact(port, address, Command::ClearCurves, {});
   if (ex.outcome != ExchangeOutcome::Ok) return ClearOutcome::ShortReply;
   return ex.reply[7] == 0xFF ? ClearOutcome::Ok : ClearOutcome::Refused;
 }

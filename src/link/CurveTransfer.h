@@ -9,35 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "link/CommandTable.h"
 #include "link/Frame.h"
 #include "link/Port.h"
 
-namespace kx::msg {
-inline constexpr const char* kCurveCountFormat = "共%d条曲线,%d条在画";  // recorded, still recording
-inline constexpr const char* kCurveCountFailed = "读数据错误";
-inline constexpr const char* kNoCurveData = "无曲线数据";
-inline constexpr const char* kNoSuchCurve = "无该条曲线数据";
-inline constexpr const char* kGroupPacketFailed = "读数据失败";
-inline constexpr const char* kGroupReadFailed = "读曲线数据错误";
-inline constexpr const char* kBadPointCount = "错误点数";
-inline constexpr const char* kBadPointNumber = "错误值";
-inline constexpr const char* kPointTimeFormat = "数据点记录时间：%H:%M:%S";  // strftime pattern
-inline constexpr const char* kClearQuestion = "是否真的清除所有曲线数据?";
-inline constexpr const char* kClearCaption = "提示!";
-inline constexpr const char* kClearOk = "清除成功!";
-inline constexpr const char* kClearFailed = "清除失败!";
-inline constexpr const char* kSaveTitle = "保存";
-inline constexpr const char* kCurveFileFilter = "Data Files (*.bin)";
-}  // namespace kx::msg
-
 namespace kx {
-
-inline constexpr size_t kCurveCountReplyLength = 11;
-inline constexpr size_t kGroupPacketFull = 900;       // every packet but the last carries this many
-inline constexpr size_t kGroupPacketBuffer = 1000;    // one packet's payload and checksum
-inline constexpr size_t kGroupImageCapacity = 50000;  // the working image never grows past this
-inline constexpr size_t kGroupDateReplyLength = 16;
-inline constexpr size_t kClearReplyLength = 10;
 
 std::vector<uint8_t> CurveCountFrame(int address);
 std::vector<uint8_t> GroupImageFrame(int address, int group);  // group's low byte, then 0
@@ -46,7 +22,7 @@ std::vector<uint8_t> ClearCurvesFrame(int address);
 
 enum class CurveCountOutcome {
   Ok,
-  ShortReply,  // fewer than 11 bytes came back (or the request did not go out): "通讯失败!"
+  ShortReply,  // the reply came back short (or the request did not go out): "通讯失败!"
 };
 
 struct CurveCountResult {
@@ -58,7 +34,7 @@ struct CurveCountResult {
   int Readable() const { return recorded - recording; }
 };
 
-// Write the request, read 11 bytes with the 50 ms pause folded into the deadline.
+// The table's exchange; only the reply's length is checked.
 CurveCountResult QueryCurveCount(Port& port, int address);
 // "共3条曲线,1条在画".
 std::string CurveCountText(int recorded, int recording);
@@ -67,21 +43,21 @@ enum class GroupImageOutcome {
   Ok,
   ShortHeader,   // a packet header came back short: "读数据失败"
   ShortPayload,  // a payload (with its checksum) came back short: "读数据失败"
-  Oversize,      // a packet announced more than 900 bytes; its payload is not read
-  Overflow,      // the packets would take the image past 50,000 bytes
+  Oversize,      // a packet announced more than a full packet; its payload is not read
+  Overflow,      // the packets would take the image past kGroupImageCapacity
   WriteFailed,   // a request did not go out
 };
 
-// Downloads a group (1-based): the same 11-byte request for every packet, each
-// answered by a 7-byte header whose bytes 5 and 6 give L, then L payload bytes and
-// 2 checksum bytes; packets of 900 bytes are followed by more, the first shorter
-// one (possibly empty) ends the group. The joined payloads replace image only on
+// Downloads a group (1-based): the same request for every packet, each answered
+// by a header (awaited as the table says) whose bytes 5 and 6 give L, then L
+// payload bytes and 2 checksum bytes; full packets (kGroupPacketFull) are followed
+// by more, the first shorter one (possibly empty) ends the group. The joined payloads replace image only on
 // Ok; on any failure image is left as it was.
 GroupImageOutcome ReadGroupImage(Port& port, int address, int group, std::vector<uint8_t>& image);
 
 enum class GroupDateOutcome {
   Ok,
-  ShortReply,  // fewer than 16 bytes (or the request did not go out); nothing is shown
+  ShortReply,  // the reply came back short (or the request did not go out); nothing is shown
 };
 
 struct GroupDateResult {
@@ -97,11 +73,11 @@ std::string FormatGroupDate(const BcdDateTime& date);
 
 enum class ClearOutcome {
   Ok,          // acknowledged with 0xFF
-  ShortReply,  // fewer than 10 bytes (or the request did not go out)
+  ShortReply,  // the acknowledge came back short (or the request did not go out)
   Refused,     // acknowledge byte other than 0xFF
 };
 
-// Purge, write, read the 10-byte acknowledge without pausing.
+// The table's exchange (purge, write, read the acknowledge without pausing).
 ClearOutcome ClearCurves(Port& port, int address);
 
 }  // namespace kx

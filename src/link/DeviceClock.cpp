@@ -1,5 +1,6 @@
 #include "link/DeviceClock.h"
 
+#include <array>
 #include <cstdio>
 
 #include "link/CommandTable.h"
@@ -8,15 +9,22 @@
 
 namespace kx {
 
+namespace {
+
+std::array<uint8_t, 7> SetClockData(const std::tm& local) {
+  std::array<uint8_t, 7> data{};
+  EncodeBcdDateTime(BcdFromTm(local), data.data());
+  return data;
+}
+
+}  // namespace
+
 std::vector<uint8_t> SetClockFrame(int address, const std::tm& local) {
-  const BcdDateTime t = BcdFromTm(local);
-  uint8_t data[7];
-  EncodeBcdDateTime(t, data);
-  return RequestFrame(address, static_cast<uint8_t>(Command::SetClock), data);
+  return RequestFrame(address, static_cast<uint8_t>(Command::SetClock), SetClockData(local));
 }
 
 SetClockResult SetDeviceClock(Port& port, int address, const std::tm& local) {
-  ExchangeResult ex = ExchangePauseRead(port, SetClockFrame(address, local), kSetClockReplyLength, false);
+  ExchangeResult ex = Transact(port, address, Command::SetClock, SetClockData(local));
   SetClockResult result;
   result.cause = ex.cause;
   result.reply = std::move(ex.reply);
@@ -36,8 +44,7 @@ std::string SetClockMessage(SetClockOutcome outcome, const std::tm& local) {
 }
 
 ReadClockResult ReadDeviceClock(Port& port, int address) {
-  ExchangeResult ex = ExchangeWait(port, RequestFrame(address, static_cast<uint8_t>(Command::ReadClock)),
-                                   kReadClockReplyLength, kReadClockWaitMs);
+  ExchangeResult ex = Transact(port, address, Command::ReadClock, {});
   ReadClockResult result;
   result.cause = ex.cause;
   result.reply = std::move(ex.reply);

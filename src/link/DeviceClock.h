@@ -10,24 +10,14 @@
 #include "link/Frame.h"
 #include "link/Port.h"
 
-namespace kx::msg {
-inline constexpr const char* kSetClockOk = "设置系统时间成功:";  // followed by the time sent
-inline constexpr const char* kSetClockFailed = "设置系统时间失败";
-inline constexpr const char* kReadClockFailed = "读取时间!";
-}  // namespace kx::msg
-
 namespace kx {
-
-inline constexpr size_t kSetClockReplyLength = 10;
-inline constexpr size_t kReadClockReplyLength = 16;
-inline constexpr int kReadClockWaitMs = 1000;
 
 // The 16-byte set-clock request for the local calendar fields of local.
 std::vector<uint8_t> SetClockFrame(int address, const std::tm& local);
 
 enum class SetClockOutcome {
   Ok,        // acknowledged with 0xFF
-  NoReply,   // fewer than 10 bytes came back (or the request did not go out)
+  NoReply,   // the acknowledge came back short (or the request did not go out)
   Refused,   // a reply whose acknowledge byte is not 0xFF
 };
 
@@ -38,8 +28,8 @@ struct SetClockResult {
 };
 
 // Writes the frame (no purge: the port was purged when opened), then reads the
-// 10-byte acknowledge with the 50 ms pause folded into the read's deadline.
-// Only the count and byte 7 are examined.
+// acknowledge with the pause folded into the read's deadline. Only the count and
+// byte 7 are examined.
 SetClockResult SetDeviceClock(Port& port, int address, const std::tm& local);
 
 // "设置系统时间成功:2014-05-06 09:03:07" for Ok, "设置系统时间失败" otherwise;
@@ -48,7 +38,7 @@ std::string SetClockMessage(SetClockOutcome outcome, const std::tm& local);
 
 enum class ReadClockOutcome {
   Ok,
-  WrongCount,   // not exactly 16 bytes queued, or fewer read ("读取时间!")
+  WrongCount,   // not exactly the reply's length queued, or fewer read ("读取时间!")
   BadChecksum,  // "校验错!"
 };
 
@@ -59,7 +49,7 @@ struct ReadClockResult {
   std::vector<uint8_t> reply;
 };
 
-// Purge, write, wait for exactly 16 bytes (1000 ms), read, verify, decode.
+// The table's wait exchange, then the time decoded.
 ReadClockResult ReadDeviceClock(Port& port, int address);
 
 // "2014年-5月-6日-9时-3分-7秒": no leading zeros.

@@ -8,21 +8,19 @@
 
 namespace kx {
 
-namespace {
-
-ExchangeResult Run(Port& port, int address, Command command, std::span<const uint8_t> data) {
-  const CommandInfo& info = Info(command);
-  return ExchangeWait(port, RequestFrame(address, static_cast<uint8_t>(command), data),
-                      static_cast<size_t>(info.replyLength), info.waitMs, {.purge = info.purge});
-}
-
-}  // namespace
-
-VersionReading ReadVersion(Port& port, int address) {
-  const ExchangeResult r = Run(port, address, Command::ReadVersion, {});
+VersionReading ReadVersion(Port& port, int address, std::optional<int> waitMs) {
+  const ExchangeResult r = Transact(port, address, Command::ReadVersion, {}, {.waitMs = waitMs});
   VersionReading reading{r.outcome, 0, r.cause};
   if (r.outcome == ExchangeOutcome::Ok) reading.raw = BigEndian16(r.reply, kFrameHeaderSize);
   return reading;
+}
+
+int ProbeWaitMs(int baud) {
+  const CommandInfo& info = Info(Command::ReadVersion);
+  if (baud <= 0) return info.waitMs;
+  // Twice the time on the wire (10 bits a byte) plus 20 ms for the unit itself.
+  const int wireMs = (info.replyLength * 10 * 1000 + baud - 1) / baud;
+  return 20 + 2 * wireMs;
 }
 
 std::string FormatVersion(uint16_t raw) {
@@ -49,12 +47,12 @@ std::optional<uint8_t> CheckNewAddress(long long typed) {
 
 ExchangeResult SetAddress(Port& port, int address, uint8_t newAddress) {
   const uint8_t data[] = {newAddress};
-  return Run(port, address, Command::SetAddress, data);
+  return Transact(port, address, Command::SetAddress, data);
 }
 
 ExchangeResult SetBaud(Port& port, int address, int baud) {
   const uint8_t data[] = {static_cast<uint8_t>(baud / 256), static_cast<uint8_t>(baud % 256)};
-  return Run(port, address, Command::SetBaud, data);
+  return Transact(port, address, Command::SetBaud, data);
 }
 
 const char* LinkSettingMessage(ExchangeOutcome outcome) {

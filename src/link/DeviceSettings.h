@@ -8,7 +8,7 @@
 #include <string>
 
 #include "link/Exchange.h"
-#include "link/FactoryMessages.h"
+#include "link/Messages.h"
 #include "link/Port.h"
 
 namespace kx {
@@ -19,8 +19,13 @@ struct VersionReading {
   LinkError cause = LinkError::None;
 };
 
-// Command 0x03: waits 500 ms for the 11-byte reply.
-VersionReading ReadVersion(Port& port, int address);
+// Command 0x03, waiting the table's time for the reply, or waitMs when given:
+// finding a unit of unknown address or baud rate probes with a wait that suits
+// the rate (ProbeWaitMs), as the table's wait for every one of 1536 combinations
+// would take over twelve minutes.
+VersionReading ReadVersion(Port& port, int address, std::optional<int> waitMs = std::nullopt);
+// A wait that covers the version reply at baud with room for the unit to answer.
+int ProbeWaitMs(int baud);
 // "Ver%0.2f" of raw / 100: 130 gives "Ver1.30".
 std::string FormatVersion(uint16_t raw);
 // The message for a failed version read; nullptr for Ok.
@@ -31,8 +36,6 @@ std::optional<uint8_t> CheckNewAddress(long long typed);
 // Command 0x10: the device answers at its old address, then listens on the new one.
 ExchangeResult SetAddress(Port& port, int address, uint8_t newAddress);
 
-// The rates the device takes (the order of both baud lists).
-inline constexpr int kBaudRates[] = {1200, 2400, 4800, 9600, 19200, 38400};
 // Command 0x11: the rate as a big-endian 16-bit value; the reply comes at the old rate.
 ExchangeResult SetBaud(Port& port, int address, int baud);
 

@@ -41,6 +41,17 @@ bool ReadReply(Port& port, size_t count, int extraMs, ExchangeResult& result) {
   return true;
 }
 
+// Waits for the reply; false (WrongCount) when the queued count is not acceptable.
+bool AwaitCount(Port& port, size_t length, int waitMs, size_t maxQueued, size_t& queued, ExchangeResult& result) {
+  queued = port.WaitForBytes(length, ScaledWait(waitMs));
+  const bool countOk = maxQueued == 0 ? queued == length : queued >= length && queued <= maxQueued;
+  if (!countOk) {
+    result.outcome = ExchangeOutcome::WrongCount;
+    result.cause = port.LastError() != LinkError::None ? port.LastError() : LinkError::Timeout;
+  }
+  return countOk;
+}
+
 }  // namespace
 
 void SetFrameTracer(FrameTracer tracer) {
@@ -61,50 +72,35 @@ int ScaledWait(int ms) {
   return scaled < 1 ? 1 : static_cast<int>(scaled);  // a wait never becomes "do not wait"
 }
 
-ExchangeResult ExchangeWait(Port& port, const std::vector<uint8_t>& request, size_t replyLength,
-                            int waitMs, ExchangeOptions options) {
+ExchangeResult Transact(Port& port, int address, Command command, std::span<const uint8_t> data,
+                        TransactOptions options) {
+  const CommandInfo& info = Info(command);
+  const size_t length = static_cast<size_t>(info.replyLength);
   ExchangeResult result;
-  if (options.purge) port.Purge();
-  if (!WriteRequest(port, request, result)) return result;
+  if (info.purge) port.Purge();
+  if (!WriteRequest(port, RequestFrame(address, static_cast<uint8_t>(command), data), result)) return result;
 
-  const size_t queued = port.WaitForBytes(replyLength, ScaledWait(waitMs));
-  const bool countOk = options.exactCount
-                           ? queued == replyLength
-                           : queued >= replyLength && (options.maxCount == 0 || queued <= options.maxCount);
-  if (!countOk) {
-    result.outcome = ExchangeOutcome::WrongCount;
-    result.cause = port.LastError() != LinkError::None ? port.LastError() : LinkError::Timeout;
-    return result;
+  switch (info.await) {
+    case Await::Wait: {
+      size_t queued = 0;
+      const int waitMs = options.waitMs.value_or(ReplyWaitMs(info, data));
+      if (!AwaitCount(port, length, waitMs, options.maxQueued, queued, result)) return result;
+      if (!ReadReply(port, queued, 0, result)) return result;
+      break;
+    }
+    case Await::PauseThenRead:
+      // A prompt reply is taken at once; a late one still gets the pause plus the
+      // read time-outs.
+      if (!ReadReply(port, length, ScaledWait(kPauseMs), result)) return result;
+      break;
+    case Await::ReadAtOnce:
+      if (!ReadReply(port, length, 0, result)) return result;
+      break;
   }
-  // The usual exchange reads exactly what the wait counted; bytes after it stay queued.
-  if (!ReadReply(port, queued, 0, result)) return result;
-
-  if (options.checkChecksum &&
-      !ReplyChecksumOk(std::span<const uint8_t>(result.reply.data(), replyLength))) {
+  if (info.checksum && !ReplyChecksumOk(std::span<const uint8_t>(result.reply.data(), length))) {
     result.outcome = ExchangeOutcome::BadChecksum;
     return result;
   }
-  result.outcome = ExchangeOutcome::Ok;
-  return result;
-}
-
-ExchangeResult ExchangePauseRead(Port& port, const std::vector<uint8_t>& request, size_t replyLength,
-                                 bool purge) {
-  ExchangeResult result;
-  if (purge) port.Purge();
-  if (!WriteRequest(port, request, result)) return result;
-  // The 50 ms pause is folded into the read's deadline: a prompt reply is taken at
-  // once, a late one still gets the pause plus the read time-outs.
-  if (!ReadReply(port, replyLength, ScaledWait(kPauseMs), result)) return result;
-  result.outcome = ExchangeOutcome::Ok;
-  return result;
-}
-
-ExchangeResult ExchangeReadAtOnce(Port& port, const std::vector<uint8_t>& request, size_t replyLength) {
-  ExchangeResult result;
-  port.Purge();
-  if (!WriteRequest(port, request, result)) return result;
-  if (!ReadReply(port, replyLength, 0, result)) return result;
   result.outcome = ExchangeOutcome::Ok;
   return result;
 }

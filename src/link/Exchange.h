@@ -1,10 +1,12 @@
 #pragma once
-// One request/reply exchange on an open port, as every device operation does it.
-// The outcome tells which of the operation's messages applies; the caller maps it
-// to its own text.
+// One request/reply exchange on an open port, as every device operation does it:
+// Transact takes the reply length, the wait, the purge, the way the reply is
+// awaited and the checksum check from the command table. The outcome tells which
+// of the operation's messages applies; the caller maps it to its own text.
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -33,27 +35,24 @@ using FrameTracer = std::function<void(bool sent, std::span<const uint8_t> bytes
 void SetFrameTracer(FrameTracer tracer);
 void TraceFrame(bool sent, std::span<const uint8_t> bytes);
 
-struct ExchangeOptions {
-  bool purge = true;            // purge before the write
-  bool checkChecksum = true;    // verify the reply's checksum
-  bool exactCount = true;       // Wait: the queued count must equal the reply length
-  // With exactCount false: the largest queued count accepted (0: no limit). The whole
-  // queued count is read; the checksum covers the first replyLength bytes (acquisition).
-  size_t maxCount = 0;
+// What varies from one call of a command to the next; the rest is the table's.
+struct TransactOptions {
+  // Wait: wait this long instead of the table's wait (probing at a known baud rate).
+  std::optional<int> waitMs = std::nullopt;
+  // Wait: accept a queued count from the reply length up to this many and read it
+  // all; the checksum covers the first reply-length bytes (acquisition, whose
+  // trailing noise is read and ignored). 0: exactly the reply length.
+  size_t maxQueued = 0;
 };
 
-// Wait exchange: purge (optional), write, WaitForBytes(replyLength, waitMs); the
-// queued count must equal replyLength exactly; read it; check the checksum.
-ExchangeResult ExchangeWait(Port& port, const std::vector<uint8_t>& request, size_t replyLength,
-                            int waitMs, ExchangeOptions options = {});
-
-// Pause-then-read exchange: write, then read replyLength with the 50 ms pause as
-// part of the deadline. Only the count is checked (ShortRead when short).
-ExchangeResult ExchangePauseRead(Port& port, const std::vector<uint8_t>& request, size_t replyLength,
-                                 bool purge = false);
-
-// Read-at-once exchange: purge, write, read replyLength. Only the count is checked.
-ExchangeResult ExchangeReadAtOnce(Port& port, const std::vector<uint8_t>& request, size_t replyLength);
+// Purge if the table says so, write the request built from address, command and
+// data, await the reply the table's way, and verify its checksum if the table says so.
+//   Wait:          WaitForBytes(length, wait); the queued count must be the length
+//                  (or within maxQueued); read what was counted; bytes after it stay queued.
+//   PauseThenRead: read length with the kPauseMs pause folded into the deadline.
+//   ReadAtOnce:    read length without pausing.
+ExchangeResult Transact(Port& port, int address, Command command, std::span<const uint8_t> data,
+                        TransactOptions options = {});
 
 // A time-out scale for tests: every wait and pause is multiplied by it (1 in the program).
 void SetWaitScale(double scale);

@@ -3,9 +3,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <ctime>
 #include <span>
 #include <vector>
+
+#include "link/Bcd.h"
 
 namespace kx {
 
@@ -28,21 +29,5 @@ bool ReplyChecksumOk(std::span<const uint8_t> reply);
 inline uint16_t BigEndian16(std::span<const uint8_t> bytes, size_t offset) {
   return static_cast<uint16_t>(bytes[offset] << 8 | bytes[offset + 1]);
 }
-
-// BCD: v (0..99) as tens in the high nibble, units in the low; reading does not
-// check that the nibbles are decimal digits (0x5A reads as 60).
-uint8_t ToBcd(int v);
-int FromBcd(uint8_t b);
-
-// A BCD date-time: century, year in century, month, day, hour, minute, second.
-struct BcdDateTime {
-  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-};
-BcdDateTime DecodeBcdDateTime(const uint8_t* seven);
-// Calendar fields to and from the C library's broken-down time; the tm has
-// tm_isdst = -1 so that mktime decides daylight saving.
-BcdDateTime BcdFromTm(const std::tm& fields);
-std::tm TmFromBcd(const BcdDateTime& t);
-void EncodeBcdDateTime(const BcdDateTime& t, uint8_t* seven);
 
 }  // namespace kx

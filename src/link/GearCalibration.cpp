@@ -12,14 +12,14 @@ namespace {
 
 // Only the 2 V cell-voltage row reports a missing reply with one exclamation mark.
 constexpr std::array<CalibrationRow, 8> kRows{{
-    {1078, 1077, 0x13, 30000, msg::kCalibrationFailed, {"1V", "2V"}},
-    {1080, 1079, 0x12, 30000, msg::kCalibrationFailedBang, {"3V", "6V"}},
-    {1082, 1081, 0x11, 30000, msg::kCalibrationFailedBang, {"6V", "12V"}},
-    {1084, 1083, 0x23, 5000, msg::kCalibrationFailedBang, {"40V", "80V"}},
-    {1086, 1085, 0x22, 5000, msg::kCalibrationFailedBang, {"120V", "240V"}},
-    {1088, 1087, 0x21, 5000, msg::kCalibrationFailedBang, {"240V", "480V"}},
-    {1102, 1101, 0x30, 5000, msg::kCalibrationFailedBang, {"10K", "50K"}},
-    {1104, 1103, 0x40, 5000, msg::kCalibrationFailedBang, {"2.5V", "5V"}},
+    {"cell-2v", 0x13, msg::kCalibrationFailed, {"1V", "2V"}},
+    {"cell-6v", 0x12, msg::kCalibrationFailedBang, {"3V", "6V"}},
+    {"cell-12v", 0x11, msg::kCalibrationFailedBang, {"6V", "12V"}},
+    {"total-2v", 0x23, msg::kCalibrationFailedBang, {"40V", "80V"}},
+    {"total-6v", 0x22, msg::kCalibrationFailedBang, {"120V", "240V"}},
+    {"total-12v", 0x21, msg::kCalibrationFailedBang, {"240V", "480V"}},
+    {"temp", 0x30, msg::kCalibrationFailedBang, {"10K", "50K"}},
+    {"current", 0x40, msg::kCalibrationFailedBang, {"2.5V", "5V"}},
 }};
 
 const char* WithOutcome(ExchangeOutcome outcome, const char* ok, const char* wrongCount) {
@@ -50,18 +50,14 @@ const char* GearText(uint8_t gear) {
 }
 
 ExchangeResult SetGear(Port& port, int address, uint8_t gear) {
-  const CommandInfo& info = Info(Command::SetGear);
   const uint8_t data[] = {gear};
-  return ExchangeWait(port, RequestFrame(address, static_cast<uint8_t>(info.code), data),
-                      static_cast<size_t>(info.replyLength), info.waitMs);
+  return Transact(port, address, Command::SetGear, data);
 }
 
 const char* SetGearMessage(ExchangeOutcome outcome) { return WithOutcome(outcome, msg::kSetOk, msg::kSetFailed); }
 
 GearReading ReadGear(Port& port, int address) {
-  const CommandInfo& info = Info(Command::ReadGear);
-  const ExchangeResult r = ExchangeWait(port, RequestFrame(address, static_cast<uint8_t>(info.code)),
-                                        static_cast<size_t>(info.replyLength), info.waitMs);
+  const ExchangeResult r = Transact(port, address, Command::ReadGear, {});
   GearReading reading{r.outcome, 0, r.cause};
   if (r.outcome == ExchangeOutcome::Ok) reading.gear = r.reply[kFrameHeaderSize];
   return reading;
@@ -77,9 +73,9 @@ const char* ReadGearMessage(const GearReading& reading) {
 
 std::span<const CalibrationRow> CalibrationRows() { return kRows; }
 
-const CalibrationRow* FindCalibrationRow(int buttonId) {
+const CalibrationRow* FindCalibrationRow(std::string_view key) {
   for (const CalibrationRow& row : kRows) {
-    if (row.buttonId == buttonId) return &row;
+    if (row.key == key) return &row;
   }
   return nullptr;
 }
@@ -91,9 +87,7 @@ std::optional<uint8_t> CalibrationPointOfEntry(int index) {
 
 ExchangeResult Calibrate(Port& port, int address, const CalibrationRow& row, uint8_t point) {
   const uint8_t data[] = {row.channel, point};
-  // The port was purged when it was opened; the calibration writes at once.
-  return ExchangeWait(port, RequestFrame(address, static_cast<uint8_t>(Command::Calibrate), data),
-                      static_cast<size_t>(Info(Command::Calibrate).replyLength), row.waitMs, {.purge = false});
+  return Transact(port, address, Command::Calibrate, data);
 }
 
 const char* CalibrationMessage(const CalibrationRow& row, ExchangeOutcome outcome) {

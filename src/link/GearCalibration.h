@@ -5,9 +5,10 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string_view>
 
 #include "link/Exchange.h"
-#include "link/FactoryMessages.h"
+#include "link/Messages.h"
 #include "link/Port.h"
 
 namespace kx {
@@ -19,7 +20,7 @@ std::optional<uint8_t> GearOfEntry(int index);
 // "2V", "6V" or "12V" for a gear byte the device reports; nullptr for any other.
 const char* GearText(uint8_t gear);
 
-// Command 0x20: waits 1000 ms for the 10-byte reply.
+// Command 0x20 with the gear byte.
 ExchangeResult SetGear(Port& port, int address, uint8_t gear);
 // "设置成功!", "设置失败!" (wrong count), "操作失败!!" (short read) or "校验错!".
 const char* SetGearMessage(ExchangeOutcome outcome);
@@ -29,28 +30,30 @@ struct GearReading {
   uint8_t gear = 0;  // reply byte 7 (valid when outcome is Ok)
   LinkError cause = LinkError::None;
 };
-// Command 0x01: waits 1000 ms for the 10-byte reply.
+// Command 0x01: the gear in reply byte 7.
 GearReading ReadGear(Port& port, int address);
 // The message for a failed read ("读数据失败!" or "校验错!"), or for an unknown gear
 // byte ("读取电压档位错误!"); nullptr when the gear can be shown.
 const char* ReadGearMessage(const GearReading& reading);
 
-// One calibration: its button and list on the panel, the channel code K, the reply
-// wait and the message for a wrong reply count. Point P is 1 or 2 (list entry + 1).
+// One calibration: a stable key the front ends know it by ("cell-2v", "cell-6v",
+// "cell-12v", "total-2v", "total-6v", "total-12v", "temp", "current"), the channel
+// code K, the message for a wrong reply count and the two points' names. Point P
+// is 1 or 2 (list entry + 1). The reply wait is the channel's (CalibrationWaitMs).
 struct CalibrationRow {
-  int buttonId;
-  int listId;
+  const char* key;
   uint8_t channel;
-  int waitMs;
   const char* wrongCountMessage;
   const char* entries[2];
 };
 std::span<const CalibrationRow> CalibrationRows();
-const CalibrationRow* FindCalibrationRow(int buttonId);
+// nullptr for a key no row has.
+const CalibrationRow* FindCalibrationRow(std::string_view key);
 // The point byte of list entry index; nullopt for no entry.
 std::optional<uint8_t> CalibrationPointOfEntry(int index);
 
-// Command 0x21, without a purge of its own: waits the row's time for the 11-byte reply.
+// Command 0x21 with the row's channel and point, without a purge of its own; the
+// reply is awaited for as long as the channel takes.
 ExchangeResult Calibrate(Port& port, int address, const CalibrationRow& row, uint8_t point);
 // "校准成功!", the row's wrong-count text, "操作失败!!" (short read) or "校验错!".
 const char* CalibrationMessage(const CalibrationRow& row, ExchangeOutcome outcome);

@@ -9,25 +9,24 @@ namespace kx {
 
 namespace {
 
+// More than this queued is not an acquisition reply.
+constexpr size_t kMaxQueued = 200;
+
 std::vector<LiveField> BuildTable() {
   std::vector<LiveField> t;
   t.reserve(kLiveValueCount);
   char label[16];
-  for (int k = 0; k < 31; ++k) {
+  for (int k = 0; k < 40; ++k) {
     std::snprintf(label, sizeof label, "电池%d", k + 1);
-    t.push_back({7 + 2 * static_cast<size_t>(k), LiveScale::Cell, "%.03f", k, 1, label});
+    t.push_back({kFrameHeaderSize + 2 * static_cast<size_t>(k), LiveScale::Cell, "%.03f", label});
   }
-  for (int k = 0; k < 9; ++k) {
-    std::snprintf(label, sizeof label, "电池%d", k + 32);
-    t.push_back({69 + 2 * static_cast<size_t>(k), LiveScale::Cell, "%.03f", k, 3, label});
-  }
-  t.push_back({87, LiveScale::Total, "%.02f", 9, 3, "总电压"});
-  t.push_back({89, LiveScale::Current, "%.02f", 10, 3, "电流"});
-  t.push_back({91, LiveScale::Temperature, "%.01f", 11, 3, "温度1"});
-  t.push_back({93, LiveScale::Temperature, "%.01f", 12, 3, "温度2"});
-  t.push_back({95, LiveScale::Temperature, "%.01f", 13, 3, "温度3"});
-  t.push_back({97, LiveScale::Analogue, "%.03f", 14, 3, "模拟量1"});
-  t.push_back({99, LiveScale::Analogue, "%.03f", 15, 3, "模拟量2"});
+  t.push_back({87, LiveScale::Total, "%.02f", "总电压"});
+  t.push_back({89, LiveScale::Current, "%.02f", "电流"});
+  t.push_back({91, LiveScale::Temperature, "%.01f", "温度1"});
+  t.push_back({93, LiveScale::Temperature, "%.01f", "温度2"});
+  t.push_back({95, LiveScale::Temperature, "%.01f", "温度3"});
+  t.push_back({97, LiveScale::Analogue, "%.03f", "模拟量1"});
+  t.push_back({99, LiveScale::Analogue, "%.03f", "模拟量2"});
   return t;
 }
 
@@ -77,13 +76,7 @@ std::vector<LiveValue> ScaleLiveValues(std::span<const uint8_t> reply, uint32_t 
 }
 
 ExchangeResult AcquireLive(Port& port, int address) {
-  ExchangeOptions options;
-  options.purge = true;
-  options.checkChecksum = true;
-  options.exactCount = false;
-  options.maxCount = kLiveMaxQueued;
-  return ExchangeWait(port, RequestFrame(address, static_cast<uint8_t>(Command::Acquire)), kLiveReplyLength,
-                      kLiveWaitMs, options);
+  return Transact(port, address, Command::Acquire, {}, {.maxQueued = kMaxQueued});
 }
 
 }  // namespace kx

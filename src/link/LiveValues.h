@@ -13,9 +13,6 @@
 
 namespace kx {
 
-inline constexpr size_t kLiveReplyLength = 109;  // data length 100
-inline constexpr size_t kLiveMaxQueued = 200;    // more than this queued is not a reply
-inline constexpr int kLiveWaitMs = 1000;
 inline constexpr size_t kLiveValueCount = 47;
 
 // How a raw 16-bit count becomes a value.
@@ -27,17 +24,15 @@ enum class LiveScale {
   Analogue,     // raw * 5 / 32768
 };
 
-// One measurement of the reply: where it is, how it scales, where the panel shows it.
+// One measurement of the reply: where it is, how it scales, how it reads.
 struct LiveField {
   size_t offset;       // of the big-endian raw count in the reply frame
   LiveScale scale;
   const char* format;  // printf format of the shown text
-  int row, column;     // cell of the live table
-  std::string label;   // the row label beside it (UTF-8)
+  std::string label;   // the measurement's name (UTF-8)
 };
 
-// The 47 fields in the order the panel writes them: cells 1..40, total, current,
-// temperatures 1..3, analogue inputs 1..2.
+// The 47 fields: cells 1..40, total, current, temperatures 1..3, analogue inputs 1..2.
 std::span<const LiveField> LiveFieldTable();
 
 struct LiveValue {
@@ -53,9 +48,9 @@ struct LiveValue {
 // reply is too short to hold every measurement.
 std::vector<LiveValue> ScaleLiveValues(std::span<const uint8_t> reply, uint32_t V, uint32_t I);
 
-// One reading on an open port: purge, write the request, wait for 109 bytes
-// (1000 ms), accept 109 to 200 queued, read them all, verify the checksum over
-// the first 109. Bytes after the 109th are read and ignored.
+// One reading on an open port: the table's exchange, except that up to 200 bytes
+// may be queued; they are all read, the checksum covers the reply's own length and
+// the bytes after it are ignored.
 ExchangeResult AcquireLive(Port& port, int address);
 
 }  // namespace kx

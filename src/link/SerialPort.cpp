@@ -15,36 +15,13 @@
 #include <cstring>
 #include <optional>
 
+#include "link/LineSpeed.h"
+
 namespace kx {
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-std::optional<speed_t> BaudConstant(int baud) {
-  // The device speaks these six rates only.
-  switch (baud) {
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    default: return std::nullopt;
-  }
-}
-
-int BaudValue(speed_t speed) {
-  switch (speed) {
-    case B1200: return 1200;
-    case B2400: return 2400;
-    case B4800: return 4800;
-    case B9600: return 9600;
-    case B19200: return 19200;
-    case B38400: return 38400;
-    default: return 0;
-  }
-}
 
 LinkError OpenErrorFrom(int error) {
   switch (error) {
@@ -170,7 +147,7 @@ LinkError SerialPort::Open(const std::string& path, int baud, const Timeouts& ti
   }
   ::ioctl(fd_, TIOCEXCL);
 
-  const std::optional<speed_t> speed = BaudConstant(baud);
+  const std::optional<speed_t> speed = SpeedOfBaud(baud);
   if (!speed) {
     Close();
     return Fail(LinkError::BadSettings);
@@ -200,7 +177,7 @@ LinkError SerialPort::Open(const std::string& path, int baud, const Timeouts& ti
     Close();
     return Fail(LinkError::BadSettings);
   }
-  appliedBaud_ = BaudValue(::cfgetospeed(&applied));
+  appliedBaud_ = BaudOfSpeed(::cfgetospeed(&applied));
 
   // DTR held low. A pseudo-terminal has no modem lines and says ENOTTY or EINVAL.
   int dtr = TIOCM_DTR;

@@ -4,11 +4,13 @@
 #include <QLineEdit>
 #include <QTableWidget>
 #include <climits>
+#include <utility>
 
 #include "link/LiveValues.h"
 #include "link/Messages.h"
 #include "panel/ControlIds.h"
 #include "panel/FieldText.h"
+#include "panel/PanelTexts.h"
 #include "panel/TesterDlg.h"
 #include "panel/ValueTables.h"
 

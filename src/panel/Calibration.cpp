@@ -8,6 +8,7 @@
 #include "link/GearCalibration.h"
 #include "link/Messages.h"
 #include "panel/ControlIds.h"
+#include "panel/PanelTexts.h"
 #include "panel/TesterDlg.h"
 
 using namespace kx::panel::ids;
@@ -15,29 +16,22 @@ using namespace kx::panel::ids;
 namespace {
 
 // Where each calibration of the device sits on the panel: its point list and its
-// "校准" button, by the calibration's channel.
+// "校准" button, by the calibration's key.
 struct CalibrationControls {
-  uint8_t channel;
+  const char* key;
   int list;
   int button;
 };
 constexpr CalibrationControls kCalibrationControls[] = {
-    {0x13, kComboCalCell2V, kBtnCalCell2V},     {0x12, kComboCalCell6V, kBtnCalCell6V},
-    {0x11, kComboCalCell12V, kBtnCalCell12V},   {0x23, kComboCalTotal2V, kBtnCalTotal2V},
-    {0x22, kComboCalTotal6V, kBtnCalTotal6V},   {0x21, kComboCalTotal12V, kBtnCalTotal12V},
-    {0x30, kComboCalTemp, kBtnCalTemp},         {0x40, kComboCalCurrent, kBtnCalCurrent},
+    {"cell-2v", kComboCalCell2V, kBtnCalCell2V},     {"cell-6v", kComboCalCell6V, kBtnCalCell6V},
+    {"cell-12v", kComboCalCell12V, kBtnCalCell12V},  {"total-2v", kComboCalTotal2V, kBtnCalTotal2V},
+    {"total-6v", kComboCalTotal6V, kBtnCalTotal6V},  {"total-12v", kComboCalTotal12V, kBtnCalTotal12V},
+    {"temp", kComboCalTemp, kBtnCalTemp},            {"current", kComboCalCurrent, kBtnCalCurrent},
 };
 
 const CalibrationControls* ControlsOfButton(int button) {
   for (const CalibrationControls& c : kCalibrationControls) {
     if (c.button == button) return &c;
-  }
-  return nullptr;
-}
-
-const kx::CalibrationRow* RowOfChannel(uint8_t channel) {
-  for (const kx::CalibrationRow& row : kx::CalibrationRows()) {
-    if (row.channel == channel) return &row;
   }
   return nullptr;
 }
@@ -83,7 +77,7 @@ void CTesterDlg::OnReadGear() {
 
 void CTesterDlg::OnCalibrate(int button) {
   const CalibrationControls* controls = ControlsOfButton(button);
-  const kx::CalibrationRow* row = controls ? RowOfChannel(controls->channel) : nullptr;
+  const kx::CalibrationRow* row = controls ? kx::FindCalibrationRow(controls->key) : nullptr;
   if (row == nullptr) return;
   const auto point = kx::CalibrationPointOfEntry(ControlAs<QComboBox>(controls->list)->currentIndex());
   // The window is blocked for the row's whole wait (up to 30 s for the cells).

@@ -6,6 +6,7 @@
 
 #include "link/DeviceClock.h"
 #include "link/Messages.h"
+#include "panel/PanelTexts.h"
 #include "panel/TesterDlg.h"
 #include "widgets/IconButton.h"
 

@@ -13,6 +13,7 @@
 #include "files/SafeFile.h"
 #include "link/CurveTransfer.h"
 #include "link/Messages.h"
+#include "panel/PanelTexts.h"
 #include "panel/TesterDlg.h"
 #include "ui/Prompts.h"
 #include "ui/WaitCursor.h"

@@ -11,6 +11,7 @@
 #include "link/Messages.h"
 #include "panel/ControlIds.h"
 #include "panel/FieldText.h"
+#include "panel/PanelTexts.h"
 #include "panel/TesterDlg.h"
 
 using namespace kx::panel::ids;

@@ -1,5 +1,8 @@
 #include "panel/Layout.h"
 
+#include <array>
+
+#include "link/CommandTable.h"
 #include "panel/ControlIds.h"
 
 namespace kx::panel {
@@ -7,6 +10,20 @@ namespace {
 
 using K = Kind;
 using namespace ids;
+
+// The baud lists' items: the rates the link takes, '|'-separated.
+constexpr auto kBaudItems = [] {
+  std::array<char, 64> text{};
+  size_t n = 0;
+  for (int rate : kBaudRates) {
+    if (n > 0) text[n++] = '|';
+    char digits[12];
+    int k = 0;
+    for (int v = rate; v > 0; v /= 10) digits[k++] = static_cast<char>('0' + v % 10);
+    while (k > 0) text[n++] = digits[--k];
+  }
+  return text;
+}();
 
 // Positions the template does not fix are placed inside their group frames.
 constexpr ControlDef kControls[] = {
@@ -16,7 +33,7 @@ constexpr ControlDef kControls[] = {
     {0, K::Label, "串口号：", 10, 19, 30, 8},
     {kEditPort, K::EditDigits, "", 40, 17, 28, 12},
     {0, K::Label, "波特率：", 76, 19, 32, 8},
-    {kComboBaud, K::Combo, "1200|2400|4800|9600|19200|38400", 108, 17, 48, 80},
+    {kComboBaud, K::Combo, kBaudItems.data(), 108, 17, 48, 80},
     {0, K::Label, "通信地址:", 166, 19, 38, 8},
     {kEditAddress, K::EditDigits, "", 204, 17, 28, 12},
     {kBtnReadTime, K::Button, "读取设备时间", 10, 33, 62, 14},
@@ -27,7 +44,7 @@ constexpr ControlDef kControls[] = {
     {kEditNewAddress, K::Edit, "", 10, 68, 40, 12},
     {kBtnSetAddress, K::Button, "设置", 54, 67, 30, 14},
     {0, K::Label, "波特率修改：", 110, 58, 50, 8},
-    {kComboNewBaud, K::Combo, "1200|2400|4800|9600|19200|38400", 110, 68, 60, 80},
+    {kComboNewBaud, K::Combo, kBaudItems.data(), 110, 68, 60, 80},
     {kBtnSetBaud, K::Button, "设置", 174, 67, 30, 14},
     // Current range; the voltage range edit is hidden
     {kFrameRange, K::Frame, "", 268, 51, 77, 35},

@@ -18,10 +18,12 @@
 #include <utility>
 
 #include "curves/CurveGroup.h"
+#include "link/CommandTable.h"
 #include "link/Messages.h"
 #include "panel/AboutDlg.h"
 #include "panel/ControlIds.h"
 #include "panel/FieldText.h"
+#include "panel/PanelTexts.h"
 #include "panel/Layout.h"
 #include "panel/ValueTables.h"
 #include "ui/DialogUnits.h"
@@ -61,7 +63,7 @@ class ClickLabel final : public QLabel {
 }  // namespace
 
 CTesterDlg::CTesterDlg(kx::PortNaming naming, QWidget* parent)
-    : QDialog(parent), m_pGroupData(kx::kMaxImageBytes, 0), m_naming(std::move(naming)) {
+    : QDialog(parent), m_pGroupData(kx::kGroupImageCapacity, 0), m_naming(std::move(naming)) {
   setObjectName(QString::number(kTemplatePanel));
   setWindowTitle(QStringLiteral("KX4200(Ver 1.3)"));
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |

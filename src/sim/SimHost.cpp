@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "link/Frame.h"
+#include "link/LineSpeed.h"
 
 namespace kx {
 
@@ -24,29 +25,6 @@ using Clock = std::chrono::steady_clock;
 constexpr size_t kMaxRequestData = 64;
 // A partial request older than this is dropped, as a unit's receiver times out.
 constexpr auto kPartialFrameTimeout = std::chrono::milliseconds(500);
-
-speed_t SpeedOf(int baud) {
-  switch (baud) {
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    default: return B9600;
-  }
-}
-
-int BaudOf(speed_t speed) {
-  switch (speed) {
-    case B1200: return 1200;
-    case B2400: return 2400;
-    case B4800: return 4800;
-    case B9600: return 9600;
-    case B19200: return 19200;
-    case B38400: return 38400;
-    default: return 0;
-  }
-}
 
 int PollMs(Clock::duration d) {
   if (d <= Clock::duration::zero()) return 0;
@@ -153,7 +131,7 @@ int SimHost::ClientBaud() const {
   if (master_ < 0) return 0;
   termios t{};
   if (::tcgetattr(master_, &t) != 0) return 0;
-  return BaudOf(::cfgetospeed(&t));
+  return BaudOfSpeed(::cfgetospeed(&t));
 }
 
 bool SimHost::Post(Control c, bool wait) {
@@ -199,8 +177,8 @@ bool SimHost::OpenPty() {
   ::tcgetattr(slave, &t);
   ::cfmakeraw(&t);
   t.c_cflag |= CLOCAL | CREAD;
-  ::cfsetispeed(&t, SpeedOf(device_.Baud()));
-  ::cfsetospeed(&t, SpeedOf(device_.Baud()));
+  ::cfsetispeed(&t, SpeedOfBaud(device_.Baud()).value_or(B9600));
+  ::cfsetospeed(&t, SpeedOfBaud(device_.Baud()).value_or(B9600));
   ::tcsetattr(slave, TCSANOW, &t);
 
   // Point the stable path at the new pty in one step.

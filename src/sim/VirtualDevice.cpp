@@ -9,8 +9,6 @@ namespace kx {
 
 namespace {
 
-constexpr size_t kPacketPayload = 900;
-
 // How long delivering a reply takes: delay, pacing, slow bytes and the gap.
 std::chrono::microseconds DeliveryTime(const ReplyPlan& plan) {
   const long long bytes = static_cast<long long>(plan.bytes.size());
@@ -48,13 +46,13 @@ bool ValidFields(const BcdDateTime& d) {
          d.second < 60;
 }
 
-bool ValidBaud(int baud) {
-  return baud == 1200 || baud == 2400 || baud == 4800 || baud == 9600 || baud == 19200 || baud == 38400;
-}
-
 }  // namespace
 
-VirtualDevice::VirtualDevice(uint32_t seed) : rng_(seed) {
+VirtualDevice::VirtualDevice(uint32_t seed)
+    : rng_(seed),
+      now_(&std::chrono::steady_clock::now),
+      clockBase_(std::chrono::system_clock::now()),
+      clockSetAt_(now_()) {
   // A string of 40 cells near 3.3 V, each a little different, as real cells are.
   std::mt19937 spread(seed ^ 0x5A5A5A5Au);
   std::uniform_real_distribution<double> offset(-0.03, 0.03);
@@ -133,12 +131,27 @@ void VirtualDevice::SetNoise(bool on) {
   noise_ = on;
 }
 
-time_t VirtualDevice::ClockLocked() const {
-  return static_cast<time_t>(std::time(nullptr) + clockOffset_.count());
+void VirtualDevice::SetNow(NowFunction now) {
+  std::lock_guard lock(mutex_);
+  const auto reading = ClockPointLocked();
+  const auto sinceTransfer = now_() - transferAt_;
+  now_ = now ? std::move(now) : NowFunction(&std::chrono::steady_clock::now);
+  clockBase_ = reading;
+  clockSetAt_ = now_();
+  transferAt_ = clockSetAt_ - sinceTransfer;
+}
+
+std::chrono::system_clock::time_point VirtualDevice::ClockPointLocked() const {
+  return clockBase_ + std::chrono::duration_cast<std::chrono::system_clock::duration>(now_() - clockSetAt_);
+}
+time_t VirtualDevice::ClockLocked() const { return std::chrono::system_clock::to_time_t(ClockPointLocked()); }
+void VirtualDevice::SetClockLocked(time_t deviceNow) {
+  clockBase_ = std::chrono::system_clock::from_time_t(deviceNow);
+  clockSetAt_ = now_();
 }
 void VirtualDevice::SetClock(time_t deviceNow) {
   std::lock_guard lock(mutex_);
-  clockOffset_ = std::chrono::seconds(deviceNow - std::time(nullptr));
+  SetClockLocked(deviceNow);
 }
 time_t VirtualDevice::Clock() const {
   std::lock_guard lock(mutex_);
@@ -280,7 +293,8 @@ std::vector<StoredGroup> VirtualDevice::DefaultGroups(time_t end, int count) {
 std::vector<uint8_t> VirtualDevice::GroupPacketLocked(int group, bool oversize, int oversizeLength) {
   const uint8_t code = static_cast<uint8_t>(Command::ReadGroup);
   if (oversize) {
-    const size_t length = static_cast<size_t>(oversizeLength > 900 ? oversizeLength : 1000);
+    const size_t length =
+        oversizeLength > static_cast<int>(kGroupPacketFull) ? static_cast<size_t>(oversizeLength) : 1000;
     std::vector<uint8_t> filler(length, 0x55);
     return RequestFrame(address_, code, filler);
   }
@@ -288,13 +302,13 @@ std::vector<uint8_t> VirtualDevice::GroupPacketLocked(int group, bool oversize, 
   const std::vector<uint8_t>& image =
       group >= 1 && static_cast<size_t>(group) <= groups_.size() ? groups_[static_cast<size_t>(group) - 1].image
                                                                  : kNone;
-  const auto now = std::chrono::steady_clock::now();
+  const auto now = now_();
   if (transferGroup_ != group || now - transferAt_ > transferIdle_) transferOffset_ = 0;
   const size_t offset = std::min(transferOffset_, image.size());
-  const size_t length = std::min(kPacketPayload, image.size() - offset);
+  const size_t length = std::min(kGroupPacketFull, image.size() - offset);
   std::vector<uint8_t> reply =
       RequestFrame(address_, code, std::span<const uint8_t>(image.data() + offset, length));
-  if (length == kPacketPayload) {  // more to come, even if only an empty last packet
+  if (length == kGroupPacketFull) {  // more to come, even if only an empty last packet
     transferGroup_ = group;
     transferOffset_ = offset + length;
     transferAt_ = now;
@@ -372,7 +386,7 @@ std::vector<uint8_t> VirtualDevice::ReplyLocked(std::span<const uint8_t> request
       tm fields = TmFromBcd(d);
       const time_t t = mktime(&fields);
       if (t == static_cast<time_t>(-1)) return ack(false);
-      clockOffset_ = std::chrono::seconds(t - std::time(nullptr));
+      SetClockLocked(t);
       return ack(true);
     }
     case Command::QueryCurveCount: {
@@ -408,7 +422,7 @@ std::vector<uint8_t> VirtualDevice::ReplyLocked(std::span<const uint8_t> request
     }
     case Command::SetBaud: {
       const int baud = BigEndian16(data, 0);
-      if (!ValidBaud(baud)) {  // a rate it cannot take: it stays where it is, silent
+      if (!IsBaudRate(baud)) {  // a rate it cannot take: it stays where it is, silent
         answer = false;
         return {};
       }

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <random>
@@ -58,6 +59,13 @@ class VirtualDevice {
   static constexpr int kAlways = -1;
 
   explicit VirtualDevice(uint32_t seed = 4200);
+
+  // The device's sense of time: its clock runs on it, and a download left
+  // half-way is forgotten by it. Tests give it their own to move time on without
+  // sleeping; it is called with the device locked. nullptr: the steady clock. The
+  // clock keeps its reading across the change.
+  using NowFunction = std::function<std::chrono::steady_clock::time_point()>;
+  void SetNow(NowFunction now);
 
   // The reply to one complete request frame. portBaud is the rate the client's
   // port is set to (0: unknown, not checked); the device answers only when it
@@ -156,7 +164,9 @@ class VirtualDevice {
   std::vector<uint8_t> GroupPacketLocked(int group, bool oversize, int oversizeLength);
   uint16_t AlarmWordLocked() const;
   double Noise(double amplitude);
+  std::chrono::system_clock::time_point ClockPointLocked() const;
   time_t ClockLocked() const;
+  void SetClockLocked(time_t deviceNow);
 
   mutable std::mutex mutex_;
   std::mt19937 rng_;
@@ -171,7 +181,10 @@ class VirtualDevice {
   double analogue_[2] = {2.5, 1.2};
   bool noise_ = true;
 
-  std::chrono::seconds clockOffset_{0};
+  NowFunction now_;
+  // The clock read clockBase_ at the moment clockSetAt_ (of now_).
+  std::chrono::system_clock::time_point clockBase_;
+  std::chrono::steady_clock::time_point clockSetAt_;
 
   std::vector<StoredGroup> groups_;
   std::optional<int> recorded_, recording_;

@@ -9,29 +9,30 @@
 #include <ctime>
 #include <string>
 
+#include "link/CommandTable.h"
 #include "sim/SimHost.h"
 #include "sim/VirtualDevice.h"
 
 namespace {
 
 void Usage(FILE* out) {
-  std::fputs(
+  const std::string text =
       "Usage: kx4200-sim [options]\n"
       "Serves a simulated KX4200 battery monitoring unit on a pseudo-terminal and\n"
       "prints the path to open. Runs until interrupted (SIGINT or SIGTERM).\n"
       "\n"
       "Options:\n"
       "  --address A     the device's communication address, 0..255 (default 0)\n"
-      "  --baud RATE     the device's baud rate: 1200, 2400, 4800, 9600, 19200 or\n"
-      "                  38400 (default 9600); it answers only a port set to it\n"
+      "  --baud RATE     the device's baud rate: " + kx::JoinBaudRates(", ", " or\n                  ") +
+      " (default 9600); it answers only a port set to it\n"
       "  --pace          deliver replies at the baud rate (10 bits a byte)\n"
       "  --fault NAME    misbehave on every reply: silence, short, long, checksum,\n"
       "                  oversize (curve packets), slow, hangup (mid-reply; the\n"
       "                  device comes back on the same path a second later)\n"
       "  --groups N      number of stored curve groups, 0..255 (default 4)\n"
       "  --seed N        seed of the measurement noise (default 4200)\n"
-      "  --help          show this text\n",
-      out);
+      "  --help          show this text\n";
+  std::fputs(text.c_str(), out);
 }
 
 bool ParseInt(const char* text, long low, long high, long& value) {
@@ -85,9 +86,8 @@ int main(int argc, char** argv) {
       if (!v || !ParseInt(v, 0, 255, address)) return Fail("--address needs a number from 0 to 255", v);
     } else if (arg == "--baud") {
       const char* v = value();
-      if (!v || !ParseInt(v, 1, 1000000, baud) ||
-          (baud != 1200 && baud != 2400 && baud != 4800 && baud != 9600 && baud != 19200 && baud != 38400)) {
-        return Fail("--baud needs one of 1200, 2400, 4800, 9600, 19200, 38400", v);
+      if (!v || !ParseInt(v, 1, 1000000, baud) || !kx::IsBaudRate(baud)) {
+        return Fail(("--baud needs one of " + kx::JoinBaudRates(", ", ", ")).c_str(), v);
       }
     } else if (arg == "--groups") {
       const char* v = value();

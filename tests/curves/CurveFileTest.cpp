@@ -9,6 +9,7 @@
 #include "GroupImageBuilder.h"
 #include "curves/CurveFile.h"
 #include "curves/CurveGroup.h"
+#include "link/CommandTable.h"
 
 namespace {
 
@@ -46,7 +47,7 @@ class SampleFiles : public testing::TestWithParam<SampleCase> {};
 
 TEST_P(SampleFiles, AcceptOrRefuseWithoutTouchingTheBuffer) {
   const SampleCase c = GetParam();
-  std::vector<uint8_t> buffer(kx::kMaxImageBytes, 0xAA);
+  std::vector<uint8_t> buffer(kx::kGroupImageCapacity, 0xAA);
   size_t length = 777;
   const kx::CurveFileResult result = kx::ReadCurveFile(Sample(c.file), buffer, length);
   EXPECT_EQ(result.status, c.status);
@@ -139,7 +140,7 @@ TEST(CurveFile, WriteFailuresAreReported) {
   const auto image = kxtest::BuildImage(kxtest::RealisticPoints(2));
   EXPECT_EQ(kx::WriteCurveFile(folder.File("missing/x.bin"), image).status, CurveFileStatus::CreateFailed);
   // Larger than any image buffer: our own reader would refuse it.
-  const std::vector<uint8_t> huge(kx::kMaxImageBytes + 1, 0);
+  const std::vector<uint8_t> huge(kx::kGroupImageCapacity + 1, 0);
   EXPECT_EQ(kx::WriteCurveFile(folder.File("huge.bin"), huge).status, CurveFileStatus::ImageTooLarge);
   EXPECT_FALSE(fs::exists(folder.File("huge.bin")));
 }

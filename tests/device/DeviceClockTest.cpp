@@ -88,17 +88,19 @@ TEST(ReadClock, WrongCountsAndChecksumsAreRejected) {
 
 TEST(DeviceClock, SimulatedClockRunsFromTheTimeItWasSet) {
   kx::VirtualDevice device;
+  auto now = std::chrono::steady_clock::now();
+  device.SetNow([&] { return now; });
   kx::MemoryPort port;
   port.SetResponder([&](std::span<const uint8_t> w) { return device.Respond(w); });
   std::tm set = Local(2025, 12, 31, 23, 59, 58);
   ASSERT_EQ(kx::SetDeviceClock(port, 0, set).outcome, kx::SetClockOutcome::Ok);
+  now += std::chrono::seconds(3);  // into the new year
   const auto read = kx::ReadDeviceClock(port, 0);
   ASSERT_EQ(read.outcome, kx::ReadClockOutcome::Ok);
   std::tm back = Local(read.time.year, read.time.month, read.time.day, read.time.hour, read.time.minute,
                        read.time.second);
-  const double elapsed = std::difftime(std::mktime(&back), std::mktime(&set));
-  EXPECT_GE(elapsed, 0.0);
-  EXPECT_LE(elapsed, 5.0);  // generous: a clock that ignored the set time fails this
+  EXPECT_EQ(std::difftime(std::mktime(&back), std::mktime(&set)), 3.0);
+  EXPECT_EQ(read.time.year, 2026);
 }
 
 }  // namespace

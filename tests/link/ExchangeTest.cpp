@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "link/Exchange.h"
@@ -9,9 +10,36 @@
 namespace kx {
 namespace {
 
-std::vector<uint8_t> Reply(uint8_t command, std::vector<uint8_t> data) {
-  return RequestFrame(0, command, data);  // a reply has the request's layout
+std::vector<uint8_t> Reply(Command command, std::vector<uint8_t> data) {
+  return RequestFrame(0, static_cast<uint8_t>(command), data);  // a reply has the request's layout
 }
+
+// A MemoryPort that logs each call with its size and time-out, so that the way a
+// reply is awaited can be checked step by step.
+class LoggingPort final : public Port {
+ public:
+  void Purge() override {
+    log.push_back("purge");
+    memory.Purge();
+  }
+  size_t Write(const uint8_t* data, size_t n) override {
+    log.push_back("write");
+    return memory.Write(data, n);
+  }
+  size_t Read(uint8_t* data, size_t n, int extraMs) override {
+    log.push_back("read " + std::to_string(n) + " +" + std::to_string(extraMs));
+    return memory.Read(data, n, extraMs);
+  }
+  size_t WaitForBytes(size_t count, int timeoutMs) override {
+    log.push_back("wait " + std::to_string(count) + " " + std::to_string(timeoutMs));
+    return memory.WaitForBytes(count, timeoutMs);
+  }
+  size_t Queued() override { return memory.Queued(); }
+  LinkError LastError() const override { return memory.LastError(); }
+
+  MemoryPort memory;
+  std::vector<std::string> log;
+};
 
 class ExchangeTest : public ::testing::Test {
  protected:
@@ -19,108 +47,108 @@ class ExchangeTest : public ::testing::Test {
     SetFrameTracer(nullptr);
     SetWaitScale(1.0);
   }
-  MemoryPort port;
+  LoggingPort port;
 };
 
-TEST_F(ExchangeTest, WaitExchangeTakesAReplyOfTheExactLength) {
-  port.QueueReply(Reply(0x03, {0x00, 0x82}));
-  const ExchangeResult r = ExchangeWait(port, RequestFrame(1, 0x03), 11, 500);
+using Log = std::vector<std::string>;
+
+TEST_F(ExchangeTest, EachAwaitKindFollowsTheTable) {
+  // Wait: purge, write, wait the table's time for exactly the reply length, read it.
+  port.memory.QueueReply(Reply(Command::ReadVersion, {0x00, 0x82}));
+  ExchangeResult r = Transact(port, 1, Command::ReadVersion, {});
   EXPECT_EQ(r.outcome, ExchangeOutcome::Ok);
-  EXPECT_EQ(r.reply, Reply(0x03, {0x00, 0x82}));
-  EXPECT_EQ(port.Writes().size(), 1u);
-  EXPECT_EQ(port.Writes()[0], RequestFrame(1, 0x03));
-  EXPECT_EQ(port.PurgeCount(), 1u);
+  EXPECT_EQ(r.reply, Reply(Command::ReadVersion, {0x00, 0x82}));
+  EXPECT_EQ(port.memory.Writes().back(), RequestFrame(1, 0x03));
+  EXPECT_EQ(port.log, (Log{"purge", "write", "wait 11 500", "read 11 +0"}));
+
+  // Pause then read: no purge, the pause folded into the read.
+  port.log.clear();
+  const uint8_t group[] = {2};
+  port.memory.QueueReply(Reply(Command::ReadGroupDate, {0x20, 0x14, 0x05, 0x06, 0x09, 0x03, 0x07}));
+  r = Transact(port, 1, Command::ReadGroupDate, group);
+  EXPECT_EQ(r.outcome, ExchangeOutcome::Ok);
+  EXPECT_EQ(port.memory.Writes().back(), RequestFrame(1, 0x09, group));
+  EXPECT_EQ(port.log, (Log{"write", "read 16 +50"}));
+
+  // Read at once: purge, write, read without a pause.
+  port.log.clear();
+  port.memory.QueueReply(Reply(Command::ClearCurves, {0xFF}));
+  r = Transact(port, 1, Command::ClearCurves, {});
+  EXPECT_EQ(r.outcome, ExchangeOutcome::Ok);
+  EXPECT_EQ(port.log, (Log{"purge", "write", "read 10 +0"}));
 }
 
-TEST_F(ExchangeTest, WaitExchangeRefusesAShortOrLongCount) {
-  std::vector<uint8_t> reply = Reply(0x03, {0x00, 0x82});
+TEST_F(ExchangeTest, CalibrationWaitsByChannelWithoutPurge) {
+  const uint8_t cell[] = {0x13, 0x01};
+  const uint8_t temp[] = {0x30, 0x02};
+  port.memory.QueueReply(Reply(Command::Calibrate, {0x13, 0x01}));
+  EXPECT_EQ(Transact(port, 1, Command::Calibrate, cell).outcome, ExchangeOutcome::Ok);
+  port.memory.QueueReply(Reply(Command::Calibrate, {0x30, 0x02}));
+  EXPECT_EQ(Transact(port, 1, Command::Calibrate, temp).outcome, ExchangeOutcome::Ok);
+  EXPECT_EQ(port.log, (Log{"write", "wait 11 30000", "read 11 +0", "write", "wait 11 5000", "read 11 +0"}));
+}
+
+TEST_F(ExchangeTest, WaitRefusesAWrongCountAndABadChecksum) {
+  std::vector<uint8_t> reply = Reply(Command::ReadClock, {0x20, 0x14, 0x05, 0x06, 0x09, 0x03, 0x07});
   reply.pop_back();
-  port.QueueReply(reply);
-  ExchangeResult r = ExchangeWait(port, RequestFrame(1, 0x03), 11, 500);
+  port.memory.QueueReply(reply);
+  ExchangeResult r = Transact(port, 1, Command::ReadClock, {});
   EXPECT_EQ(r.outcome, ExchangeOutcome::WrongCount);
   EXPECT_EQ(r.cause, LinkError::Timeout);
   EXPECT_TRUE(r.reply.empty());  // nothing is read after a wrong count
 
-  reply = Reply(0x0A, {0x20, 0x14, 0x05, 0x06, 0x09, 0x03, 0x07});
-  reply.push_back(0x00);  // 17 bytes where 16 are expected
-  port.QueueReply(reply);
-  r = ExchangeWait(port, RequestFrame(1, 0x0A), 16, 1000);
-  EXPECT_EQ(r.outcome, ExchangeOutcome::WrongCount);
-}
+  reply.push_back(0x00);
+  reply.push_back(0x00);  // one byte more than the reply's length
+  port.memory.QueueReply(reply);
+  EXPECT_EQ(Transact(port, 1, Command::ReadClock, {}).outcome, ExchangeOutcome::WrongCount);
 
-TEST_F(ExchangeTest, WaitExchangeChecksTheChecksum) {
-  std::vector<uint8_t> reply = Reply(0x01, {0x0C});
+  reply = Reply(Command::ReadGear, {0x0C});
   reply.back() ^= 0xFF;
-  port.QueueReply(reply);
-  ExchangeResult r = ExchangeWait(port, RequestFrame(1, 0x01), 10, 1000);
+  port.memory.QueueReply(reply);
+  r = Transact(port, 1, Command::ReadGear, {});
   EXPECT_EQ(r.outcome, ExchangeOutcome::BadChecksum);
   EXPECT_EQ(r.reply, reply);
-
-  port.QueueReply(reply);
-  r = ExchangeWait(port, RequestFrame(1, 0x01), 10, 1000, {.checkChecksum = false});
-  EXPECT_EQ(r.outcome, ExchangeOutcome::Ok);
 }
 
-TEST_F(ExchangeTest, CalibrationWritesWithoutPurge) {
-  port.QueueReply(Reply(0x21, {0x30, 0x02}));
-  const ExchangeResult r = ExchangeWait(port, RequestFrame(1, 0x21, std::vector<uint8_t>{0x30, 0x02}), 11,
-                                        CalibrationWaitMs(0x30), {.purge = false});
-  EXPECT_EQ(r.outcome, ExchangeOutcome::Ok);
-  EXPECT_EQ(port.PurgeCount(), 0u);
-}
-
-TEST_F(ExchangeTest, AcquisitionAcceptsUpToTwoHundredBytes) {
-  const std::vector<uint8_t> reply = Reply(0x00, std::vector<uint8_t>(100, 0x40));
-  const ExchangeOptions acquisition{.exactCount = false, .maxCount = 200};
-
-  std::vector<uint8_t> longer = reply;
-  longer.resize(150, 0xEE);  // 41 bytes of trailing noise: read and ignored
-  port.QueueReply(longer);
-  ExchangeResult r = ExchangeWait(port, RequestFrame(0, 0x00), 109, 1000, acquisition);
-  EXPECT_EQ(r.outcome, ExchangeOutcome::Ok);
-  EXPECT_EQ(r.reply.size(), 150u);
-  EXPECT_EQ(port.Pending(), 0u);
-
-  longer.resize(201, 0xEE);
-  port.QueueReply(longer);
-  r = ExchangeWait(port, RequestFrame(0, 0x00), 109, 1000, acquisition);
-  EXPECT_EQ(r.outcome, ExchangeOutcome::WrongCount);
-
-  port.QueueReply(std::vector<uint8_t>(reply.begin(), reply.begin() + 108));
-  r = ExchangeWait(port, RequestFrame(0, 0x00), 109, 1000, acquisition);
-  EXPECT_EQ(r.outcome, ExchangeOutcome::WrongCount);
-}
-
-TEST_F(ExchangeTest, WriteFailureIsReported) {
-  port.SetWriteLimit(4);
-  const ExchangeResult r = ExchangeWait(port, RequestFrame(1, 0x03), 11, 500);
-  EXPECT_EQ(r.outcome, ExchangeOutcome::WriteFailed);
-  EXPECT_EQ(r.cause, LinkError::Timeout);
-}
-
-TEST_F(ExchangeTest, PauseReadChecksOnlyTheCount) {
-  std::vector<uint8_t> reply = Reply(0x07, {3, 1});
+TEST_F(ExchangeTest, PauseThenReadChecksOnlyTheLength) {
+  std::vector<uint8_t> reply = Reply(Command::QueryCurveCount, {3, 1});
   reply.back() ^= 0xFF;  // a wrong checksum does not matter here
-  port.QueueReply(reply);
-  ExchangeResult r = ExchangePauseRead(port, RequestFrame(1, 0x07), 11);
+  port.memory.QueueReply(reply);
+  ExchangeResult r = Transact(port, 1, Command::QueryCurveCount, {});
   EXPECT_EQ(r.outcome, ExchangeOutcome::Ok);
   EXPECT_EQ(r.reply, reply);
-  EXPECT_EQ(port.PurgeCount(), 0u);
 
-  port.QueueReply(std::vector<uint8_t>(reply.begin(), reply.begin() + 10));
-  r = ExchangePauseRead(port, RequestFrame(1, 0x07), 11);
+  port.memory.QueueReply(std::vector<uint8_t>(reply.begin(), reply.begin() + 10));
+  r = Transact(port, 1, Command::QueryCurveCount, {});
   EXPECT_EQ(r.outcome, ExchangeOutcome::ShortRead);
   EXPECT_EQ(r.reply.size(), 10u);
 }
 
-TEST_F(ExchangeTest, ReadAtOncePurgesFirst) {
-  const std::vector<uint8_t> stale = {1, 2, 3};
-  port.Feed(stale);
-  port.QueueReply(Reply(0x0B, {0xFF}));
-  const ExchangeResult r = ExchangeReadAtOnce(port, RequestFrame(1, 0x0B), 10);
+TEST_F(ExchangeTest, OptionsWidenTheCountAndReplaceTheWait) {
+  const std::vector<uint8_t> reply = Reply(Command::Acquire, std::vector<uint8_t>(100, 0x40));
+  std::vector<uint8_t> longer = reply;
+  longer.resize(150, 0xEE);  // trailing noise: read, and left out of the checksum
+  port.memory.QueueReply(longer);
+  ExchangeResult r = Transact(port, 0, Command::Acquire, {}, {.maxQueued = 200});
   EXPECT_EQ(r.outcome, ExchangeOutcome::Ok);
-  EXPECT_EQ(r.reply[7], 0xFF);
-  EXPECT_EQ(port.PurgeCount(), 1u);
+  EXPECT_EQ(r.reply.size(), 150u);
+  EXPECT_EQ(port.memory.Pending(), 0u);
+  longer.resize(201, 0xEE);
+  port.memory.QueueReply(longer);
+  EXPECT_EQ(Transact(port, 0, Command::Acquire, {}, {.maxQueued = 200}).outcome, ExchangeOutcome::WrongCount);
+
+  port.log.clear();
+  port.memory.QueueReply(Reply(Command::ReadVersion, {0x00, 0x82}));
+  EXPECT_EQ(Transact(port, 3, Command::ReadVersion, {}, {.waitMs = 27}).outcome, ExchangeOutcome::Ok);
+  EXPECT_EQ(port.log, (Log{"purge", "write", "wait 11 27", "read 11 +0"}));
+}
+
+TEST_F(ExchangeTest, WriteFailureIsReported) {
+  port.memory.SetWriteLimit(4);
+  const ExchangeResult r = Transact(port, 1, Command::ReadVersion, {});
+  EXPECT_EQ(r.outcome, ExchangeOutcome::WriteFailed);
+  EXPECT_EQ(r.cause, LinkError::Timeout);
+  EXPECT_EQ(port.log, (Log{"purge", "write"}));
 }
 
 TEST_F(ExchangeTest, TracerSeesRequestsAndReplies) {
@@ -128,17 +156,17 @@ TEST_F(ExchangeTest, TracerSeesRequestsAndReplies) {
   SetFrameTracer([&](bool sent, std::span<const uint8_t> bytes) {
     seen.emplace_back(sent, std::vector<uint8_t>(bytes.begin(), bytes.end()));
   });
-  port.QueueReply(Reply(0x01, {0x06}));
-  ExchangeWait(port, RequestFrame(1, 0x01), 10, 1000);
+  port.memory.QueueReply(Reply(Command::ReadGear, {0x06}));
+  Transact(port, 1, Command::ReadGear, {});
   ASSERT_EQ(seen.size(), 2u);
   EXPECT_TRUE(seen[0].first);
   EXPECT_EQ(seen[0].second, RequestFrame(1, 0x01));
   EXPECT_FALSE(seen[1].first);
-  EXPECT_EQ(seen[1].second, Reply(0x01, {0x06}));
+  EXPECT_EQ(seen[1].second, Reply(Command::ReadGear, {0x06}));
 
   SetFrameTracer(nullptr);
-  port.QueueReply(Reply(0x01, {0x06}));
-  ExchangeWait(port, RequestFrame(1, 0x01), 10, 1000);
+  port.memory.QueueReply(Reply(Command::ReadGear, {0x06}));
+  Transact(port, 1, Command::ReadGear, {});
   EXPECT_EQ(seen.size(), 2u);
 }
 
@@ -148,6 +176,9 @@ TEST_F(ExchangeTest, WaitScaleShortensEveryWait) {
   EXPECT_EQ(ScaledWait(30000), 300);
   EXPECT_EQ(ScaledWait(50), 1);  // never "do not wait at all"
   EXPECT_EQ(ScaledWait(0), 0);
+  port.memory.QueueReply(Reply(Command::QueryCurveCount, {3, 1}));
+  Transact(port, 1, Command::QueryCurveCount, {});
+  EXPECT_EQ(port.log.back(), "read 11 +1");
 }
 
 }  // namespace

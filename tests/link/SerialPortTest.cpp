@@ -40,7 +40,7 @@ TEST_F(SerialPortTest, OpensAndExchanges) {
   ASSERT_EQ(port.Open(host.Path(), 9600, fast), LinkError::None);
   EXPECT_TRUE(port.IsOpen());
   EXPECT_EQ(port.AppliedBaud(), 9600);
-  const ExchangeResult r = ExchangeWait(port, RequestFrame(0, 0x03), 11, 1000);
+  const ExchangeResult r = Transact(port, 0, Command::ReadVersion, {}, {.waitMs = 1000});
   ASSERT_EQ(r.outcome, ExchangeOutcome::Ok);
   EXPECT_EQ(BigEndian16(r.reply, 7), 130);
   ASSERT_EQ(device.Requests().size(), 1u);
@@ -110,7 +110,7 @@ TEST_F(SerialPortTest, ComesBackOnTheSamePathAfterReplug) {
   port.Close();
   ASSERT_TRUE(host.Replug());
   ASSERT_EQ(port.Open(host.Path(), 9600, fast), LinkError::None);
-  EXPECT_EQ(ExchangeWait(port, RequestFrame(0, 0x01), 10, 1000).outcome, ExchangeOutcome::Ok);
+  EXPECT_EQ(Transact(port, 0, Command::ReadGear, {}).outcome, ExchangeOutcome::Ok);
 }
 
 TEST_F(SerialPortTest, HangUpInTheMiddleOfAReply) {
@@ -132,7 +132,7 @@ TEST_F(SerialPortTest, PurgeDiscardsStaleInput) {
   port.Purge();
   EXPECT_EQ(port.Queued(), 0u);
   // The next exchange sees only its own reply.
-  const ExchangeResult r = ExchangeWait(port, RequestFrame(0, 0x01), 10, 1000);
+  const ExchangeResult r = Transact(port, 0, Command::ReadGear, {});
   EXPECT_EQ(r.outcome, ExchangeOutcome::Ok);
   EXPECT_EQ(r.reply[4], 0x01);
 }
@@ -234,7 +234,7 @@ TEST_F(SerialPortTest, DeviceAtAnotherBaudDoesNotAnswer) {
   EXPECT_EQ(port.WaitForBytes(10, 300), 0u);
   port.Close();
   ASSERT_EQ(port.Open(host.Path(), 9600, fast), LinkError::None);
-  EXPECT_EQ(ExchangeWait(port, RequestFrame(0, 0x01), 10, 1000).outcome, ExchangeOutcome::Ok);
+  EXPECT_EQ(Transact(port, 0, Command::ReadGear, {}).outcome, ExchangeOutcome::Ok);
 }
 
 TEST_F(SerialPortTest, PacedReplyTakesItsTimeOnTheLine) {

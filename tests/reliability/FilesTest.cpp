@@ -11,6 +11,7 @@
 
 #include "PanelFixture.h"
 #include "curves/CurveFile.h"
+#include "link/CommandTable.h"
 
 namespace {
 
@@ -101,7 +102,7 @@ TEST_F(Files, SaveKilledBeforeRenameWithNoOldFileLeavesNoTarget) {
 // memcpy a null source. It is a valid, empty group.
 TEST_F(Files, ZeroLengthCurveFileOpensAsAnEmptyGroup) {
   const std::string sample = std::string(KX_TEST_DATA_DIR) + "/fuzz_curve_zero_length.bin";
-  std::vector<uint8_t> buffer(kx::kMaxImageBytes, 0x5A);
+  std::vector<uint8_t> buffer(kx::kGroupImageCapacity, 0x5A);
   size_t length = 99;
   ASSERT_TRUE(kx::ReadCurveFile(sample, buffer, length).ok());
   EXPECT_EQ(length, 0u);

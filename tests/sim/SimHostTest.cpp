@@ -79,17 +79,17 @@ TEST(SimHostTest, AddressAndBaudChangeEndToEnd) {
   ASSERT_TRUE(host.Start());
   SerialPort port;
   ASSERT_EQ(port.Open(host.Path(), 9600, Fast()), LinkError::None);
-  ASSERT_EQ(ExchangeWait(port, RequestFrame(0, 0x10, std::vector<uint8_t>{7}), 10, 1000).outcome,
-            ExchangeOutcome::Ok);
-  EXPECT_EQ(ExchangeWait(port, RequestFrame(0, 0x01), 10, 300).outcome, ExchangeOutcome::WrongCount);
-  ASSERT_EQ(ExchangeWait(port, RequestFrame(7, 0x11, std::vector<uint8_t>{0x4B, 0x00}), 11, 1000).outcome,
-            ExchangeOutcome::Ok);
+  const uint8_t newAddress[] = {7};
+  const uint8_t newBaud[] = {0x4B, 0x00};
+  ASSERT_EQ(Transact(port, 0, Command::SetAddress, newAddress).outcome, ExchangeOutcome::Ok);
+  EXPECT_EQ(Transact(port, 0, Command::ReadGear, {}, {.waitMs = 300}).outcome, ExchangeOutcome::WrongCount);
+  ASSERT_EQ(Transact(port, 7, Command::SetBaud, newBaud).outcome, ExchangeOutcome::Ok);
   EXPECT_EQ(host.ClientBaud(), 9600);
-  EXPECT_EQ(ExchangeWait(port, RequestFrame(7, 0x01), 10, 300).outcome, ExchangeOutcome::WrongCount);
+  EXPECT_EQ(Transact(port, 7, Command::ReadGear, {}, {.waitMs = 300}).outcome, ExchangeOutcome::WrongCount);
   port.Close();
   ASSERT_EQ(port.Open(host.Path(), 19200, Fast()), LinkError::None);
   EXPECT_EQ(host.ClientBaud(), 19200);
-  EXPECT_EQ(ExchangeWait(port, RequestFrame(7, 0x01), 10, 1000).outcome, ExchangeOutcome::Ok);
+  EXPECT_EQ(Transact(port, 7, Command::ReadGear, {}).outcome, ExchangeOutcome::Ok);
 }
 
 TEST(SimHostTest, ComesBackByItselfAfterAHangUpWhenAsked) {
@@ -108,7 +108,7 @@ TEST(SimHostTest, ComesBackByItselfAfterAHangUpWhenAsked) {
   // Wait for the path to come back without timing assumptions: poll its existence.
   for (int i = 0; i < 500 && !std::filesystem::exists(host.Path()); ++i) ::usleep(10000);
   ASSERT_EQ(port.Open(host.Path(), 9600, Fast()), LinkError::None);
-  EXPECT_EQ(ExchangeWait(port, request, 10, 1000).outcome, ExchangeOutcome::Ok);
+  EXPECT_EQ(Transact(port, 0, Command::ReadGear, {}).outcome, ExchangeOutcome::Ok);
 }
 
 TEST(SimHostTest, StopInTheMiddleOfASlowReplyReturns) {
@@ -133,10 +133,14 @@ TEST(SimHostTest, PacingSendsEveryByte) {
   ASSERT_TRUE(host.Start());
   SerialPort port;
   ASSERT_EQ(port.Open(host.Path(), 38400, Fast()), LinkError::None);
-  const ExchangeResult r =
-      ExchangePauseRead(port, RequestFrame(0, 0x08, std::vector<uint8_t>{1, 0}), 909);
-  EXPECT_EQ(r.outcome, ExchangeOutcome::Ok);
-  EXPECT_TRUE(ReplyChecksumOk(r.reply));
+  const uint8_t group[] = {1, 0};
+  const ExchangeResult header = Transact(port, 0, Command::ReadGroup, group);
+  ASSERT_EQ(header.outcome, ExchangeOutcome::Ok);
+  std::vector<uint8_t> packet = header.reply;
+  packet.resize(kFrameOverhead + kGroupPacketFull);
+  EXPECT_EQ(port.Read(packet.data() + header.reply.size(), packet.size() - header.reply.size()),
+            packet.size() - header.reply.size());
+  EXPECT_TRUE(ReplyChecksumOk(packet));
 }
 
 }  // namespace

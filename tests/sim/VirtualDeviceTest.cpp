@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <thread>
 #include <ctime>
 #include <vector>
 
@@ -16,30 +15,25 @@
 namespace kx {
 namespace {
 
-// The device behind a MemoryPort: each request written is answered at once.
+// The device behind a MemoryPort: each request written is answered at once. Its
+// time stands still unless a test moves it on.
 class VirtualDeviceTest : public ::testing::Test {
  protected:
   void SetUp() override {
     port.SetResponder([this](std::span<const uint8_t> request) { return device.Respond(request); });
+    device.SetNow([this] { return now; });
   }
 
-  ExchangeResult Wait(Command c, std::vector<uint8_t> data = {}, int address = 0) {
-    const CommandInfo& info = Info(c);
-    return ExchangeWait(port, RequestFrame(address, static_cast<uint8_t>(c), data),
-                        static_cast<size_t>(info.replyLength), info.waitMs);
+  ExchangeResult Ask(Command c, std::vector<uint8_t> data = {}, int address = 0) {
+    return Transact(port, address, c, data);
   }
-  ExchangeResult Pause(Command c, std::vector<uint8_t> data = {}, size_t length = 0) {
-    const CommandInfo& info = Info(c);
-    return ExchangePauseRead(port, RequestFrame(0, static_cast<uint8_t>(c), data),
-                             length ? length : static_cast<size_t>(info.replyLength));
-  }
-  // One curve download as the panel does it: packets until one carries less than 900.
+  // One curve download as the panel does it: packets until one is not full.
   std::vector<uint8_t> Download(int group, int* packets = nullptr) {
-    const std::vector<uint8_t> request = RequestFrame(0, 0x08, std::vector<uint8_t>{uint8_t(group), 0});
+    const std::vector<uint8_t> data{uint8_t(group), 0};
     std::vector<uint8_t> image;
     int count = 0;
     for (;;) {
-      ExchangeResult header = ExchangePauseRead(port, request, 7);
+      ExchangeResult header = Ask(Command::ReadGroup, data);
       EXPECT_EQ(header.outcome, ExchangeOutcome::Ok);
       if (header.outcome != ExchangeOutcome::Ok) break;
       const size_t length = BigEndian16(header.reply, 5);
@@ -47,19 +41,19 @@ class VirtualDeviceTest : public ::testing::Test {
       EXPECT_EQ(port.Read(rest.data(), rest.size()), rest.size());
       ++count;
       image.insert(image.end(), rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(length));
-      if (length != 900) break;
+      if (length != kGroupPacketFull) break;
     }
     if (packets) *packets = count;
     return image;
   }
 
+  std::chrono::steady_clock::time_point now{std::chrono::hours(1)};
   VirtualDevice device;
   MemoryPort port;
 };
 
 TEST_F(VirtualDeviceTest, AcquisitionCarriesPlausibleScaledValues) {
-  const ExchangeResult r =
-      ExchangeWait(port, RequestFrame(0, 0x00), 109, 1000, {.exactCount = false, .maxCount = 200});
+  const ExchangeResult r = Ask(Command::Acquire);
   ASSERT_EQ(r.outcome, ExchangeOutcome::Ok);
   ASSERT_EQ(r.reply.size(), 109u);
   EXPECT_EQ(BigEndian16(r.reply, 5), 100);
@@ -83,7 +77,7 @@ TEST_F(VirtualDeviceTest, ValuesFollowTheSettingsWithoutNoise) {
   device.SetTemperature(0, -25.0);
   device.SetTemperature(1, 100.0);
   device.SetAnalogue(1, 5.0);
-  const ExchangeResult r = Wait(Command::Acquire);
+  const ExchangeResult r = Ask(Command::Acquire);
   ASSERT_EQ(r.outcome, ExchangeOutcome::Ok);
   EXPECT_EQ(BigEndian16(r.reply, 7), 0x4000);
   EXPECT_EQ(BigEndian16(r.reply, 85), 0x4000);
@@ -107,68 +101,68 @@ TEST_F(VirtualDeviceTest, ScalingHelpers) {
 }
 
 TEST_F(VirtualDeviceTest, GearIsKept) {
-  ExchangeResult r = Wait(Command::ReadGear);
+  ExchangeResult r = Ask(Command::ReadGear);
   ASSERT_EQ(r.outcome, ExchangeOutcome::Ok);
   EXPECT_EQ(r.reply[7], 6);
-  r = Wait(Command::SetGear, {12});
+  r = Ask(Command::SetGear, {12});
   ASSERT_EQ(r.outcome, ExchangeOutcome::Ok);
   EXPECT_EQ(r.reply[7], 0xFF);
-  EXPECT_EQ(Wait(Command::ReadGear).reply[7], 12);
-  r = Wait(Command::SetGear, {3});  // no such gear: refused, kept
+  EXPECT_EQ(Ask(Command::ReadGear).reply[7], 12);
+  r = Ask(Command::SetGear, {3});  // no such gear: refused, kept
   EXPECT_EQ(r.reply[7], 0x00);
-  EXPECT_EQ(Wait(Command::ReadGear).reply[7], 12);
+  EXPECT_EQ(Ask(Command::ReadGear).reply[7], 12);
   EXPECT_EQ(device.Gear(), 12);
 }
 
 TEST_F(VirtualDeviceTest, VersionIsRaw130) {
-  const ExchangeResult r = Wait(Command::ReadVersion);
+  const ExchangeResult r = Ask(Command::ReadVersion);
   ASSERT_EQ(r.outcome, ExchangeOutcome::Ok);
   EXPECT_EQ(BigEndian16(r.reply, 7), 130);
   device.SetVersionRaw(0xFFFF);
-  EXPECT_EQ(BigEndian16(Wait(Command::ReadVersion).reply, 7), 0xFFFF);
+  EXPECT_EQ(BigEndian16(Ask(Command::ReadVersion).reply, 7), 0xFFFF);
 }
 
 TEST_F(VirtualDeviceTest, AlarmSettingsRaiseAlarmBits) {
   device.SetNoise(false);
   device.SetAllCells(3.3);  // 132 V in all
-  EXPECT_EQ(BigEndian16(Wait(Command::ReadAlarm).reply, 7), 0);
+  EXPECT_EQ(BigEndian16(Ask(Command::ReadAlarm).reply, 7), 0);
 
   // Over-voltage 60, under-voltage 40: 132 V is over.
-  ASSERT_EQ(Wait(Command::SetVoltAlarm, {0x01, 0x00, 0x3C, 0x00, 0x28}).reply[7], 0xFF);
-  EXPECT_EQ(BigEndian16(Wait(Command::ReadAlarm).reply, 7), 1u << 7);
+  ASSERT_EQ(Ask(Command::SetVoltAlarm, {0x01, 0x00, 0x3C, 0x00, 0x28}).reply[7], 0xFF);
+  EXPECT_EQ(BigEndian16(Ask(Command::ReadAlarm).reply, 7), 1u << 7);
   // Under-voltage 200: now under (and still over 60).
-  Wait(Command::SetVoltAlarm, {0x01, 0x00, 0x3C, 0x00, 0xC8});
-  EXPECT_EQ(BigEndian16(Wait(Command::ReadAlarm).reply, 7), (1u << 8) | (1u << 7));
-  Wait(Command::SetVoltAlarm, {0, 0, 0, 0, 0});  // switched off
+  Ask(Command::SetVoltAlarm, {0x01, 0x00, 0x3C, 0x00, 0xC8});
+  EXPECT_EQ(BigEndian16(Ask(Command::ReadAlarm).reply, 7), (1u << 8) | (1u << 7));
+  Ask(Command::SetVoltAlarm, {0, 0, 0, 0, 0});  // switched off
 
   device.SetCurrent(30.0);
-  Wait(Command::SetCurrentAlarm, {0x01, 0x80, 0x14});  // -20 A: magnitude 20 exceeded
-  EXPECT_EQ(BigEndian16(Wait(Command::ReadAlarm).reply, 7), 1u << 6);
+  Ask(Command::SetCurrentAlarm, {0x01, 0x80, 0x14});  // -20 A: magnitude 20 exceeded
+  EXPECT_EQ(BigEndian16(Ask(Command::ReadAlarm).reply, 7), 1u << 6);
   EXPECT_EQ(device.Alarms().overCurrent, -20);
-  Wait(Command::SetCurrentAlarm, {0x01, 0x01, 0x2C});  // 300 A
-  EXPECT_EQ(BigEndian16(Wait(Command::ReadAlarm).reply, 7), 0);
+  Ask(Command::SetCurrentAlarm, {0x01, 0x01, 0x2C});  // 300 A
+  EXPECT_EQ(BigEndian16(Ask(Command::ReadAlarm).reply, 7), 0);
 
   device.SetTemperature(0, 60);
-  Wait(Command::SetTemp1Alarm, {0x01, 0x37, 0x8A});  // 55 / -10
+  Ask(Command::SetTemp1Alarm, {0x01, 0x37, 0x8A});  // 55 / -10
   EXPECT_EQ(device.Alarms().tempLow[0], -10);
-  EXPECT_EQ(BigEndian16(Wait(Command::ReadAlarm).reply, 7), 1u << 0);
+  EXPECT_EQ(BigEndian16(Ask(Command::ReadAlarm).reply, 7), 1u << 0);
   device.SetTemperature(2, -5);
-  Wait(Command::SetTemp3Alarm, {0x01, 0x28, 0x00});  // 40 / 0
-  EXPECT_EQ(BigEndian16(Wait(Command::ReadAlarm).reply, 7), (1u << 0) | (1u << 5));
-  Wait(Command::SetTemp2Alarm, {0x01, 0x14, 0x1E});  // 20 / 30: 25.5 is both above and below
-  EXPECT_EQ(BigEndian16(Wait(Command::ReadAlarm).reply, 7), (1u << 0) | (1u << 2) | (1u << 3) | (1u << 5));
+  Ask(Command::SetTemp3Alarm, {0x01, 0x28, 0x00});  // 40 / 0
+  EXPECT_EQ(BigEndian16(Ask(Command::ReadAlarm).reply, 7), (1u << 0) | (1u << 5));
+  Ask(Command::SetTemp2Alarm, {0x01, 0x14, 0x1E});  // 20 / 30: 25.5 is both above and below
+  EXPECT_EQ(BigEndian16(Ask(Command::ReadAlarm).reply, 7), (1u << 0) | (1u << 2) | (1u << 3) | (1u << 5));
 
   device.SetAlarmWordOverride(0x0181);
-  EXPECT_EQ(BigEndian16(Wait(Command::ReadAlarm).reply, 7), 0x0181);
+  EXPECT_EQ(BigEndian16(Ask(Command::ReadAlarm).reply, 7), 0x0181);
 }
 
 TEST_F(VirtualDeviceTest, ClockRunsFromWhenItWasSet) {
   uint8_t stamp[7];
   EncodeBcdDateTime({2014, 5, 6, 9, 3, 7}, stamp);
-  ExchangeResult r = Pause(Command::SetClock, std::vector<uint8_t>(stamp, stamp + 7));
+  ExchangeResult r = Ask(Command::SetClock, std::vector<uint8_t>(stamp, stamp + 7));
   ASSERT_EQ(r.outcome, ExchangeOutcome::Ok);
   EXPECT_EQ(r.reply[7], 0xFF);
-  r = Wait(Command::ReadClock);
+  r = Ask(Command::ReadClock);
   ASSERT_EQ(r.outcome, ExchangeOutcome::Ok);
   const BcdDateTime t = DecodeBcdDateTime(r.reply.data() + 7);
   EXPECT_EQ(t.year, 2014);
@@ -176,19 +170,22 @@ TEST_F(VirtualDeviceTest, ClockRunsFromWhenItWasSet) {
   EXPECT_EQ(t.day, 6);
   EXPECT_EQ(t.hour, 9);
   EXPECT_EQ(t.minute, 3);
-  EXPECT_LE(t.second - 7, 2);  // it runs on (a test never waits long enough to roll a minute)
+  EXPECT_EQ(t.second, 7);
+  now += std::chrono::seconds(65);  // it runs on from there
+  const BcdDateTime later = DecodeBcdDateTime(Ask(Command::ReadClock).reply.data() + 7);
+  EXPECT_EQ(later.hour * 3600 + later.minute * 60 + later.second, 9 * 3600 + 4 * 60 + 12);
 
   EncodeBcdDateTime({2014, 13, 6, 9, 3, 7}, stamp);  // month 13: refused
-  EXPECT_EQ(Pause(Command::SetClock, std::vector<uint8_t>(stamp, stamp + 7)).reply[7], 0x00);
+  EXPECT_EQ(Ask(Command::SetClock, std::vector<uint8_t>(stamp, stamp + 7)).reply[7], 0x00);
 }
 
 TEST_F(VirtualDeviceTest, CurveCountsCanBeSet) {
-  ExchangeResult r = Pause(Command::QueryCurveCount);
+  ExchangeResult r = Ask(Command::QueryCurveCount);
   ASSERT_EQ(r.outcome, ExchangeOutcome::Ok);
   EXPECT_EQ(r.reply[7], 4);
   EXPECT_EQ(r.reply[8], 0);
   device.SetCurveCounts(3, 1);
-  r = Pause(Command::QueryCurveCount);
+  r = Ask(Command::QueryCurveCount);
   EXPECT_EQ(r.reply[7], 3);
   EXPECT_EQ(r.reply[8], 1);
 }
@@ -220,34 +217,36 @@ TEST_F(VirtualDeviceTest, MultipleOf900NeedsAnEmptyFinalPacket) {
 
 TEST_F(VirtualDeviceTest, AbandonedDownloadStartsOverAfterAnotherCommand) {
   const std::vector<uint8_t> request = RequestFrame(0, 0x08, std::vector<uint8_t>{1, 0});
-  ExchangeResult first = ExchangePauseRead(port, request, 909);
-  ASSERT_EQ(first.outcome, ExchangeOutcome::Ok);
-  Pause(Command::QueryCurveCount);
-  ExchangeResult again = ExchangePauseRead(port, request, 909);
-  EXPECT_EQ(again.reply, first.reply);
+  const std::vector<uint8_t> first = device.Respond(request);
+  Ask(Command::QueryCurveCount);
+  EXPECT_EQ(device.Respond(request), first);
 }
 
 TEST_F(VirtualDeviceTest, AbandonedDownloadIsForgottenAfterAnIdleSpell) {
   device.SetTransferIdleMs(100);
   const std::vector<uint8_t> request = RequestFrame(0, 0x08, std::vector<uint8_t>{1, 0});
   const std::vector<uint8_t> first = device.Respond(request);
-  std::this_thread::sleep_for(std::chrono::milliseconds(250));
+  now += std::chrono::milliseconds(100);
+  EXPECT_NE(device.Respond(request), first);  // still the same download
+  now += std::chrono::milliseconds(101);
   EXPECT_EQ(device.Respond(request), first);  // started over
 }
 
 TEST_F(VirtualDeviceTest, IdleSpellStartsWhenAPacedPacketIsOffTheLine) {
-  // 909 bytes at 1200 baud take 7.6 s to send; the next request after that is no
-  // abandoned download, even though it comes long after the packet was planned.
+  // 909 bytes at 1200 baud take 7.575 s to send; a request that comes long after
+  // the packet was planned but soon after it was sent continues the download.
   device.SetTransferIdleMs(100);
   device.SetBaud(1200);
   device.SetPacing(true);
   const std::vector<uint8_t> request = RequestFrame(0, 0x08, std::vector<uint8_t>{1, 0});
   const std::vector<uint8_t> first = device.Respond(request);
-  std::this_thread::sleep_for(std::chrono::milliseconds(250));
+  now += std::chrono::milliseconds(7575 + 100);
   const std::vector<uint8_t> second = device.Respond(request);
-  ASSERT_EQ(second.size(), 909u);
+  ASSERT_EQ(second.size(), kFrameOverhead + kGroupPacketFull);
   EXPECT_NE(second, first);
   EXPECT_TRUE(std::equal(second.begin() + 7, second.end() - 2, device.Groups()[0].image.begin() + 900));
+  now += std::chrono::milliseconds(7575 + 101);
+  EXPECT_EQ(device.Respond(request), first);
 }
 
 TEST_F(VirtualDeviceTest, GroupsHoldRealisticRecords) {
@@ -271,13 +270,13 @@ TEST_F(VirtualDeviceTest, GroupsHoldRealisticRecords) {
 }
 
 TEST_F(VirtualDeviceTest, GroupDateAndUnknownGroups) {
-  ExchangeResult r = Pause(Command::ReadGroupDate, {1});
+  ExchangeResult r = Ask(Command::ReadGroupDate, {1});
   ASSERT_EQ(r.outcome, ExchangeOutcome::Ok);
   const BcdDateTime d = DecodeBcdDateTime(r.reply.data() + 7);
   const BcdDateTime expected = device.Groups()[0].date;
   EXPECT_EQ(d.year, expected.year);
   EXPECT_EQ(d.minute, expected.minute);
-  r = Pause(Command::ReadGroupDate, {9});
+  r = Ask(Command::ReadGroupDate, {9});
   EXPECT_EQ(r.reply.size(), 16u);
   int packets = 0;
   EXPECT_TRUE(Download(9, &packets).empty());
@@ -285,32 +284,32 @@ TEST_F(VirtualDeviceTest, GroupDateAndUnknownGroups) {
 }
 
 TEST_F(VirtualDeviceTest, ClearErasesGroups) {
-  const ExchangeResult r = ExchangeReadAtOnce(port, RequestFrame(0, 0x0B), 10);
+  const ExchangeResult r = Ask(Command::ClearCurves);
   ASSERT_EQ(r.outcome, ExchangeOutcome::Ok);
   EXPECT_EQ(r.reply[7], 0xFF);
   EXPECT_TRUE(device.Groups().empty());
-  EXPECT_EQ(Pause(Command::QueryCurveCount).reply[7], 0);
+  EXPECT_EQ(Ask(Command::QueryCurveCount).reply[7], 0);
 }
 
 TEST_F(VirtualDeviceTest, AddressChangeIsAnsweredAtTheOldAddress) {
-  ExchangeResult r = Wait(Command::SetAddress, {5});
+  ExchangeResult r = Ask(Command::SetAddress, {5});
   ASSERT_EQ(r.outcome, ExchangeOutcome::Ok);
   EXPECT_EQ(r.reply[3], 0);  // the reply still comes from address 0
   EXPECT_EQ(device.Address(), 5);
-  EXPECT_EQ(Wait(Command::ReadGear).outcome, ExchangeOutcome::WrongCount);  // address 0: silence
-  EXPECT_EQ(Wait(Command::ReadGear, {}, 5).outcome, ExchangeOutcome::Ok);
-  EXPECT_EQ(Wait(Command::ReadGear, {}, 5 + 256).outcome, ExchangeOutcome::Ok);  // low byte only
+  EXPECT_EQ(Ask(Command::ReadGear).outcome, ExchangeOutcome::WrongCount);  // address 0: silence
+  EXPECT_EQ(Ask(Command::ReadGear, {}, 5).outcome, ExchangeOutcome::Ok);
+  EXPECT_EQ(Ask(Command::ReadGear, {}, 5 + 256).outcome, ExchangeOutcome::Ok);  // low byte only
 }
 
 TEST_F(VirtualDeviceTest, BaudChangeIsAnsweredAtTheOldRate) {
-  const ExchangeResult r = Wait(Command::SetBaud, {0x96, 0x00});
+  const ExchangeResult r = Ask(Command::SetBaud, {0x96, 0x00});
   ASSERT_EQ(r.outcome, ExchangeOutcome::Ok);
   EXPECT_EQ(BigEndian16(r.reply, 7), 38400);
   EXPECT_EQ(device.Baud(), 38400);
   EXPECT_TRUE(device.Answer(RequestFrame(0, 0x01), 9600).bytes.empty());
   EXPECT_EQ(device.Answer(RequestFrame(0, 0x01), 38400).bytes.size(), 10u);
   // A rate it cannot take: no answer, no change.
-  EXPECT_EQ(Wait(Command::SetBaud, {0xE1, 0x00}).outcome, ExchangeOutcome::WrongCount);
+  EXPECT_EQ(Ask(Command::SetBaud, {0xE1, 0x00}).outcome, ExchangeOutcome::WrongCount);
   EXPECT_EQ(device.Baud(), 38400);
 }
 
@@ -327,7 +326,7 @@ TEST_F(VirtualDeviceTest, CalibrationEchoesChannelAndPoint) {
 }
 
 TEST_F(VirtualDeviceTest, IgnoresWhatItWouldNotHear) {
-  EXPECT_EQ(Wait(Command::ReadGear, {}, 7).outcome, ExchangeOutcome::WrongCount);  // another address
+  EXPECT_EQ(Ask(Command::ReadGear, {}, 7).outcome, ExchangeOutcome::WrongCount);  // another address
   std::vector<uint8_t> bad = RequestFrame(0, 0x01);
   bad.back() ^= 1;
   EXPECT_TRUE(device.Respond(bad).empty());                                        // bad checksum
@@ -337,7 +336,8 @@ TEST_F(VirtualDeviceTest, IgnoresWhatItWouldNotHear) {
   EXPECT_EQ(device.RequestCount(), 5u);  // all recorded, as received
 }
 
-TEST_F(VirtualDeviceTest, EveryCommandIsAnswered) {
+// The command table's reply lengths are what the unit sends.
+TEST_F(VirtualDeviceTest, EveryCommandIsAnsweredWithTheTablesReplyLength) {
   for (const CommandInfo& info : CommandTable()) {
     std::vector<uint8_t> data(static_cast<size_t>(info.requestDataLength), 0);
     if (info.code == Command::SetBaud) data = {0x25, 0x80};
@@ -346,9 +346,10 @@ TEST_F(VirtualDeviceTest, EveryCommandIsAnswered) {
     if (info.code == Command::SetAddress) data[0] = 0;
     const std::vector<uint8_t> reply = device.Respond(RequestFrame(0, static_cast<uint8_t>(info.code), data));
     SCOPED_TRACE(info.name);
-    ASSERT_GE(reply.size(), 9u);
-    if (info.code == Command::ReadGroup) {
-      EXPECT_EQ(reply.size(), 9u + BigEndian16(reply, 5));
+    ASSERT_GE(reply.size(), kFrameOverhead);
+    if (info.code == Command::ReadGroup) {  // the table has the header; the payload follows it
+      EXPECT_EQ(static_cast<size_t>(info.replyLength), kFrameHeaderSize);
+      EXPECT_EQ(reply.size(), kFrameOverhead + BigEndian16(reply, 5));
     } else {
       EXPECT_EQ(reply.size(), static_cast<size_t>(info.replyLength));
     }
@@ -359,22 +360,22 @@ TEST_F(VirtualDeviceTest, EveryCommandIsAnswered) {
 
 TEST_F(VirtualDeviceTest, FaultsDoWhatTheySay) {
   device.SetFault(Fault::Silence, 1);
-  EXPECT_EQ(Wait(Command::ReadGear).outcome, ExchangeOutcome::WrongCount);
-  EXPECT_EQ(Wait(Command::ReadGear).outcome, ExchangeOutcome::Ok);  // next reply only
+  EXPECT_EQ(Ask(Command::ReadGear).outcome, ExchangeOutcome::WrongCount);
+  EXPECT_EQ(Ask(Command::ReadGear).outcome, ExchangeOutcome::Ok);  // next reply only
 
   device.SetFault(Fault::Short, 1, 3);
   EXPECT_EQ(device.Respond(RequestFrame(0, 0x0A)).size(), 13u);
   device.SetFault(Fault::Long, 1, 5);
   EXPECT_EQ(device.Respond(RequestFrame(0, 0x0A)).size(), 21u);
   device.SetFault(Fault::Checksum, 1);
-  EXPECT_EQ(Wait(Command::ReadVersion).outcome, ExchangeOutcome::BadChecksum);
+  EXPECT_EQ(Ask(Command::ReadVersion).outcome, ExchangeOutcome::BadChecksum);
 
   device.SetFault(Fault::Silence, VirtualDevice::kAlways, 0, -1, 0x03);  // only the version read
-  EXPECT_EQ(Wait(Command::ReadVersion).outcome, ExchangeOutcome::WrongCount);
-  EXPECT_EQ(Wait(Command::ReadVersion).outcome, ExchangeOutcome::WrongCount);
-  EXPECT_EQ(Wait(Command::ReadGear).outcome, ExchangeOutcome::Ok);
+  EXPECT_EQ(Ask(Command::ReadVersion).outcome, ExchangeOutcome::WrongCount);
+  EXPECT_EQ(Ask(Command::ReadVersion).outcome, ExchangeOutcome::WrongCount);
+  EXPECT_EQ(Ask(Command::ReadGear).outcome, ExchangeOutcome::Ok);
   device.ClearFaults();
-  EXPECT_EQ(Wait(Command::ReadVersion).outcome, ExchangeOutcome::Ok);
+  EXPECT_EQ(Ask(Command::ReadVersion).outcome, ExchangeOutcome::Ok);
 
   device.SetFault(Fault::Oversize, 1, 1000);
   std::vector<uint8_t> packet = device.Respond(RequestFrame(0, 0x08, std::vector<uint8_t>{1, 0}));

@@ -1,0 +1,22 @@
+#pragma once
+// Texts only the panel's own dialogs show: captions, file filters, questions and
+// the refusals of its buttons (UTF-8, exactly as shown). The device operations'
+// texts are in link/Messages.h, in the same namespace.
+
+namespace kx::msg {
+// A button that would disturb continuous acquisition refuses.
+inline constexpr const char* kStopAcquisitionFirst = "请先停止当前采集!";
+// A list entry that a request needs has not been chosen; nothing is sent.
+inline constexpr const char* kChooseBaud = "请先选择新的波特率!";
+inline constexpr const char* kChooseGear = "请先选择电压档位!";
+inline constexpr const char* kChooseCalibrationPoint = "请先选择校准点!";
+// The point read-out of a downloaded group
+inline constexpr const char* kBadPointCount = "错误点数";
+inline constexpr const char* kBadPointNumber = "错误值";
+inline constexpr const char* kPointTimeFormat = "数据点记录时间：%H:%M:%S";  // strftime pattern
+// Curve files and clearing the unit's groups
+inline constexpr const char* kClearQuestion = "是否真的清除所有曲线数据?";
+inline constexpr const char* kClearCaption = "提示!";
+inline constexpr const char* kSaveTitle = "保存";
+inline constexpr const char* kCurveFileFilter = "Data Files (*.bin)";
+}  // namespace kx::msg
