@@ -1,5 +1,8 @@
 #include <QComboBox>
+#include <QLineEdit>
 
+#include "link/OpenFailure.h"
+#include "panel/ControlIds.h"
 #include "panel/FieldText.h"
 #include "panel/TesterDlg.h"
 
@@ -14,13 +17,16 @@ bool CTesterDlg::OpenPort() {
   }
   const int baud = kx::panel::FieldText::Atoi(m_comboBaud->itemText(item));
   const std::string path = m_naming.Resolve(m_nPort);
-  if (path.empty()) {
-    m_lastOpenError = kx::LinkError::NotFound;
+  auto port = std::make_unique<kx::SerialPort>();
+  m_lastOpenError = path.empty() ? kx::LinkError::NotFound : port->Open(path, baud);
+  // The message box keeps its fixed text; the port edit's tooltip tells why.
+  auto* portEdit = ControlAs<QLineEdit>(kx::panel::ids::kEditPort);
+  if (m_lastOpenError != kx::LinkError::None) {
+    portEdit->setToolTip(QString::fromStdString(path) + QStringLiteral("\n打开失败: ") +
+                         QString::fromStdString(kx::OpenFailureCause(path, m_lastOpenError)));
     return false;
   }
-  auto port = std::make_unique<kx::SerialPort>();
-  m_lastOpenError = port->Open(path, baud);
-  if (m_lastOpenError != kx::LinkError::None) return false;
+  portEdit->setToolTip(QString::fromStdString(path));
   m_hComm = std::move(port);
   return true;
 }

@@ -166,10 +166,19 @@ TEST_F(PanelStartup, OpenPortNeedsASelectedBaudItemAndAnExistingDevice) {
   EXPECT_EQ(Probe().Port(), nullptr);
   Combo(kComboBaud)->setCurrentIndex(5);
 
+  // Held by another program: the box keeps its text, the port's tooltip says why.
+  {
+    kx::SerialPort other;
+    ASSERT_EQ(other.Open(host->Path(), 9600), kx::LinkError::None);
+    EXPECT_FALSE(panel->OpenPort());
+    EXPECT_TRUE(Edit(kEditPort)->toolTip().endsWith("端口被其他程序占用")) << Edit(kEditPort)->toolTip().toStdString();
+  }
+
   Edit(kEditPort)->setText("12");  // no device behind port 12
   EXPECT_FALSE(panel->OpenPort());
   EXPECT_EQ(panel->LastOpenError(), kx::LinkError::NotFound);
   EXPECT_EQ(Probe().Port(), nullptr);
+  EXPECT_TRUE(Edit(kEditPort)->toolTip().endsWith("设备不存在"));
 }
 
 TEST_F(PanelStartup, PortTwelveWorksLikePortOne) {
