@@ -4,6 +4,10 @@
 #include <ctime>
 
 #include "PanelFixture.h"
+
+#include <sys/stat.h>
+
+#include <QFileInfo>
 #include "curves/CurveGroup.h"
 #include "curves/CurveFile.h"
 #include "link/CurveTransfer.h"
@@ -312,6 +316,16 @@ TEST_F(CurveGroups, SavingAsksAboutTheFileReallyReplacedAndNeverDamagesIt) {
   IconButton(kBtnSaveFile)->click();
   EXPECT_EQ(prompts.Texts(), QStringList({QStringLiteral("无法创建曲线文件!\n") + Path("missing/b.bin")}));
 
+  // A dangling link is an existing name: asked about, then the file it names is made.
+  prompts.Clear();
+  ASSERT_TRUE(QFile::link(Path("made.bin"), Path("link.bin")));
+  prompts.savePaths = {Path("link.bin")};
+  prompts.answers = {kx::Prompts::Answer::Yes};
+  IconButton(kBtnSaveFile)->click();
+  EXPECT_EQ(prompts.Texts(), QStringList({"link.bin 已存在。\n要替换它吗?"}));
+  EXPECT_TRUE(QFileInfo(Path("link.bin")).isSymLink());
+  EXPECT_EQ(ReadAll(Path("made.bin")), FileOf(image));
+
   // Cancelled: nothing at all.
   prompts.Clear();
   IconButton(kBtnSaveFile)->click();
@@ -326,7 +340,10 @@ TEST_F(CurveGroups, BadFilesChangeNothingAndAnEmptyGroupHasNoDate) {
 
   WriteAll(Path("cut.bin"), {100, 0, 0, 0, 12, 1, 2});  // announces 100 bytes, holds 3
   WriteAll(Path("huge.bin"), {0x51, 0xC3, 0, 0, 1});     // 50,001 bytes announced
-  for (const QString& name : {QStringLiteral("cut.bin"), QStringLiteral("huge.bin"), QStringLiteral("none.bin")}) {
+  // A FIFO named like a curve file would block a plain open for ever.
+  ASSERT_EQ(::mkfifo(QFile::encodeName(Path("fifo.bin")).constData(), 0600), 0);
+  for (const QString& name : {QStringLiteral("cut.bin"), QStringLiteral("huge.bin"), QStringLiteral("fifo.bin"),
+                              QStringLiteral("none.bin")}) {
     prompts.Clear();
     prompts.openPaths.push_back(Path(name));
     IconButton(kBtnViewPoint)->setEnabled(false);
