@@ -1,5 +1,7 @@
 #include "chart/ChartDraw.h"
 
+#include "chart/ChartScale.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -70,7 +72,7 @@ std::vector<Rgb> BuildCurveColors() {
   return colors;
 }
 
-void Draw(CCurveGroup& group, Canvas& canvas, const Rect& area, bool forPrinter) {
+void Draw(CCurveGroup& group, Canvas& canvas, const Rect& area, bool forPrinter, const ValueAxis* axis) {
   group.m_nCurveCount = static_cast<int>(group.m_curves.size());
   if (group.m_nCurveCount == 0) return;
   group.m_nPointCount = static_cast<int>(group.m_curves[0]->m_values.size());
@@ -84,12 +86,7 @@ void Draw(CCurveGroup& group, Canvas& canvas, const Rect& area, bool forPrinter)
   }
 
   // 64-bit sizes: an extreme area must not overflow the subtraction.
-  const int64_t w = int64_t{area.right} - area.left;
-  const int64_t h = int64_t{area.bottom} - area.top;
-  const int32_t insetX = Trunc(static_cast<double>(w) * 0.05);
-  const int32_t insetY = Trunc(static_cast<double>(h) * 0.05);
-  const Rect plot{Trunc(static_cast<double>(area.left) + insetX), Trunc(static_cast<double>(area.top) + insetY),
-                  Trunc(static_cast<double>(area.right) - insetX), Trunc(static_cast<double>(area.bottom) - insetY)};
+  const Rect plot = PlotRect(area);
   const int64_t plotW = int64_t{plot.right} - plot.left;
   const int64_t plotH = int64_t{plot.bottom} - plot.top;
 
@@ -100,14 +97,18 @@ void Draw(CCurveGroup& group, Canvas& canvas, const Rect& area, bool forPrinter)
   // the left edge instead of dividing by zero.
   const int64_t span = int64_t{group.m_endTime} - group.m_startTime;
   group.m_fPixelsPerSecond = span == 0 ? 0.0f : static_cast<float>(plotW) / static_cast<float>(span);
-  group.m_fPixelsPerVolt = static_cast<float>(plotH) * 0.06666667f;
+  group.m_fPixelsPerVolt = axis ? static_cast<float>(plotH / (axis->high - axis->low))
+                                : static_cast<float>(plotH) * 0.06666667f;
   const float pps = group.m_fPixelsPerSecond;
   const float ppv = group.m_fPixelsPerVolt;
+  // The fixed axis is 0..15 V by 1 V; a fitted one starts at its low end.
+  const float lowVolts = axis ? static_cast<float>(axis->low) : 0.0f;
+  const float divisionPixels = axis ? static_cast<float>(axis->step) * ppv : ppv;
 
   if (!canvas.SetPen({PenStyle::DashDotDot, 1, group.m_crGrid})) return;
 
   const int timeDivs = group.m_nTimeDivs;
-  const int valueDivs = group.m_nValueDivs;
+  const int valueDivs = axis ? axis->Divisions() : group.m_nValueDivs;
   const double timeStep = timeDivs > 0 ? static_cast<double>(plotW) / timeDivs : 0.0;
   const double valueStep = valueDivs > 0 ? static_cast<double>(plotH) / valueDivs : 0.0;
   const int32_t gridBottom = Trunc(plot.top + valueDivs * valueStep);
@@ -123,13 +124,14 @@ void Draw(CCurveGroup& group, Canvas& canvas, const Rect& area, bool forPrinter)
   canvas.SetTransparentBackground();
 
   for (int i = 0; i <= valueDivs; ++i) {
-    const float y = static_cast<float>(plot.top) + static_cast<float>(i) * ppv;
+    const float y = static_cast<float>(plot.top) + static_cast<float>(i) * divisionPixels;
     const int32_t yi = Trunc(y);
     if (i > 0 && i < valueDivs) {
       canvas.MoveTo(plot.left, yi);
       canvas.LineTo(Trunc(plot.left + static_cast<double>(plotW)), yi);
     }
-    canvas.Text(plot.left - 3, yi, Format("%0.1fV", valueDivs - i));
+    canvas.Text(plot.left - 3, yi,
+                axis ? AxisLabel(*axis, axis->high - i * axis->step) : Format("%0.1fV", valueDivs - i));
   }
 
   // The last curve is the total voltage and is never drawn.
@@ -145,7 +147,7 @@ void Draw(CCurveGroup& group, Canvas& canvas, const Rect& area, bool forPrinter)
     const size_t n = std::min(curve.m_times.size(), curve.m_values.size());
     for (size_t j = n; j-- > 0;) {
       const float dx = static_cast<float>(int64_t{curve.m_times[j]} - group.m_startTime) * pps;
-      const float dy = curve.m_values[j] * ppv;
+      const float dy = (curve.m_values[j] - lowVolts) * ppv;
       const int32_t x = Trunc(static_cast<double>(plot.left) + dx);
       const int32_t y = Trunc(static_cast<double>(plot.bottom) - dy);
       if (j + 1 == n) {

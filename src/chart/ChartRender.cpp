@@ -6,30 +6,40 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <optional>
 
 #include "chart/ChartDraw.h"
+#include "chart/ChartScale.h"
 #include "chart/QPainterCanvas.h"
 
 namespace kx {
 
-QImage RenderChartImage(CCurveGroup& group, QSize size) {
+namespace {
+std::optional<ValueAxis> AxisFor(const CCurveGroup& group, bool autoScale) {
+  return autoScale ? FitVisibleCells(group) : std::nullopt;
+}
+}  // namespace
+
+QImage RenderChartImage(CCurveGroup& group, QSize size, bool autoScale) {
   QImage image(size, QImage::Format_RGB32);
   image.fill(Qt::white);
   QPainter painter(&image);
   QPainterCanvas canvas(painter);
-  Draw(group, canvas, Rect{0, 0, size.width(), size.height()}, false);
+  const auto axis = AxisFor(group, autoScale);
+  Draw(group, canvas, Rect{0, 0, size.width(), size.height()}, false, axis ? &*axis : nullptr);
   return image;
 }
 
-bool DrawChartPage(CCurveGroup& group, QPaintDevice& page) {
+bool DrawChartPage(CCurveGroup& group, QPaintDevice& page, bool autoScale) {
   QPainter painter;
   if (!painter.begin(&page)) return false;
   QPainterCanvas canvas(painter);
-  Draw(group, canvas, Rect{0, 0, page.width(), page.height()}, true);
+  const auto axis = AxisFor(group, autoScale);
+  Draw(group, canvas, Rect{0, 0, page.width(), page.height()}, true, axis ? &*axis : nullptr);
   return painter.end();
 }
 
-QByteArray RenderChartPdf(CCurveGroup& group) {
+QByteArray RenderChartPdf(CCurveGroup& group, bool autoScale) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
@@ -37,15 +47,15 @@ QByteArray RenderChartPdf(CCurveGroup& group) {
   writer.setTitle(QStringLiteral("SimplePrintDoc"));
   writer.setResolution(600);
   writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-  if (!DrawChartPage(group, writer)) return {};
+  if (!DrawChartPage(group, writer, autoScale)) return {};
   return bytes;
 }
 
-QByteArray RenderChartPng(CCurveGroup& group, QSize size) {
+QByteArray RenderChartPng(CCurveGroup& group, QSize size, bool autoScale) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
-  if (!RenderChartImage(group, size).save(&buffer, "PNG")) return {};
+  if (!RenderChartImage(group, size, autoScale).save(&buffer, "PNG")) return {};
   return bytes;
 }
 

@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include "chart/ChartDraw.h"
+#include "chart/ChartScale.h"
 #include "chart/QPainterCanvas.h"
 
 CCurveChart::CCurveChart(QWidget* parent) : QWidget(parent) {
@@ -20,5 +21,6 @@ void CCurveChart::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), Qt::white);
   kx::QPainterCanvas canvas(painter);
-  kx::Draw(m_group, canvas, kx::Rect{0, 0, kx::kChartWidth, kx::kChartHeight}, false);
+  const auto axis = m_bAutoScale ? kx::FitVisibleCells(m_group) : std::nullopt;
+  kx::Draw(m_group, canvas, kx::Rect{0, 0, kx::kChartWidth, kx::kChartHeight}, false, axis ? &*axis : nullptr);
 }

@@ -12,6 +12,8 @@ class CCurveChart : public QWidget {
   ~CCurveChart() override;
 
   CCurveGroup m_group;
+  // The voltage axis fitted to the visible cells instead of the fixed 0..15 V.
+  bool m_bAutoScale = false;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -17,6 +17,7 @@
 
 #include "chart/ChartDraw.h"
 #include "chart/ChartRender.h"
+#include "chart/ChartScale.h"
 #include "ui/DialogUnits.h"
 #include "ui/Prompts.h"
 #include "ui/SongFont.h"
@@ -85,6 +86,13 @@ CCurveViewDlg::CCurveViewDlg(QWidget* parent) : QDialog(parent) {
   m_checkSelectAll = Place(new QCheckBox(QStringLiteral("全选"), this), "1059", kx::DluRect(31, 13, 32, 10));
   connect(m_checkSelectAll, &QCheckBox::clicked, this, &CCurveViewDlg::OnSelectAll);
 
+  // Beyond the described viewer: a fitted axis, the curve under the mouse and the
+  // group's extremes, in the room the template leaves free.
+  m_checkAutoScale = Place(new QCheckBox(QStringLiteral("自动缩放"), this), "autoscale", kx::DluRect(600, 13, 60, 10));
+  connect(m_checkAutoScale, &QCheckBox::clicked, this, &CCurveViewDlg::OnAutoScale);
+  m_staticPicked = Place(new QLabel(this), "picked", kx::DluRect(300, 424, 200, 9));
+  m_staticStatistics = Place(new QLabel(this), "statistics", kx::DluRect(82, 20, 510, 9));
+
   // The chart covers 890 x 560 from the anchor's corner, whatever the anchor's own size.
   m_chart.setParent(this);
   m_chart.setObjectName(QStringLiteral("1049"));
@@ -134,6 +142,22 @@ void CCurveViewDlg::OnInitDialog() {
 
 void CCurveViewDlg::PushVisibility(const int (&flags)[kx::kCellCount]) {
   m_chart.m_group.SetVisibleCells(std::span<const int, kx::kCellCount>(flags));
+  UpdateStatistics();
+  m_chart.update();
+}
+
+void CCurveViewDlg::UpdateStatistics() {
+  m_staticStatistics->setText(StatisticsText());
+}
+
+QString CCurveViewDlg::StatisticsText() const {
+  return QString::fromStdString(kx::ExtremesText(kx::FindExtremes(m_chart.m_group)));
+}
+
+QString CCurveViewDlg::PickedText() const { return m_staticPicked->text(); }
+
+void CCurveViewDlg::OnAutoScale() {
+  m_chart.m_bAutoScale = m_checkAutoScale->isChecked();
   m_chart.update();
 }
 
@@ -172,6 +196,12 @@ void CCurveViewDlg::OnMouseMove(QPoint clientPoint) {
     m_strTime = QStringLiteral("0");
   }
   UpdateData(false);
+
+  const QPoint inChart = clientPoint - m_chart.pos();
+  const auto axis = m_chart.m_bAutoScale ? kx::FitVisibleCells(m_chart.m_group) : std::nullopt;
+  const auto pick = kx::PickCurve(m_chart.m_group, kx::Rect{0, 0, kx::kChartWidth, kx::kChartHeight},
+                                  axis ? &*axis : nullptr, inChart.x(), inChart.y());
+  m_staticPicked->setText(pick ? QString::fromStdString(kx::PickText(*pick)) : QString());
 }
 
 void CCurveViewDlg::mouseMoveEvent(QMouseEvent* event) {
@@ -192,10 +222,10 @@ void CCurveViewDlg::OnPrint() {
   QPrinter printer(QPrinter::HighResolution);
   printer.setDocName(QStringLiteral("SimplePrintDoc"));
   if (!kx::Prompts::Current().Print(this, printer)) return;
-  if (!PrintChart(m_chart.m_group, printer))
+  if (!PrintChart(m_chart.m_group, printer, m_chart.m_bAutoScale))
     kx::Prompts::Current().Message(this, QStringLiteral("无法开始打印，请检查打印机!"));
 }
 
-bool CCurveViewDlg::PrintChart(CCurveGroup& group, QPrinter& printer) {
-  return kx::DrawChartPage(group, printer);
+bool CCurveViewDlg::PrintChart(CCurveGroup& group, QPrinter& printer, bool autoScale) {
+  return kx::DrawChartPage(group, printer, autoScale);
 }

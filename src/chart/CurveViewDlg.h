@@ -8,6 +8,7 @@
 #include "chart/CurveChart.h"
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPrinter;
 class QPushButton;
@@ -28,8 +29,14 @@ class CCurveViewDlg : public QDialog {
   void OnPrint();
   void OnTreeDblClk();
   void OnSelectAll();
+  // "自动缩放": the voltage axis fitted to the visible cells, on screen and in print.
+  void OnAutoScale();
   // Draws the chart into a printer page that Print has already set up.
-  static bool PrintChart(CCurveGroup& group, QPrinter& printer);
+  static bool PrintChart(CCurveGroup& group, QPrinter& printer, bool autoScale = false);
+  // The curve under the mouse ("电池17 3.412V 10:20:30", empty when none is near)
+  // and the visible cells' extremes over the group.
+  QString PickedText() const;
+  QString StatisticsText() const;
 
   // Fields to controls (false) or controls to fields (true).
   void UpdateData(bool saveAndValidate);
@@ -48,9 +55,13 @@ class CCurveViewDlg : public QDialog {
 
  private:
   void PushVisibility(const int (&flags)[kx::kCellCount]);
+  void UpdateStatistics();
 
   QLineEdit* m_editTime = nullptr;
   QCheckBox* m_checkSelectAll = nullptr;
+  QCheckBox* m_checkAutoScale = nullptr;
+  QLabel* m_staticPicked = nullptr;
+  QLabel* m_staticStatistics = nullptr;
   QPushButton* m_btnPrint = nullptr;
   QPushButton* m_btnOk = nullptr;
 };

@@ -186,7 +186,8 @@ CliRun ParseAlarms(const CommandLine& line) {
 CliRun ParseExport(const CommandLine& line) {
   const QStringList a = line.Positionals(1, 1);
   if (a[0].isEmpty()) Bad("export needs a curve file name");
-  const ExportOptions o{a[0].toStdString(), line.File("csv"), line.File("png"), line.File("pdf")};
+  const ExportOptions o{a[0].toStdString(), line.File("csv"), line.File("png"), line.File("pdf"),
+                        line.File("stats"), line.IsSet("autoscale")};
   return [o](Env& env) { return Export(env, o); };
 }
 
@@ -308,12 +309,16 @@ const std::vector<CliCommand>& Table() {
       {.name = "export",
        .synopsis = "export FILE.bin [--csv F] [--png F] [--pdf F]",
        .summary = "a curve file as CSV, image or PDF",
-       .usage = "export FILE.bin [--csv OUT.csv] [--png OUT.png] [--pdf OUT.pdf]",
+       .usage = "export FILE.bin [--csv OUT.csv] [--png OUT.png] [--pdf OUT.pdf] [--autoscale] [--stats OUT.csv]",
        .help = "Exports a curve file: a CSV table, the chart as the viewer shows it (890 x 560 PNG)\n"
-               "or as the printer draws it (one A4 PDF page).",
+               "or as the printer draws it (one A4 PDF page). --autoscale fits the chart's voltage\n"
+               "axis to the cells' values instead of 0..15 V; --stats writes each cell's lowest,\n"
+               "highest, mean, first and last value and the largest spread between cells.",
        .options = {kCsvOption,
                    {{"png"}, "Write the chart as a PNG image.", "FILE"},
-                   {{"pdf"}, "Write the chart as a PDF page.", "FILE"}},
+                   {{"pdf"}, "Write the chart as a PDF page.", "FILE"},
+                   {{"autoscale"}, "Fit the chart's voltage axis to the data."},
+                   {{"stats"}, "Write per-cell statistics as CSV.", "FILE"}},
        .needsPort = false,
        .parse = ParseExport},
       {.name = "ports",

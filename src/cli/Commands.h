@@ -58,6 +58,8 @@ int AlarmsSet(Env& env, const AlarmSet& request);
 
 struct ExportOptions {
   std::string bin, csv, png, pdf;
+  std::string stats;       // per-cell statistics CSV
+  bool autoScale = false;  // the chart's voltage axis fitted to the data
 };
 // The PNG and PDF need a QGuiApplication.
 int Export(Env& env, const ExportOptions& options);

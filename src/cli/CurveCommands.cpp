@@ -9,6 +9,7 @@
 
 #include "chart/ChartDraw.h"
 #include "chart/ChartRender.h"
+#include "chart/ChartScale.h"
 #include "ui/SongFont.h"
 #include "cli/Commands.h"
 #include "cli/DeviceSupport.h"
@@ -56,15 +57,16 @@ bool WriteGroupOutputs(Env& env, std::span<const uint8_t> image, const ExportOpt
     env.out.ErrLine("wrote " + outputs.bin);
   }
   if (!outputs.csv.empty() && !WriteOutput(env, outputs.csv, CurveCsv(image))) return false;
-  if (outputs.png.empty() && outputs.pdf.empty()) return true;
+  if (outputs.png.empty() && outputs.pdf.empty() && outputs.stats.empty()) return true;
 
   // The chart exactly as the viewer and the printer draw it.
   InstallSongSubstitution();
   CCurveGroup group;
   group.m_colors = BuildCurveColors();
   group.LoadGroupImage(image);
+  if (!outputs.stats.empty() && !WriteOutput(env, outputs.stats, CellStatsCsv(group))) return false;
   if (!outputs.png.empty()) {
-    const QByteArray png = RenderChartPng(group, QSize(kChartWidth, kChartHeight));
+    const QByteArray png = RenderChartPng(group, QSize(kChartWidth, kChartHeight), outputs.autoScale);
     if (png.isEmpty()) {
       env.Fail("cannot draw the chart for " + outputs.png);
       return false;
@@ -72,7 +74,7 @@ bool WriteGroupOutputs(Env& env, std::span<const uint8_t> image, const ExportOpt
     if (!WriteOutput(env, outputs.png, View(png))) return false;
   }
   if (!outputs.pdf.empty()) {
-    const QByteArray pdf = RenderChartPdf(group);
+    const QByteArray pdf = RenderChartPdf(group, outputs.autoScale);
     if (pdf.isEmpty()) {
       env.Fail("cannot draw the chart for " + outputs.pdf);
       return false;
@@ -238,7 +240,7 @@ int Clear(Env& env) {
 
 int Export(Env& env, const ExportOptions& options) {
   std::vector<std::string> named;
-  for (const std::string* o : {&options.csv, &options.png, &options.pdf})
+  for (const std::string* o : {&options.csv, &options.png, &options.pdf, &options.stats})
     if (!o->empty()) named.push_back(*o);
   if (!CheckFiles(env, {options.bin}, named)) return kExitUsage;
   const CurveFileRead read = ReadCurveFile(options.bin);

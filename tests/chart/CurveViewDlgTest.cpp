@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QIcon>
+#include <QLabel>
 #include <QImage>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -15,6 +16,7 @@
 #include "../curves/GroupImageBuilder.h"
 #include "ScriptedPrompts.h"
 #include "chart/ChartDraw.h"
+#include "chart/ChartScale.h"
 #include "chart/CurveViewDlg.h"
 
 namespace {
@@ -272,6 +274,36 @@ TEST_F(Viewer, CancelledPrintDialogPrintsNothing) {
   dlg.OnPrint();  // no onPrint script: the dialog is cancelled
   ASSERT_EQ(prompts.shown.size(), 1u);
   EXPECT_EQ(dlg.Group().m_fPixelsPerSecond, screenScale);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Viewer, AutoScaleStatisticsAndTheCurveUnderTheMouse) {
+  // Cells 0.3 V apart from 0.3 to 12 V: the extremes are cells 40 and 1.
+  EXPECT_EQ(dlg.findChild<QLabel*>(QStringLiteral("statistics"))->text(),
+            QStringLiteral("最高 电池40 12.000V 08:00:00  最低 电池1 0.300V 08:00:00  最大压差 11700mV 08:00:00"));
+  auto* autoScale = dlg.findChild<QCheckBox*>(QStringLiteral("autoscale"));
+  ASSERT_NE(autoScale, nullptr);
+  EXPECT_FALSE(autoScale->isChecked());  // the described fixed axis first
+
+  // Cell 10 (3.0 V) at 08:05 on the fixed axis.
+  const QPoint corner = dlg.m_chart.pos();
+  MoveTo(&dlg, corner + QPoint(44 + 401, static_cast<int>(532 - 3.0 * 504 / 15.0)));
+  EXPECT_TRUE(dlg.PickedText().startsWith(QStringLiteral("电池10 3.000V 08:05:00"))) << dlg.PickedText().toStdString();
+  MoveTo(&dlg, corner + QPoint(10, 10));
+  EXPECT_TRUE(dlg.PickedText().isEmpty());
+
+  // Hiding all but cells 1 and 2 and fitting the axis spreads them over the plot.
+  dlg.Group().m_visible.fill(0);
+  dlg.Group().m_visible[0] = dlg.Group().m_visible[1] = 1;
+  autoScale->click();
+  EXPECT_TRUE(dlg.m_chart.m_bAutoScale);
+  const auto axis = kx::FitVisibleCells(dlg.Group());
+  ASSERT_TRUE(axis.has_value());
+  MoveTo(&dlg, corner + QPoint(44 + 401, static_cast<int>(532 - (0.6 - axis->low) * 504 / (axis->high - axis->low))));
+  EXPECT_TRUE(dlg.PickedText().startsWith(QStringLiteral("电池2 0.600V"))) << dlg.PickedText().toStdString();
 }
 
 }  // namespace
