@@ -229,6 +229,7 @@ int RunCli(const QStringList& arguments, Output& out, const Hooks& hooks) {
     if (const int status = SetUpPort(env, hooks, port); status != kExitOk) return status;
   }
   TraceScope trace(g.trace, out);
+  if (hooks.stopEndsCleanly) *hooks.stopEndsCleanly = command->stopEndsCleanly;
   return run(env);
 }
 

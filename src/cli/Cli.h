@@ -17,6 +17,9 @@ struct Hooks {
   std::function<void(int ms)> sleep;    // default: sleeps in slices, ending early on a stop
   std::string sysClassTty = "/sys/class/tty";  // where --com and ports look (tests: a fake tree)
   std::string devRoot = "/dev";
+  // Set when the command that ran ends normally on a stop (the monitor), so that
+  // main returns its status rather than 128 + the signal.
+  bool* stopEndsCleanly = nullptr;
 };
 
 // arguments[0] is the program name.

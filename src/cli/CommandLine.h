@@ -43,6 +43,12 @@ class CommandLine {
   // An option of the command by its first name, its default when not given.
   QString Value(const char* option) const { return Unescape(parser_.value(QLatin1String(option))); }
   bool IsSet(const char* option) const { return parser_.isSet(QLatin1String(option)); }
+  // Every value of an option given more than once, in order.
+  QStringList Values(const char* option) const {
+    QStringList v = parser_.values(QLatin1String(option));
+    for (QString& s : v) s = Unescape(s);
+    return v;
+  }
   // A file option: empty when not given; given with an empty name it is refused
   // (it would otherwise read as "no file" and the run would write nothing).
   std::string File(const char* option) const;

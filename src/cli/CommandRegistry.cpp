@@ -7,6 +7,7 @@
 
 #include "cli/Cli.h"
 #include "cli/Commands.h"
+#include "cli/MonitorCommand.h"
 #include "link/CommandTable.h"
 #include "link/GearCalibration.h"
 
@@ -338,6 +339,15 @@ const std::vector<CliCommand>& Table() {
                    {{"bauds"}, "Baud rates to try, comma-separated.", "LIST", JoinBaudRates(",", ",")},
                    {{"wait"}, "Wait per probe in ms (default: by rate).", "MS"}},
        .parse = ParseScan},
+      {.name = "monitor",
+       .synopsis = "monitor --unit SPEC [--unit SPEC ...] ...",
+       .summary = "many units unattended: CSV, MQTT",
+       .usage = kMonitorUsage,
+       .help = kMonitorHelp,
+       .options = MonitorOptionList(),
+       .needsPort = false,
+       .stopEndsCleanly = true,
+       .parse = ParseMonitor},
   };
   return table;
 }

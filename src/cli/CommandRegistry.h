@@ -42,6 +42,7 @@ struct CliCommand {
   std::string help = {};
   std::vector<CliOption> options = {};
   bool needsPort = true;  // false: the command never opens the unit's port
+  bool stopEndsCleanly = false;  // Ctrl-C or SIGTERM is its normal end: its own status, not 128 + signal
   // Reads the arguments (throwing UsageError) and returns the run.
   CliRun (*parse)(const CommandLine& line) = nullptr;
 };

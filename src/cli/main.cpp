@@ -51,7 +51,10 @@ int main(int argc, char** argv) {
   kx::cli::StdOutput out;
   kx::cli::Hooks hooks;
   hooks.stopRequested = [] { return g_stop != 0; };
+  bool stopEndsCleanly = false;
+  hooks.stopEndsCleanly = &stopEndsCleanly;
   const int status = kx::cli::RunCli(QCoreApplication::arguments(), out, hooks);
-  // Stopped by a signal: the shell's convention, 128 + its number (130, 143).
-  return g_stop != 0 ? 128 + g_stop : status;
+  // Stopped by a signal: the shell's convention, 128 + its number (130, 143),
+  // except for a command that runs until stopped (a service's normal end).
+  return g_stop != 0 && !stopEndsCleanly ? 128 + g_stop : status;
 }

@@ -34,7 +34,16 @@ int PollMs(Clock::duration d) {
 
 }  // namespace
 
-SimHost::SimHost(VirtualDevice& device) : device_(device) {}
+SimHost::SimHost(VirtualDevice& device) : SimHost(std::vector<VirtualDevice*>{&device}) {}
+
+SimHost::SimHost(std::vector<VirtualDevice*> devices) : devices_(std::move(devices)), device_(*devices_.at(0)) {}
+
+VirtualDevice& SimHost::DeviceFor(std::span<const uint8_t> request) const {
+  if (request.size() > 3)
+    for (VirtualDevice* d : devices_)
+      if (d->Address() == request[3]) return *d;
+  return device_;
+}
 
 SimHost::~SimHost() { Stop(); }
 
@@ -334,7 +343,7 @@ void SimHost::Serve(std::vector<uint8_t>& pending) {
     }
     const std::vector<uint8_t> request(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(total));
     pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(total));
-    const ReplyPlan plan = device_.Answer(request, ClientBaud());
+    const ReplyPlan plan = DeviceFor(request).Answer(request, ClientBaud());
     Deliver(plan);
     if (interrupted_) return;  // the control request comes first; the rest waits
     if (HungUp()) {

@@ -13,6 +13,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,6 +25,9 @@ namespace kx {
 class SimHost {
  public:
   explicit SimHost(VirtualDevice& device);  // the device is not owned
+  // Several units on one line, each answering its own address; the line's settings
+  // before a client applies its own follow the first. Not owned; none may be null.
+  explicit SimHost(std::vector<VirtualDevice*> devices);
   ~SimHost();
   SimHost(const SimHost&) = delete;
   SimHost& operator=(const SimHost&) = delete;
@@ -73,6 +77,11 @@ class SimHost {
   bool Post(Control c, bool wait);
   void DoHangUp();
 
+  // The device a request is for: the one with its address, else the first (which
+  // ignores it, as a foreign frame deserves, and records it).
+  VirtualDevice& DeviceFor(std::span<const uint8_t> request) const;
+
+  std::vector<VirtualDevice*> devices_;
   VirtualDevice& device_;
   std::string dir_;
   std::string linkPath_;

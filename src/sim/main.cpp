@@ -7,7 +7,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "link/CommandTable.h"
 #include "sim/SimHost.h"
@@ -22,7 +24,9 @@ void Usage(FILE* out) {
       "prints the path to open. Runs until interrupted (SIGINT or SIGTERM).\n"
       "\n"
       "Options:\n"
-      "  --address A     the device's communication address, 0..255 (default 0)\n"
+      "  --address A     the device's communication address, 0..255 (default 0);\n"
+      "                  A,B,... serves one unit per address on the same line, each\n"
+      "                  answering only its own address, each with its own values\n"
       "  --baud RATE     the device's baud rate: " + kx::JoinBaudRates(", ", " or\n                  ") +
       " (default 9600); it answers only a port set to it\n"
       "  --pace          deliver replies at the baud rate (10 bits a byte)\n"
@@ -60,6 +64,23 @@ bool ParseFault(const std::string& name, kx::Fault& fault) {
   return false;
 }
 
+bool ParseAddresses(const std::string& text, std::vector<int>& addresses) {
+  std::vector<int> parsed;
+  size_t at = 0;
+  for (;;) {
+    const size_t comma = text.find(',', at);
+    long a = 0;
+    if (!ParseInt(text.substr(at, comma - at).c_str(), 0, 255, a)) return false;
+    for (int seen : parsed)
+      if (seen == a) return false;
+    parsed.push_back(static_cast<int>(a));
+    if (comma == std::string::npos) break;
+    at = comma + 1;
+  }
+  addresses = parsed;
+  return true;
+}
+
 int Fail(const char* what, const char* arg) {
   std::fprintf(stderr, "kx4200-sim: %s%s%s\nTry 'kx4200-sim --help'.\n", what, arg ? ": " : "", arg ? arg : "");
   return 2;
@@ -68,7 +89,8 @@ int Fail(const char* what, const char* arg) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  long address = 0, baud = 9600, groups = 4, seed = 4200;
+  std::vector<int> addresses{0};
+  long baud = 9600, groups = 4, seed = 4200;
   bool pace = false;
   bool hasFault = false;
   kx::Fault fault = kx::Fault::Silence;
@@ -83,7 +105,7 @@ int main(int argc, char** argv) {
       pace = true;
     } else if (arg == "--address") {
       const char* v = value();
-      if (!v || !ParseInt(v, 0, 255, address)) return Fail("--address needs a number from 0 to 255", v);
+      if (!v || !ParseAddresses(v, addresses)) return Fail("--address needs numbers from 0 to 255, comma-separated, each once", v);
     } else if (arg == "--baud") {
       const char* v = value();
       if (!v || !ParseInt(v, 1, 1000000, baud) || !kx::IsBaudRate(baud)) {
@@ -111,14 +133,20 @@ int main(int argc, char** argv) {
   sigaddset(&stopSignals, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
-  kx::VirtualDevice device(static_cast<uint32_t>(seed));
-  device.SetAddress(static_cast<int>(address));
-  device.SetBaud(static_cast<int>(baud));
-  device.SetPacing(pace);
-  device.SetGroups(kx::VirtualDevice::DefaultGroups(std::time(nullptr), static_cast<int>(groups)));
-  if (hasFault) device.SetFault(fault);
+  // Each unit its own seed, so that each has its own cells and noise.
+  std::vector<std::unique_ptr<kx::VirtualDevice>> devices;
+  std::vector<kx::VirtualDevice*> line;
+  for (size_t i = 0; i < addresses.size(); ++i) {
+    auto& device = *devices.emplace_back(std::make_unique<kx::VirtualDevice>(static_cast<uint32_t>(seed + i)));
+    device.SetAddress(addresses[i]);
+    device.SetBaud(static_cast<int>(baud));
+    device.SetPacing(pace);
+    device.SetGroups(kx::VirtualDevice::DefaultGroups(std::time(nullptr), static_cast<int>(groups)));
+    if (hasFault) device.SetFault(fault);
+    line.push_back(&device);
+  }
 
-  kx::SimHost host(device);
+  kx::SimHost host(line);
   if (fault == kx::Fault::HangUp) host.SetReplugAfterMs(1000);
   if (!host.Start()) {
     std::fprintf(stderr, "kx4200-sim: cannot create a pseudo-terminal: %s\n", std::strerror(errno));

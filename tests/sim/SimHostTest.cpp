@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "link/DeviceSettings.h"
 #include "link/Exchange.h"
 #include "link/Frame.h"
 #include "link/SerialPort.h"
@@ -44,6 +45,27 @@ TEST(SimHostTest, StartStopAreIdempotentAndCleanUp) {
     dir = std::filesystem::path(host.Path()).parent_path().string();
   }  // the destructor stops
   EXPECT_FALSE(std::filesystem::exists(dir));
+}
+
+TEST(SimHostTest, SeveralUnitsOnOneLineEachAnswerTheirOwnAddress) {
+  VirtualDevice a(1), b(2);
+  a.SetAddress(1);
+  b.SetAddress(2);
+  a.SetVersionRaw(101);
+  b.SetVersionRaw(202);
+  SimHost host({&a, &b});
+  ASSERT_TRUE(host.Start());
+  SerialPort port;
+  ASSERT_EQ(port.Open(host.Path(), 9600, Fast()), LinkError::None);
+  auto version = [&](int address) {
+    const VersionReading r = ReadVersion(port, address, 300);
+    return r.outcome == ExchangeOutcome::Ok ? r.raw : 0;
+  };
+  EXPECT_EQ(version(2), 202);
+  EXPECT_EQ(version(1), 101);
+  EXPECT_EQ(version(3), 0);  // nobody there: silence
+  EXPECT_EQ(b.RequestCount(), 1u);
+  EXPECT_EQ(a.RequestCount(), 2u);  // its own, and the foreign one the first unit hears
 }
 
 TEST(SimHostTest, ResynchronisesAfterGarbage) {

@@ -1,0 +1,48 @@
+#pragma once
+// The unattended monitor: every unit read once a period, units on one port in turn
+// on one open port, ports in parallel; each reading goes to stdout, a daily CSV
+// per unit and/or an MQTT broker; a summary at the end.
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "monitor/MqttPublisher.h"
+#include "monitor/UnitSpec.h"
+
+namespace kx::monitor {
+
+// Exit statuses, as the command line has them.
+enum MonitorExit : int { kMonitorOk = 0, kMonitorDevice = 1, kMonitorUsage = 2, kMonitorConnect = 3 };
+
+struct MonitorOptions {
+  std::vector<UnitSpec> units;
+  std::vector<std::string> paths;  // the device path of each unit, same order
+  int periodMs = 5000;
+  int alarmsEvery = 12;  // alarm word every N cycles, from the first; 0: never
+  int count = 0;         // cycles; 0: until stopped
+  uint32_t currentRange = 1000;
+  std::string csvDir;  // empty: no CSV
+  std::optional<MqttSettings> mqtt;
+  bool discovery = true;
+  std::string discoveryPrefix = "homeassistant";
+  size_t queueLimit = MqttPublisher::kDefaultQueueLimit;
+  int connectWaitMs = 5000;  // for the broker's first answer at start
+  int flushMs = 5000;        // for the queue to drain at the end
+};
+
+struct MonitorIo {
+  std::function<void(std::string_view)> outLine;
+  std::function<void(std::string_view)> errLine;
+  std::function<bool()> stopRequested;  // SIGINT/SIGTERM
+};
+
+// Returns kMonitorOk after a stop or after count cycles without a failed reading;
+// kMonitorDevice when a reading of a counted run failed; kMonitorUsage when the
+// CSV folder is unusable or a log could not be written; kMonitorConnect when the
+// broker refused the credentials or the client could not be set up.
+int RunMonitor(const MonitorOptions& options, const MonitorIo& io);
+
+}  // namespace kx::monitor

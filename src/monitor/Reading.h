@@ -1,0 +1,40 @@
+#pragma once
+// One reading of one unit as the outputs see it, and the texts made of it: the
+// state JSON, the plain line and the CSV row.
+
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kx::monitor {
+
+struct Reading {
+  size_t unit = 0;        // index into the monitor's units
+  long long number = 0;   // the unit's reading number, from 1
+  std::time_t time = 0;
+  bool ok = false;
+  std::string error;               // the cause in English when !ok
+  std::vector<std::string> texts;  // the 47 live values as the panel shows them (when ok)
+  std::optional<uint16_t> alarmWord;  // read this cycle
+};
+
+// "2026-12-07T13:05:39+08:00" in local time.
+std::string IsoLocalTime(std::time_t t);
+// "2026-12-07 13:05:39" in local time, as the live CSV has it.
+std::string CsvLocalTime(std::time_t t);
+
+// A string as a JSON string literal, quotes included.
+std::string JsonString(const std::string& text);
+
+// The object published on PREFIX/NAME/state.
+std::string StateJson(const Reading& r);
+// What stdout shows when no other output is asked for.
+std::string PlainLine(const std::string& name, const Reading& r);
+
+// The live CSV's header and a row (empty values and ok = 0 for a failed reading).
+std::string LiveCsvHeaderLine();
+std::string LiveCsvRowLine(const Reading& r);
+
+}  // namespace kx::monitor

@@ -1,0 +1,94 @@
+#include "monitor/UnitSpec.h"
+
+#include <cctype>
+#include <charconv>
+#include <map>
+#include <set>
+
+#include "link/CommandTable.h"
+
+namespace kx::monitor {
+
+namespace {
+
+std::optional<int> Whole(const std::string& text, int low, int high) {
+  int v = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (text.empty() || ec != std::errc() || end != text.data() + text.size() || v < low || v > high) return std::nullopt;
+  return v;
+}
+
+std::string Basename(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::string CleanName(const std::string& text) {
+  std::string out;
+  for (unsigned char c : text) out += std::isalnum(c) && c < 0x80 ? static_cast<char>(std::tolower(c)) : '_';
+  return out;
+}
+
+std::optional<UnitSpec> ParseUnitSpec(const std::string& text, std::string& error) {
+  UnitSpec spec;
+  std::string rest = text;
+  // The name last: it may hold ':' or '@' before it is cleaned.
+  if (const size_t eq = rest.find('='); eq != std::string::npos) {
+    spec.name = CleanName(rest.substr(eq + 1));
+    if (spec.name.empty()) {
+      error = "the name after '=' is empty in '" + text + "'";
+      return std::nullopt;
+    }
+    rest.resize(eq);
+  }
+  if (const size_t at = rest.rfind('@'); at != std::string::npos) {
+    const auto baud = Whole(rest.substr(at + 1), 1, 1000000);
+    if (!baud || !IsBaudRate(*baud)) {
+      error = "the baud rate in '" + text + "' must be " + JoinBaudRates(", ", " or ");
+      return std::nullopt;
+    }
+    spec.baud = *baud;
+    rest.resize(at);
+  }
+  // A path may hold ':' itself (by-id names do); the address is digits after the last one.
+  if (const size_t colon = rest.rfind(':'); colon != std::string::npos) {
+    const auto address = Whole(rest.substr(colon + 1), 0, 255);
+    if (address) {
+      spec.address = *address;
+      rest.resize(colon);
+    } else if (rest.find('/') == std::string::npos || colon + 1 == rest.size()) {
+      error = "the address in '" + text + "' must be 0..255";
+      return std::nullopt;
+    }
+  }
+  if (rest.empty()) {
+    error = "'" + text + "' names no port (PATH or port number)";
+    return std::nullopt;
+  }
+  if (rest.find('/') == std::string::npos && !Whole(rest, 1, 9999)) {
+    error = "'" + rest + "' is neither a device path nor a port number from 1";
+    return std::nullopt;
+  }
+  spec.port = rest;
+  if (spec.name.empty()) spec.name = CleanName("kx4200_" + Basename(rest) + "_" + std::to_string(spec.address));
+  return spec;
+}
+
+std::string CheckUnits(const std::vector<UnitSpec>& units) {
+  std::map<std::string, int> baudOfPort;
+  std::set<std::pair<std::string, int>> addresses;
+  std::set<std::string> names;
+  for (const UnitSpec& u : units) {
+    const auto [it, fresh] = baudOfPort.emplace(u.port, u.baud);
+    if (!fresh && it->second != u.baud)
+      return "the units on " + u.port + " must share one baud rate (one line, one rate)";
+    if (!addresses.emplace(u.port, u.address).second)
+      return "address " + std::to_string(u.address) + " on " + u.port + " is given twice";
+    if (!names.insert(u.name).second) return "the name " + u.name + " is given twice";
+  }
+  return {};
+}
+
+}  // namespace kx::monitor

@@ -1,0 +1,28 @@
+#pragma once
+// One monitored unit as the command line names it: PATH|N[:ADDRESS][@BAUD][=NAME].
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kx::monitor {
+
+struct UnitSpec {
+  std::string port;  // as given: a device path or a panel port number
+  int address = 0;
+  int baud = 9600;
+  std::string name;  // [a-z0-9_] only; the MQTT topic level and the CSV file name
+};
+
+// The default name and any given name are reduced to [a-z0-9_] (lower case;
+// anything else becomes '_'). nullopt with error set when the text is no spec.
+std::optional<UnitSpec> ParseUnitSpec(const std::string& text, std::string& error);
+
+// Reduces a name to [a-z0-9_].
+std::string CleanName(const std::string& text);
+
+// Units on one port must share its baud rate and have distinct addresses; all
+// names must differ. Empty when they do, else what is wrong.
+std::string CheckUnits(const std::vector<UnitSpec>& units);
+
+}  // namespace kx::monitor

@@ -1,0 +1,213 @@
+// The monitor against a real broker: discovery, state values, availability, a
+// broker outage, SIGTERM and refused credentials.
+
+#include <signal.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <algorithm>
+#include <atomic>
+#include <fstream>
+#include <cmath>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "MqttBroker.h"
+#include "monitor/Monitor.h"
+#include "sim/SimHost.h"
+#include "sim/VirtualDevice.h"
+
+namespace kx::testing {
+namespace {
+
+QJsonObject Json(const std::string& s) { return QJsonDocument::fromJson(QByteArray::fromStdString(s)).object(); }
+
+// Two units on one simulated line, one on a second; the monitor in a thread of the test.
+class MonitorRun {
+ public:
+  explicit MonitorRun(int brokerPort) : a1(11), a2(12), b5(13), lineA({&a1, &a2}), lineB(b5) {
+    a1.SetAddress(1);
+    a2.SetAddress(2);
+    b5.SetAddress(5);
+    for (VirtualDevice* d : {&a1, &a2, &b5}) d->SetNoise(false);
+    a1.SetCellVoltage(39, 0.0);  // cell 40 not fitted
+    a2.SetCellVoltage(6, 3.456);
+    a2.SetCurrent(-20.0);
+    b5.SetTemperature(2, 41.5);
+    EXPECT_TRUE(lineA.Start());
+    EXPECT_TRUE(lineB.Start());
+    options.units = {{"a", 1, 9600, "u1"}, {"a", 2, 9600, "u2"}, {"b", 5, 9600, "u5"}};
+    options.paths = {lineA.Path(), lineA.Path(), lineB.Path()};
+    options.periodMs = 150;
+    options.alarmsEvery = 2;
+    monitor::MqttSettings m;
+    m.host = "127.0.0.1";
+    m.port = brokerPort;
+    m.prefix = "kxt";
+    options.mqtt = m;
+  }
+  ~MonitorRun() { Finish(); }
+
+  void Start() {
+    thread_ = std::thread([this] {
+      status = monitor::RunMonitor(options, {[this](std::string_view s) { out += std::string(s) + "\n"; },
+                                             [](std::string_view) {}, [this] { return stop.load(); }});
+    });
+  }
+  void Finish() {
+    stop = true;
+    if (thread_.joinable()) thread_.join();
+  }
+
+  VirtualDevice a1, a2, b5;
+  SimHost lineA, lineB;
+  monitor::MonitorOptions options;
+  std::atomic<bool> stop{false};
+  int status = -1;
+  std::string out;
+
+ private:
+  std::thread thread_;
+};
+
+auto Count(const std::string& topic, size_t n) {
+  return [topic, n](const std::vector<Received>& all) { return OnTopic(all, topic).size() >= n; };
+}
+
+TEST(MonitorMqtt, DiscoveryStateValuesAndAvailability) {
+  MqttBroker broker;
+  ASSERT_TRUE(broker.Start());
+  Subscriber live(broker.Port(), "live");
+  MonitorRun run(broker.Port());
+  run.Start();
+  ASSERT_TRUE(live.WaitFor(Count("kxt/u5/state", 3)));
+  ASSERT_TRUE(live.WaitFor(Count("kxt/u2/state", 3)));
+
+  // Discovery is retained: a consumer that comes later still finds every config.
+  Subscriber late(broker.Port(), "late");
+  ASSERT_TRUE(late.WaitFor(Count("homeassistant/sensor/u2/cell_spread/config", 1)));
+  const auto retained = late.Messages();
+  EXPECT_EQ(OnTopic(retained, "homeassistant/sensor/u1/cell40/config").size(), 0u);  // not fitted
+  const auto cell7 = OnTopic(retained, "homeassistant/sensor/u2/cell7/config");
+  ASSERT_EQ(cell7.size(), 1u);
+  EXPECT_TRUE(cell7[0].retain);
+  const QJsonObject config = Json(cell7[0].payload);
+  EXPECT_EQ(config["state_topic"].toString(), "kxt/u2/state");
+  EXPECT_EQ(config["device"].toObject()["sw_version"].toString(), "1.30");
+  EXPECT_EQ(config["availability"].toArray().size(), 2);
+  EXPECT_EQ(OnTopic(retained, "kxt/status").at(0).payload, "online");
+
+  // The state carries the simulated unit's values.
+  const QJsonObject u2 = Json(OnTopic(live.Messages(), "kxt/u2/state").at(0).payload);
+  ASSERT_TRUE(u2["ok"].toBool());
+  EXPECT_EQ(u2["cells_V"].toArray().size(), 40);
+  EXPECT_DOUBLE_EQ(u2["cells_V"].toArray()[6].toDouble(), 3.456);
+  EXPECT_DOUBLE_EQ(u2["cell_max_V"].toDouble(), 3.456);
+  EXPECT_EQ(u2["cell_max_index"].toInt(), 7);
+  EXPECT_NEAR(u2["current_A"].toDouble(), -20.0, 0.02);
+  EXPECT_TRUE(u2.contains("alarm_word"));  // the first cycle reads the alarms
+  const QJsonObject u5 = Json(OnTopic(live.Messages(), "kxt/u5/state").at(0).payload);
+  EXPECT_NEAR(u5["temps_C"].toArray()[2].toDouble(), 41.5, 0.05);
+  const QJsonObject u1 = Json(OnTopic(live.Messages(), "kxt/u1/state").at(0).payload);
+  EXPECT_DOUBLE_EQ(u1["cells_V"].toArray()[39].toDouble(), 0.0);
+  EXPECT_GT(u1["cell_min_V"].toDouble(), 3.0);  // the cell not fitted is left out
+
+  // Three silent readings in a row take the unit offline; the next good one back.
+  run.a2.SetFault(Fault::Silence, 3);
+  const std::string avail = "kxt/u2/availability";
+  ASSERT_TRUE(live.WaitFor(Count(avail, 3)));
+  const auto flips = OnTopic(live.Messages(), avail);
+  EXPECT_EQ(flips[0].payload, "online");
+  EXPECT_EQ(flips[1].payload, "offline");
+  EXPECT_EQ(flips[2].payload, "online");
+  const auto states = OnTopic(live.Messages(), "kxt/u2/state");
+  int failedInRow = 0, most = 0;
+  for (const Received& s : states) {
+    failedInRow = Json(s.payload)["ok"].toBool() ? 0 : failedInRow + 1;
+    most = std::max(most, failedInRow);
+  }
+  EXPECT_EQ(most, 3);
+  // The other unit on the line went on meanwhile.
+  EXPECT_EQ(OnTopic(live.Messages(), "kxt/u1/availability").size(), 1u);
+  run.Finish();
+  EXPECT_EQ(run.status, 0);
+}
+
+TEST(MonitorMqtt, BrokerOutageLosesNothingAndKeepsTheOrder) {
+  MqttBroker broker;
+  ASSERT_TRUE(broker.Start());
+  Subscriber persistent(broker.Port(), "keeper", false);
+  MonitorRun run(broker.Port());
+  run.Start();
+  ASSERT_TRUE(persistent.WaitFor(Count("kxt/u1/state", 2)));
+  broker.Stop();
+  std::this_thread::sleep_for(std::chrono::seconds(2));  // readings queue meanwhile
+  ASSERT_TRUE(broker.Start());
+  const size_t before = OnTopic(persistent.Messages(), "kxt/u1/state").size();
+  ASSERT_TRUE(persistent.WaitFor(Count("kxt/u1/state", before + 15), 30000));
+  run.Finish();
+  ASSERT_TRUE(persistent.WaitFor(Count("kxt/status", 2)));  // online, then offline at the end
+
+  for (const char* unit : {"u1", "u2", "u5"}) {
+    // Reading numbers 1, 2, 3, ... in order, none missing. QoS 1 is at least once: a
+    // message in flight when the broker went away may come again, and only such a
+    // repeat of a number already seen is let through.
+    int next = 1;
+    for (const Received& s : OnTopic(persistent.Messages(), std::string("kxt/") + unit + "/state")) {
+      const int n = Json(s.payload)["reading"].toInt();
+      if (n < next) continue;
+      ASSERT_EQ(n, next) << unit;
+      ++next;
+    }
+    const std::string summary = std::string(unit) + ": readings good " + std::to_string(next - 1) + ", failed 0";
+    EXPECT_NE(run.out.find(summary), std::string::npos) << run.out;
+  }
+  EXPECT_NE(run.out.find("queued 0, dropped 0"), std::string::npos) << run.out;
+}
+
+TEST(MonitorMqtt, SigtermPublishesOfflineAndExitsZero) {
+  MqttBroker broker;
+  ASSERT_TRUE(broker.Start());
+  Subscriber sub(broker.Port(), "watch");
+  const std::string out = broker.Dir() + "/out", err = broker.Dir() + "/err";
+  const int pid = SpawnTool({KX_CLI_PATH, "--simulate", "monitor", "--unit", "1:3", "--period", "100", "--mqtt",
+                             "127.0.0.1:" + std::to_string(broker.Port()), "--mqtt-prefix", "site"},
+                            out, err);
+  ASSERT_GT(pid, 0);
+  ASSERT_TRUE(sub.WaitFor(Count("site/kx4200_1_3/state", 2)));
+  ::kill(pid, SIGTERM);
+  EXPECT_EQ(WaitExit(pid, 20000), 0) << ReadFile(err);
+  ASSERT_TRUE(sub.WaitFor(Count("site/status", 2)));
+  EXPECT_EQ(OnTopic(sub.Messages(), "site/status").back().payload, "offline");
+  EXPECT_NE(ReadFile(out).find("kx4200_1_3: readings good"), std::string::npos);
+}
+
+TEST(MonitorMqtt, WrongPasswordIsReportedPlainlyWithExitThree) {
+  MqttBroker broker("monitor", "right");
+  ASSERT_TRUE(broker.Start());
+  const std::string file = broker.Dir() + "/pw";
+  for (const char* password : {"wrong\n", "right\n"}) {
+    {
+      std::ofstream(file) << password;
+    }
+    const std::string out = broker.Dir() + "/out", errFile = broker.Dir() + "/err";
+    const int pid = SpawnTool({KX_CLI_PATH, "--simulate", "monitor", "--unit", "1", "--count", "1", "--mqtt",
+                               "127.0.0.1:" + std::to_string(broker.Port()), "--mqtt-user", "monitor",
+                               "--mqtt-password-file", file},
+                              out, errFile);
+    const int status = WaitExit(pid, 30000);
+    const std::string err = ReadFile(errFile);
+    if (password[0] == 'w') {
+      EXPECT_EQ(status, 3);
+      EXPECT_NE(err.find("refused"), std::string::npos) << err;
+      EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;  // one plain line
+    } else {
+      EXPECT_EQ(status, 0) << err;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kx::testing

@@ -1,0 +1,108 @@
+// What the monitor writes: unit specs, the CSV (the live log's columns, a file a
+// day, a restarted run keeping the day's rows), the state of a failed reading.
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "cli/Commands.h"
+#include "monitor/DailyCsv.h"
+#include "monitor/Reading.h"
+#include "monitor/UnitSpec.h"
+
+namespace kx::monitor {
+namespace {
+
+TEST(MonitorTexts, UnitSpecs) {
+  std::string error;
+  auto s = ParseUnitSpec("/dev/serial/by-id/usb-Ab-if00:7@38400=Room 2/East", error);
+  ASSERT_TRUE(s) << error;
+  EXPECT_EQ(s->port, "/dev/serial/by-id/usb-Ab-if00");
+  EXPECT_EQ(s->address, 7);
+  EXPECT_EQ(s->baud, 38400);
+  EXPECT_EQ(s->name, "room_2_east");
+  s = ParseUnitSpec("/dev/ttyUSB-0", error);
+  ASSERT_TRUE(s);
+  EXPECT_EQ(s->address, 0);
+  EXPECT_EQ(s->baud, 9600);
+  EXPECT_EQ(s->name, "kx4200_ttyusb_0_0");
+  s = ParseUnitSpec("3:12", error);
+  ASSERT_TRUE(s);
+  EXPECT_EQ(s->port, "3");
+  EXPECT_EQ(s->name, "kx4200_3_12");
+
+  for (const char* bad : {"", "x", "3:256", "3@1234", "3=", ":4", "/dev/ttyS0:"})
+    EXPECT_FALSE(ParseUnitSpec(bad, error)) << bad;
+
+  EXPECT_EQ(CheckUnits({{"1", 1, 9600, "a"}, {"1", 2, 9600, "b"}, {"2", 1, 19200, "c"}}), "");
+  EXPECT_NE(CheckUnits({{"1", 1, 9600, "a"}, {"1", 2, 19200, "b"}}), "");  // one line, one rate
+  EXPECT_NE(CheckUnits({{"1", 1, 9600, "a"}, {"1", 1, 9600, "b"}}), "");
+  EXPECT_NE(CheckUnits({{"1", 1, 9600, "a"}, {"2", 1, 9600, "a"}}), "");
+}
+
+Reading Good(std::time_t t) {
+  Reading r;
+  r.time = t;
+  r.ok = true;
+  for (int i = 0; i < 47; ++i) r.texts.push_back("3.30" + std::to_string(i % 10));
+  return r;
+}
+
+TEST(MonitorTexts, DailyCsvKeepsTheLiveColumnsAndTheDaysRows) {
+  EXPECT_EQ(LiveCsvHeaderLine(), cli::LiveCsvHeader());
+  QTemporaryDir dir;
+  const std::time_t day1 = 1796621100;  // 2026-12-07 13:25 at UTC+8 (TZ is pinned)
+  {
+    DailyCsv csv(dir.path().toStdString(), "u1");
+    ASSERT_TRUE(csv.Write(Good(day1)));
+    Reading failed;
+    failed.time = day1 + 5;
+    failed.error = "no answer";
+    ASSERT_TRUE(csv.Write(failed));
+  }
+  {
+    // A restarted run on the same day, then midnight.
+    DailyCsv csv(dir.path().toStdString(), "u1");
+    ASSERT_TRUE(csv.Write(Good(day1 + 10)));
+    ASSERT_TRUE(csv.Write(Good(day1 + 11 * 3600)));
+  }
+  std::ifstream first(dir.filePath("u1-2026-12-07.csv").toStdString());
+  std::vector<std::string> lines;
+  for (std::string l; std::getline(first, l);) lines.push_back(l + "\n");
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0], LiveCsvHeaderLine());
+  EXPECT_EQ(lines[1].substr(0, 20), "2026-12-07 13:25:00,");
+  EXPECT_EQ(lines[2], "2026-12-07 13:25:05" + std::string(47, ',') + ",0\n");
+  EXPECT_EQ(lines[3].substr(0, 19), "2026-12-07 13:25:10");
+  std::ifstream second(dir.filePath("u1-2026-12-08.csv").toStdString());
+  std::string header, row;
+  std::getline(second, header);
+  std::getline(second, row);
+  EXPECT_EQ(header + "\n", LiveCsvHeaderLine());
+  EXPECT_EQ(row.substr(0, 19), "2026-12-08 00:25:00");
+}
+
+TEST(MonitorTexts, StateOfAFailedReadingAndAlarms) {
+  Reading r;
+  r.time = 1796621139;
+  r.number = 4;
+  r.error = "the unit's reply was cut short";
+  const auto failed = QJsonDocument::fromJson(QByteArray::fromStdString(StateJson(r))).object();
+  EXPECT_EQ(failed["time"].toString(), "2026-12-07T13:25:39+08:00");
+  EXPECT_FALSE(failed["ok"].toBool());
+  EXPECT_EQ(failed["error"].toString(), "the unit's reply was cut short");
+  EXPECT_FALSE(failed.contains("cells_V"));
+
+  Reading a = Good(r.time);
+  a.alarmWord = 0x0003;
+  const auto alarmed = QJsonDocument::fromJson(QByteArray::fromStdString(StateJson(a))).object();
+  EXPECT_EQ(alarmed["alarm_word"].toInt(), 3);
+  EXPECT_EQ(alarmed["alarms"].toArray().size(), 2);
+}
+
+}  // namespace
+}  // namespace kx::monitor
