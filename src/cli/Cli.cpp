@@ -1,6 +1,7 @@
 #include "cli/Cli.h"
 
 #include <QCommandLineParser>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <chrono>
 #include <cstdio>
@@ -8,6 +9,7 @@
 #include <thread>
 
 #include "cli/CommandRegistry.h"
+#include "cli/Commands.h"
 #include "link/CommandTable.h"
 #include "link/Exchange.h"
 #include "link/PortNaming.h"
@@ -34,10 +36,16 @@ class GlobalOptionSet {
   void AddTo(QCommandLineParser& p) const {
     p.addOptions({port_, com_, baud_, address_, simulate_, trace_, json_, help_});
   }
+  // What a command without a unit can use: its help lists only these.
+  void AddPortlessTo(QCommandLineParser& p) const { p.addOptions({json_, help_}); }
   bool HelpAsked(const QCommandLineParser& p) const { return p.isSet(help_); }
 
   void Read(const QCommandLineParser& p, GlobalOptions& g) const {
-    if (p.isSet(port_)) g.port = Unescape(p.value(port_)).toStdString();
+    if (p.isSet(port_)) {
+      g.port = Unescape(p.value(port_)).toStdString();
+      // Empty would mean "not given" and open port 1: whatever is there.
+      if (g.port.empty()) Bad("--port needs a device path");
+    }
     if (p.isSet(com_)) {
       const auto n = ParseInteger(p.value(com_), 1, 9999);
       if (!n) Bad("--com needs a port number from 1, not '" + p.value(com_) + "'");
@@ -94,6 +102,13 @@ class TraceScope {
  private:
   bool on_;
 };
+
+// A script reading JSON sees argument errors too; --json counts wherever it
+// stands, since parsing may have stopped before reaching it.
+void UsageJson(Output& out, const QStringList& arguments, const std::string& text) {
+  if (!arguments.mid(1).contains(QStringLiteral("--json"))) return;
+  PrintJson(out, QJsonObject{{"ok", false}, {"error", "usage"}, {"cause", QString::fromStdString(text)}});
+}
 
 std::tm LocalNow() {
   const std::time_t t = std::time(nullptr);
@@ -189,6 +204,7 @@ int RunCli(const QStringList& arguments, Output& out, const Hooks& hooks) {
     }
   } catch (const UsageError& e) {
     out.ErrLine("kx4200-cli: " + e.text + " (see 'kx4200-cli --help')");
+    UsageJson(out, arguments, e.text);
     return kExitUsage;
   }
 
@@ -200,7 +216,14 @@ int RunCli(const QStringList& arguments, Output& out, const Hooks& hooks) {
   try {
     if (!p.parse(commandArguments)) Bad(QString::fromUtf8(command->name) + ": " + p.errorText());
     if (globals.HelpAsked(p)) {
-      out.Out(CommandHelpText(*command, p.helpText()));
+      if (command->needsPort) {
+        out.Out(CommandHelpText(*command, p.helpText()));
+      } else {
+        QCommandLineParser shown;
+        globals.AddPortlessTo(shown);
+        for (const CliOption& o : command->options) shown.addOption(MakeOption(o));
+        out.Out(CommandHelpText(*command, shown.helpText()));
+      }
       return kExitOk;
     }
     globals.Read(p, g);
@@ -210,6 +233,7 @@ int RunCli(const QStringList& arguments, Output& out, const Hooks& hooks) {
     if (!g.port.empty() && g.com != 0) Bad("give --port or --com, not both");
   } catch (const UsageError& e) {
     out.ErrLine("kx4200-cli: " + e.text + " (see 'kx4200-cli " + command->name + " --help')");
+    UsageJson(out, arguments, e.text);
     return kExitUsage;
   }
 

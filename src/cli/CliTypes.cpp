@@ -1,6 +1,7 @@
 #include "cli/CliTypes.h"
 
 #include <QJsonObject>
+#include <chrono>
 #include <cstdio>
 
 #include "cli/Commands.h"
@@ -56,6 +57,15 @@ void Env::Fail(std::string_view cause, std::string_view panelText) const {
       o.insert("error", QString::fromUtf8(panelText.data(), static_cast<int>(panelText.size())));
     PrintJson(out, o);
   }
+}
+
+std::string LocalTimeNowMs() {
+  const auto now = std::chrono::system_clock::now();
+  const long long ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+  char text[8];
+  std::snprintf(text, sizeof text, ".%03lld", ms);
+  return FormatLocalTime(std::chrono::system_clock::to_time_t(now)) + text;
 }
 
 std::string FormatLocalTime(std::time_t t) {

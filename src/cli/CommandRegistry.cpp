@@ -54,10 +54,12 @@ CliRun ParseAcquire(const CommandLine& line) {
   const auto count = ParseInteger(line.Value("count"), 0, 100000000);
   const auto period = ParseInteger(line.Value("period"), 0, 86400000);
   const auto range = ParseInteger(line.Value("current-range"), 1, 1000000);
-  if (!count) Bad("--count must be a whole number from 0, not '" + line.Value("count") + "'");
-  if (!period) Bad("--period must be a whole number of milliseconds, not '" + line.Value("period") + "'");
+  if (!count) Bad("--count must be a whole number from 0 to 100000000, not '" + line.Value("count") + "'");
+  if (!period)
+    Bad("--period must be a whole number of milliseconds from 0 to 86400000, not '" + line.Value("period") + "'");
   if (!range)
-    Bad("--current-range must be a whole number of amperes from 1, not '" + line.Value("current-range") + "'");
+    Bad("--current-range must be a whole number of amperes from 1 to 1000000, not '" + line.Value("current-range") +
+        "'");
   AcquireOptions o;
   o.count = static_cast<int>(*count);
   o.periodMs = static_cast<int>(*period);
@@ -260,7 +262,8 @@ const std::vector<CliCommand>& Table() {
        .summary = "download curve group N",
        .usage = "download N [-o FILE.bin] [--csv FILE.csv]",
        .help = "Downloads curve group N (from 1) and saves it as a curve file and/or a CSV table.\n"
-               "A group number the unit does not hold gives exit status 2.",
+               "A group number the unit does not hold gives exit status 1; a packet with a wrong\n"
+               "checksum gives exit status 1 and nothing is written.",
        .options = {{{"o", "output"}, "Save the group as a curve file.", "FILE.bin"}, kCsvOption},
        .parse = ParseDownload},
       {.name = "clear",

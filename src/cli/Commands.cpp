@@ -5,13 +5,16 @@
 #include <QJsonObject>
 #include <QString>
 #include <cerrno>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 
 #include "cli/DeviceSupport.h"
 #include "files/SafeFile.h"
+#include "link/CommandTable.h"
 #include "link/DeviceClock.h"
+#include "link/Frame.h"
 #include "link/DeviceSettings.h"
 #include "link/GearCalibration.h"
 #include "link/LiveValues.h"
@@ -66,6 +69,9 @@ int Acquire(Env& env, const AcquireOptions& options) {
   using Clock = std::chrono::steady_clock;
   const auto start = Clock::now();
   int good = 0, failed = 0;
+  // An unattended log (--count 0) outlives a hang-up: the port is opened again
+  // each period until the adapter is back, and every period meanwhile is a failure.
+  const bool reconnect = options.count == 0;
   for (int i = 0; options.count == 0 || i < options.count; ++i) {
     if (i > 0) {
       // Readings start a period apart and never overlap, as the panel's timer ticks.
@@ -74,9 +80,22 @@ int Acquire(Env& env, const AcquireOptions& options) {
       if (left > 0 && env.sleep) env.sleep(static_cast<int>(left));
     }
     if (env.Stopped()) break;
-    const std::string when = FormatLocalTime(std::time(nullptr));
-    const ExchangeResult r = AcquireLive(*port, env.global.address);
-    if (r.cause == LinkError::Cancelled) break;  // stopped mid-reading: not a failed reading
+    const std::string when = LocalTimeNowMs();
+    ExchangeResult r;
+    std::string openFailure;
+    if (!port) {
+      LinkError error = LinkError::None;
+      port = env.ports->Open(env.global.baud, error);
+      if (!port) {
+        openFailure = env.ports->Explain(error);
+        r.cause = error;
+      }
+    }
+    if (port) {
+      r = AcquireLive(*port, env.global.address);
+      if (r.cause == LinkError::Cancelled) break;  // stopped mid-reading: not a failed reading
+      if (reconnect && r.cause == LinkError::HungUp) port.reset();
+    }
     std::vector<LiveValue> values;
     if (r.outcome == ExchangeOutcome::Ok)
       values = ScaleLiveValues(r.reply, kCellFullScale, static_cast<uint32_t>(options.currentRange));
@@ -86,7 +105,25 @@ int Acquire(Env& env, const AcquireOptions& options) {
     ok ? ++good : ++failed;
 
     if (!ok) {
-      env.Fail("reading " + std::to_string(i + 1) + ": " + DescribeOutcome(r.outcome, r.cause), msg::kCommFailed);
+      const std::string cause = openFailure.empty() ? DescribeOutcome(r.outcome, r.cause, r.count) : openFailure;
+      env.out.ErrLine("kx4200-cli: reading " + std::to_string(i + 1) + ": " + cause + ": " + msg::kCommFailed);
+      if (env.global.json) {
+        // The keys of a good reading, without values, so that every row reads alike.
+        QJsonArray cells, temps, analog;
+        for (int c = 0; c < 40; ++c) cells.append(QJsonValue());
+        for (int t = 0; t < 3; ++t) temps.append(QJsonValue());
+        for (int a = 0; a < 2; ++a) analog.append(QJsonValue());
+        PrintJson(env.out, QJsonObject{{"ok", false},
+                                       {"reading", i + 1},
+                                       {"time", Q(when)},
+                                       {"cells_V", cells},
+                                       {"total_V", QJsonValue()},
+                                       {"current_A", QJsonValue()},
+                                       {"temps_C", temps},
+                                       {"analog_V", analog},
+                                       {"cause", Q(cause)},
+                                       {"error", Q(msg::kCommFailed)}});
+      }
     } else if (env.global.json) {
       QJsonArray cells, temps, analog;
       for (int c = 0; c < 40; ++c) cells.append(Shown(values[c]));
@@ -142,15 +179,30 @@ int ClockGet(Env& env) {
   const ReadClockResult r = ReadDeviceClock(*port, env.global.address);
   if (r.outcome != ReadClockOutcome::Ok) {
     const bool badSum = r.outcome == ReadClockOutcome::BadChecksum;
-    env.Fail(badSum ? DescribeOutcome(ExchangeOutcome::BadChecksum, r.cause)
-                    : DescribeOutcome(ExchangeOutcome::WrongCount, r.cause),
+    env.Fail(badSum ? DescribeOutcome(ExchangeOutcome::BadChecksum, r.cause, r.count)
+                    : DescribeOutcome(ExchangeOutcome::WrongCount, r.cause, r.count),
              ReadClockMessage(r.outcome));
+    return kExitDevice;
+  }
+  if (!IsBcdDateTime(r.reply.data() + kFrameHeaderSize)) {
+    // Shown as it is rather than as a made-up calendar reading.
+    std::string raw;
+    char hex[4];
+    for (size_t i = 0; i < 7; ++i) {
+      std::snprintf(hex, sizeof hex, i ? " %02X" : "%02X", r.reply[kFrameHeaderSize + i]);
+      raw += hex;
+    }
+    env.out.ErrLine("kx4200-cli: the unit's clock holds an invalid date (bytes " + raw + ")");
+    if (env.global.json)
+      PrintJson(env.out, QJsonObject{{"ok", false}, {"time", QJsonValue()}, {"raw", Q(raw)}, {"cause", "invalid date"}});
+    else
+      env.out.OutLine("invalid date (" + raw + ")");
     return kExitDevice;
   }
   const std::string text = FormatDeviceTime(r.time);
   if (env.global.json) {
     char iso[32];
-    std::snprintf(iso, sizeof iso, "%04d-%02d-%02d %02d:%02d:%02d", r.time.year, r.time.month, r.time.day,
+    std::snprintf(iso, sizeof iso, "%04d-%02d-%02dT%02d:%02d:%02d", r.time.year, r.time.month, r.time.day,
                   r.time.hour, r.time.minute, r.time.second);
     PrintJson(env.out, QJsonObject{{"ok", true}, {"time", iso}, {"text", Q(text)}});
   } else {
@@ -166,12 +218,12 @@ int ClockSet(Env& env, const std::optional<std::tm>& time) {
   if (!port) return status;
   // One reading of the clock fills both the frame and the message.
   const std::tm local = time ? *time : env.now();
-  const SetClockResult r = SetDeviceClock(*port, env.global.address, local);
+  const SetClockResult r = SetDeviceClock(*port, env.global.address, local, /*verifyChecksum=*/true);
   const std::string text = SetClockMessage(r.outcome, local);
   if (r.outcome == SetClockOutcome::Ok) {
     if (env.global.json) {
       char sent[32];
-      std::strftime(sent, sizeof sent, "%Y-%m-%d %H:%M:%S", &local);
+      std::strftime(sent, sizeof sent, "%Y-%m-%dT%H:%M:%S", &local);
       PrintJson(env.out, QJsonObject{{"ok", true}, {"time", sent}, {"text", Q(text)}});
     } else {
       env.out.OutLine(text);
@@ -182,8 +234,10 @@ int ClockSet(Env& env, const std::optional<std::tm>& time) {
     char cause[64];
     std::snprintf(cause, sizeof cause, "the unit refused (acknowledge 0x%02X)", r.reply.size() > 7 ? r.reply[7] : 0);
     env.Fail(cause, text);
+  } else if (r.outcome == SetClockOutcome::BadChecksum) {
+    env.Fail(DescribeOutcome(ExchangeOutcome::BadChecksum, r.cause, r.count), text);
   } else {
-    env.Fail(DescribeOutcome(ExchangeOutcome::ShortRead, r.cause), text);
+    env.Fail(DescribeOutcome(ExchangeOutcome::ShortRead, r.cause, r.count), text);
   }
   return kExitDevice;
 }
@@ -196,7 +250,7 @@ int Version(Env& env) {
   if (!port) return status;
   const VersionReading r = ReadVersion(*port, env.global.address);
   if (r.outcome != ExchangeOutcome::Ok) {
-    env.Fail(DescribeOutcome(r.outcome, r.cause), VersionMessage(r.outcome));
+    env.Fail(DescribeOutcome(r.outcome, r.cause, r.count), VersionMessage(r.outcome));
     return kExitDevice;
   }
   const std::string text = FormatVersion(r.raw);
@@ -213,7 +267,7 @@ namespace {
 int Acknowledged(Env& env, const ExchangeResult& r, const char* failText, const char* okText,
                  const QJsonObject& extra = {}) {
   if (r.outcome != ExchangeOutcome::Ok) {
-    env.Fail(DescribeOutcome(r.outcome, r.cause), failText);
+    env.Fail(DescribeOutcome(r.outcome, r.cause, r.count), failText);
     return kExitDevice;
   }
   if (env.global.json) {
@@ -251,7 +305,7 @@ int GearGet(Env& env) {
   if (!port) return status;
   const GearReading r = ReadGear(*port, env.global.address);
   if (const char* failure = ReadGearMessage(r)) {
-    std::string cause = DescribeOutcome(r.outcome, r.cause);
+    std::string cause = DescribeOutcome(r.outcome, r.cause, r.count);
     if (r.outcome == ExchangeOutcome::Ok) cause = "the unit reports an unknown gear " + std::to_string(r.gear);
     env.Fail(cause, failure);
     return kExitDevice;
@@ -289,7 +343,7 @@ int AlarmsGet(Env& env) {
   if (!port) return status;
   const AlarmReading r = ReadAlarmWord(*port, env.global.address);
   if (r.outcome != ExchangeOutcome::Ok) {
-    env.Fail(DescribeOutcome(r.outcome, r.cause), ReadAlarmMessage(r.outcome));
+    env.Fail(DescribeOutcome(r.outcome, r.cause, r.count), ReadAlarmMessage(r.outcome));
     return kExitDevice;
   }
   const std::string report = AlarmReport(r.word);
@@ -371,22 +425,44 @@ int Scan(Env& env, const ScanOptions& options) {
     env.out.ErrLine("scanning " + std::to_string(baud) + " baud, addresses " + std::to_string(options.firstAddress) +
                     "-" + std::to_string(options.lastAddress) + " (" + std::to_string(total) + " probes of " +
                     std::to_string(waitMs) + " ms)");
-    for (int a = options.firstAddress; a <= options.lastAddress && !env.Stopped(); ++a) {
-      const VersionReading r = ReadVersion(*port, a, waitMs);
-      if (r.outcome != ExchangeOutcome::Ok) {
-        if (r.cause == LinkError::HungUp) {
-          env.Fail(DescribeOutcome(r.outcome, r.cause));
-          return kExitDevice;
-        }
-        continue;
+    // A reply counts only for the address it names. A reply that comes late lands
+    // in a later probe's wait: the address it names (or, when it is garbled, the
+    // one probed before) is asked again with the full wait, as is the current one.
+    std::vector<bool> reported(256, false);
+    const int wideMs = std::max(Info(Command::ReadVersion).waitMs, 2 * waitMs);
+    bool hungUp = false;
+    auto probe = [&](int a, int ms) {
+      const ExchangeResult r = Transact(*port, a, Command::ReadVersion, {}, {.waitMs = ms});
+      if (r.cause == LinkError::HungUp) {
+        env.Fail(DescribeOutcome(r.outcome, r.cause, r.count));
+        hungUp = true;
       }
-      ++found;
-      const std::string version = FormatVersion(r.raw);
-      if (env.global.json)
-        PrintJson(env.out, QJsonObject{{"address", a}, {"baud", baud}, {"version", Q(version)}});
-      else
-        env.out.OutLine("address " + std::to_string(a) + "  baud " + std::to_string(baud) + "  " + version);
+      const bool mine = r.outcome == ExchangeOutcome::Ok && r.reply[3] == a;
+      if (mine && !reported[static_cast<size_t>(a)]) {
+        reported[static_cast<size_t>(a)] = true;
+        ++found;
+        const std::string version = FormatVersion(BigEndian16(r.reply, kFrameHeaderSize));
+        if (env.global.json)
+          PrintJson(env.out, QJsonObject{{"address", a}, {"baud", baud}, {"version", Q(version)}});
+        else
+          env.out.OutLine("address " + std::to_string(a) + "  baud " + std::to_string(baud) + "  " + version);
+      }
+      return r;
+    };
+    auto askAgain = [&](int a) {
+      if (a < options.firstAddress || a > options.lastAddress || reported[static_cast<size_t>(a)] || hungUp) return;
+      port->WaitForBytes(kGroupImageCapacity, waitMs);  // let a straggler finish before the purge
+      probe(a, wideMs);
+    };
+    for (int a = options.firstAddress; a <= options.lastAddress && !env.Stopped() && !hungUp; ++a) {
+      const ExchangeResult r = probe(a, waitMs);
+      if (hungUp) return kExitDevice;
+      if (r.count.received == 0 || reported[static_cast<size_t>(a)]) continue;
+      const bool named = r.outcome == ExchangeOutcome::Ok;
+      askAgain(named ? r.reply[3] : a - 1);
+      askAgain(a);
     }
+    if (hungUp) return kExitDevice;
   }
   env.out.ErrLine(std::to_string(found) + (found == 1 ? " unit" : " units") + " found" +
                   (env.Stopped() ? " (scan interrupted)" : ""));

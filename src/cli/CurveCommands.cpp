@@ -26,6 +26,22 @@ namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 QString Q(const char* s) { return QString::fromUtf8(s); }
 
+// "2014-05-06 09:03:07" as ISO 8601, "2014-05-06T09:03:07".
+std::string IsoDate(std::string text) {
+  if (text.size() > 10 && text[10] == ' ') text[10] = 'T';
+  return text;
+}
+
+std::string HexBytes(std::span<const uint8_t> bytes) {
+  std::string hex;
+  char b[4];
+  for (uint8_t v : bytes) {
+    std::snprintf(b, sizeof b, hex.empty() ? "%02X" : " %02X", v);
+    hex += b;
+  }
+  return hex;
+}
+
 std::string PointCountText(int points) { return "本组曲线共有记录点：" + std::to_string(points) + "个"; }
 
 // Writes one output whole or not at all; "-" for a CSV means standard output.
@@ -114,13 +130,23 @@ std::string CurveCsv(std::span<const uint8_t> image) {
   return csv;
 }
 
+namespace {
+
+std::string CountFailureCause(const CurveCountResult& r) {
+  return DescribeOutcome(r.outcome == CurveCountOutcome::BadChecksum ? ExchangeOutcome::BadChecksum
+                                                                     : ExchangeOutcome::ShortRead,
+                         r.cause, r.count);
+}
+
+}  // namespace
+
 int Groups(Env& env) {
   int status = kExitOk;
   auto port = OpenDevicePort(env, msg::kCountPortFailed, status);
   if (!port) return status;
-  const CurveCountResult r = QueryCurveCount(*port, env.global.address);
+  const CurveCountResult r = QueryCurveCount(*port, env.global.address, /*verifyChecksum=*/true);
   if (r.outcome != CurveCountOutcome::Ok) {
-    env.Fail(DescribeOutcome(ExchangeOutcome::ShortRead, r.cause), msg::kCommFailedBang);
+    env.Fail(CountFailureCause(r), msg::kCommFailedBang);
     return kExitDevice;
   }
   const std::string text = CurveCountText(r.recorded, r.recording);
@@ -166,52 +192,74 @@ int Download(Env& env, const DownloadOptions& options) {
     return status;
   }
   const int address = env.global.address;
-  const CurveCountResult count = QueryCurveCount(*port, address);
+  const CurveCountResult count = QueryCurveCount(*port, address, /*verifyChecksum=*/true);
   if (count.outcome != CurveCountOutcome::Ok) {
-    env.Fail(DescribeOutcome(ExchangeOutcome::ShortRead, count.cause),
-             std::string(msg::kCommFailedBang) + "; " + msg::kCurveCountFailed);
+    env.Fail(CountFailureCause(count), std::string(msg::kCommFailedBang) + "; " + msg::kCurveCountFailed);
     return kExitDevice;
   }
   const int readable = count.Readable();
-  // No readable group, however the counts make it so, is "no curve data".
+  // The panel's texts for the counts: none readable is "no curve data"; one
+  // less than none is the panel's own failure value ("read error"); fewer still
+  // is "no such curve". The unit answered, so these exit 1, not as bad arguments.
   if (readable <= 0) {
+    const char* text = readable == 0    ? msg::kNoCurveData
+                       : readable == -1 ? msg::kCurveCountFailed
+                                        : msg::kNoSuchCurve;
     env.Fail("the unit holds no group that can be read (" + CurveCountText(count.recorded, count.recording) + ")",
-             msg::kNoCurveData);
-    return kExitUsage;
+             text);
+    return kExitDevice;
   }
   if (options.group < 1 || options.group > readable) {
     env.Fail("group " + std::to_string(options.group) + " is not among the " + std::to_string(readable) +
                  " readable groups",
              msg::kNoSuchCurve);
-    return kExitUsage;
+    return kExitDevice;
   }
   // Each exchange finds the port as a fresh open would.
   port->Purge();
   std::vector<uint8_t> image;
-  const GroupImageOutcome got = ReadGroupImage(*port, address, options.group, image);
+  int badPackets = 0;
+  const GroupImageOutcome got = ReadGroupImage(*port, address, options.group, image, &badPackets);
   if (got != GroupImageOutcome::Ok) {
     const bool shortPacket = got == GroupImageOutcome::ShortHeader || got == GroupImageOutcome::ShortPayload;
-    env.Fail(GroupFailureCause(got), shortPacket ? std::string(msg::kGroupPacketFailed) + "; " + msg::kGroupReadFailed
+    const bool stopped = port->LastError() == LinkError::Cancelled;
+    env.Fail(stopped ? Describe(LinkError::Cancelled) : GroupFailureCause(got), shortPacket ? std::string(msg::kGroupPacketFailed) + "; " + msg::kGroupReadFailed
                                                  : std::string(msg::kGroupReadFailed));
     return kExitDevice;
   }
+  if (badPackets > 0) {
+    // Corrupt values and times are worse than none: nothing is written.
+    env.Fail(std::to_string(badPackets) + (badPackets == 1 ? " packet has" : " packets have") +
+                 " a wrong checksum; nothing was written",
+             std::string(msg::kBadChecksum) + "; " + msg::kGroupReadFailed);
+    return kExitDevice;
+  }
   port->Purge();
-  const GroupDateResult date = ReadGroupDate(*port, address, options.group);
+  const GroupDateResult date = ReadGroupDate(*port, address, options.group, /*verifyChecksum=*/true);
   port.reset();
+  if (date.outcome == GroupDateOutcome::BadChecksum) {
+    env.Fail(DescribeOutcome(ExchangeOutcome::BadChecksum, date.cause, date.count), msg::kBadChecksum);
+    return kExitDevice;
+  }
 
   CCurveGroup group;
   group.LoadGroupImage(image);
   const int points = group.PointCount();
-  const std::string dateText = date.outcome == GroupDateOutcome::Ok ? FormatGroupDate(date.date) : std::string();
+  const bool dateRead = date.outcome == GroupDateOutcome::Ok;
+  const bool dateValid = dateRead && IsBcdDateTime(date.raw.data());
+  const std::string dateText = dateValid ? FormatGroupDate(date.date) : std::string();
   if (env.global.json) {
     QJsonObject o{{"ok", true}, {"group", options.group}, {"points", points}, {"bytes", static_cast<int>(image.size())}};
-    o.insert("date", dateText.empty() ? QJsonValue() : QJsonValue(Q(dateText)));
+    o.insert("date", dateValid ? QJsonValue(Q(IsoDate(dateText))) : QJsonValue());
+    if (dateRead && !dateValid) o.insert("date_raw", Q(HexBytes(date.raw)));
     PrintJson(env.out, o);
   } else {
     env.out.OutLine(PointCountText(points));
-    if (!dateText.empty()) env.out.OutLine("曲线组记录日期：" + dateText);
+    if (dateValid) env.out.OutLine("曲线组记录日期：" + dateText);
   }
-  if (dateText.empty()) env.out.ErrLine("kx4200-cli: the group's recording date could not be read");
+  if (!dateRead) env.out.ErrLine("kx4200-cli: the group's recording date could not be read");
+  if (dateRead && !dateValid)
+    env.out.ErrLine("kx4200-cli: the group's recording date is an invalid date (bytes " + HexBytes(date.raw) + ")");
   ExportOptions outputs;
   outputs.bin = options.bin;
   outputs.csv = options.csv;
@@ -225,9 +273,13 @@ int Clear(Env& env) {
     env.out.ErrLine(msg::kClearFailed);
     return status;
   }
-  const ClearOutcome r = ClearCurves(*port, env.global.address);
+  const ClearOutcome r = ClearCurves(*port, env.global.address, /*verifyChecksum=*/true);
   if (r != ClearOutcome::Ok) {
-    env.Fail(r == ClearOutcome::Refused ? "the unit refused" : "the unit's reply was missing or cut short",
+    const bool stopped = port->LastError() == LinkError::Cancelled;
+    env.Fail(r == ClearOutcome::Refused       ? "the unit refused"
+             : r == ClearOutcome::BadChecksum ? "the unit's reply has a wrong checksum"
+             : stopped                        ? Describe(LinkError::Cancelled)
+                                              : "the unit's reply was missing or cut short",
              msg::kClearFailed);
     return kExitDevice;
   }
@@ -255,12 +307,18 @@ int Export(Env& env, const ExportOptions& options) {
   const int points = group.PointCount();
   // A file's date is its first record's day, as the panel shows it after opening one.
   std::string date;
+  QJsonValue isoDate;  // JSON dates are ISO 8601 as download gives them; null when there is none
   if (points > 0 && read.image.size() >= 1 + kPointRecordSize) {
     const BcdDateTime t = DecodeBcdDateTime(read.image.data() + 1);
     date = std::to_string(t.year) + "-" + std::to_string(t.month) + "-" + std::to_string(t.day);
+    if (IsBcdDateTime(read.image.data() + 1)) {
+      char iso[32];
+      std::snprintf(iso, sizeof iso, "%04d-%02d-%02d", t.year, t.month, t.day);
+      isoDate = Q(std::string(iso));
+    }
   }
   if (env.global.json)
-    PrintJson(env.out, QJsonObject{{"ok", true}, {"file", Q(options.bin)}, {"points", points}, {"date", Q(date)}});
+    PrintJson(env.out, QJsonObject{{"ok", true}, {"file", Q(options.bin)}, {"points", points}, {"date", isoDate}});
   else {
     env.out.OutLine(PointCountText(points));
     if (!date.empty()) env.out.OutLine("曲线组记录日期：" + date);

@@ -14,7 +14,9 @@ namespace kx::cli {
 // kExitPort and returns nullptr.
 std::unique_ptr<Port> OpenDevicePort(Env& env, const char* panelText, int& status);
 
-// "no reply of the expected length in time", "the reply was cut short", ...
-std::string DescribeOutcome(ExchangeOutcome outcome, LinkError cause);
+// What happened, as it was: "the unit did not reply", "... cut short: 4 of 11
+// bytes", "... 11 bytes expected, 311 received", "stopped on request", ...
+// (count.expected == 0: the lengths are not known).
+std::string DescribeOutcome(ExchangeOutcome outcome, LinkError cause, ReplyCount count = {});
 
 }  // namespace kx::cli

@@ -77,7 +77,7 @@ const char* SetAlarmMessage(ExchangeOutcome outcome) {
 
 AlarmReading ReadAlarmWord(Port& port, int address) {
   const ExchangeResult r = Transact(port, address, Command::ReadAlarm, {});
-  AlarmReading reading{r.outcome, 0, r.cause};
+  AlarmReading reading{r.outcome, 0, r.cause, r.count};
   if (r.outcome == ExchangeOutcome::Ok) reading.word = BigEndian16(r.reply, kFrameHeaderSize);
   return reading;
 }

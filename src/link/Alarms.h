@@ -34,6 +34,7 @@ struct AlarmReading {
   ExchangeOutcome outcome = ExchangeOutcome::WrongCount;
   uint16_t word = 0;  // reply bytes 7 and 8, high byte first (valid when Ok)
   LinkError cause = LinkError::None;
+  ReplyCount count;
 };
 // Command 0x02: the word in reply bytes 7 and 8.
 AlarmReading ReadAlarmWord(Port& port, int address);

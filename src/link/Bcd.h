@@ -31,6 +31,20 @@ inline BcdDateTime DecodeBcdDateTime(const uint8_t* seven) {
   return t;
 }
 
+// True when all seven bytes are decimal BCD and make a calendar date and time
+// (a garbled or echoed reply decodes to fields such as month 13 or hour 25).
+inline bool IsBcdDateTime(const uint8_t* seven) {
+  for (int i = 0; i < 7; ++i) {
+    if ((seven[i] >> 4) > 9 || (seven[i] & 0x0F) > 9) return false;
+  }
+  const BcdDateTime t = DecodeBcdDateTime(seven);
+  if (t.month < 1 || t.month > 12 || t.day < 1 || t.hour > 23 || t.minute > 59 || t.second > 59) return false;
+  static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (t.year % 4 == 0 && t.year % 100 != 0) || t.year % 400 == 0;
+  const int days = t.month == 2 && !leap ? 28 : kDays[t.month - 1];
+  return t.day <= days;
+}
+
 inline void EncodeBcdDateTime(const BcdDateTime& t, uint8_t* seven) {
   seven[0] = ToBcd(t.year / 100);
   seven[1] = ToBcd(t.year % 100);

@@ -1,5 +1,6 @@
 #include "link/CurveTransfer.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <ctime>
@@ -31,10 +32,13 @@ std::vector<uint8_t> GroupDateFrame(int address, int group) {
 }
 std::vector<uint8_t> ClearCurvesFrame(int address) { return Frame(address, Command::ClearCurves); }
 
-CurveCountResult QueryCurveCount(Port& port, int address) {
-  const ExchangeResult ex = Transact(port, address, Command::QueryCurveCount, {});
+CurveCountResult QueryCurveCount(Port& port, int address, bool verifyChecksum) {
+  const ExchangeResult ex =
+      Transact(port, address, Command::QueryCurveCount, {}, {.verifyChecksum = verifyChecksum});
   CurveCountResult result;
   result.cause = ex.cause;
+  result.count = ex.count;
+  if (ex.outcome == ExchangeOutcome::BadChecksum) result.outcome = CurveCountOutcome::BadChecksum;
   if (ex.outcome != ExchangeOutcome::Ok) return result;
   result.outcome = CurveCountOutcome::Ok;
   result.recorded = ex.reply[7];
@@ -48,7 +52,10 @@ std::string CurveCountText(int recorded, int recording) {
   return text;
 }
 
-GroupImageOutcome ReadGroupImage(Port& port, int address, int group, std::vector<uint8_t>& image) {
+GroupImageOutcome ReadGroupImage(Port& port, int address, int group, std::vector<uint8_t>& image,
+                                 int* badPackets) {
+  int bad = 0;
+  if (badPackets) *badPackets = 0;
   const CommandInfo& info = Info(Command::ReadGroup);
   const size_t header = static_cast<size_t>(info.replyLength);
   const int pauseMs = info.await == Await::PauseThenRead ? ScaledWait(kPauseMs) : 0;
@@ -82,21 +89,27 @@ GroupImageOutcome ReadGroupImage(Port& port, int address, int group, std::vector
     const size_t bodyGot = port.Read(payload, length + 2);
     TraceFrame(false, std::span<const uint8_t>(packet.data(), header + bodyGot));
     if (bodyGot != length + 2) return GroupImageOutcome::ShortPayload;
+    if (!ReplyChecksumOk(std::span<const uint8_t>(packet.data(), header + length + 2))) ++bad;
 
     working.insert(working.end(), payload, payload + length);
     if (length < kGroupPacketFull) break;  // the last packet, possibly empty
   }
   image = std::move(working);
+  if (badPackets) *badPackets = bad;
   return GroupImageOutcome::Ok;
 }
 
-GroupDateResult ReadGroupDate(Port& port, int address, int group) {
-  const ExchangeResult ex = Transact(port, address, Command::ReadGroupDate, GroupDateData(group));
+GroupDateResult ReadGroupDate(Port& port, int address, int group, bool verifyChecksum) {
+  const ExchangeResult ex = Transact(port, address, Command::ReadGroupDate, GroupDateData(group),
+                                     {.verifyChecksum = verifyChecksum});
   GroupDateResult result;
   result.cause = ex.cause;
+  result.count = ex.count;
+  if (ex.outcome == ExchangeOutcome::BadChecksum) result.outcome = GroupDateOutcome::BadChecksum;
   if (ex.outcome != ExchangeOutcome::Ok) return result;
   result.outcome = GroupDateOutcome::Ok;
   result.date = DecodeBcdDateTime(ex.reply.data() + kFrameHeaderSize);
+  std::copy_n(ex.reply.begin() + kFrameHeaderSize, result.raw.size(), result.raw.begin());
   return result;
 }
 
@@ -115,8 +128,9 @@ std::string FormatGroupDate(const BcdDateTime& date) {
   return text;
 }
 
-ClearOutcome ClearCurves(Port& port, int address) {
-  const ExchangeResult ex = Transact(port, address, Command::ClearCurves, {});
+ClearOutcome ClearCurves(Port& port, int address, bool verifyChecksum) {
+  const ExchangeResult ex = Transact(port, address, Command::ClearCurves, {}, {.verifyChecksum = verifyChecksum});
+  if (ex.outcome == ExchangeOutcome::BadChecksum) return ClearOutcome::BadChecksum;
   if (ex.outcome != ExchangeOutcome::Ok) return ClearOutcome::ShortReply;
   return ex.reply[7] == 0xFF ? ClearOutcome::Ok : ClearOutcome::Refused;
 }

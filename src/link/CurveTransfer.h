@@ -1,9 +1,10 @@
 #pragma once
 // The stored curve groups: how many the device holds (0x07), one group's image
 // downloaded packet by packet (0x08), a group's recording date (0x09) and erasing
-// them all (0x0B). These replies are taken on their length alone; the checksum
-// is not examined.
+// them all (0x0B). The panel takes these replies on their length alone; the
+// command line asks for their checksums to be verified as well.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -23,6 +24,7 @@ std::vector<uint8_t> ClearCurvesFrame(int address);
 enum class CurveCountOutcome {
   Ok,
   ShortReply,  // the reply came back short (or the request did not go out): "通讯失败!"
+  BadChecksum,  // only when asked to verify it
 };
 
 struct CurveCountResult {
@@ -30,12 +32,13 @@ struct CurveCountResult {
   int recorded = 0;   // reply byte 7
   int recording = 0;  // reply byte 8: groups still being recorded
   LinkError cause = LinkError::None;
+  ReplyCount count;
   // Groups that can be read: recorded minus still recording (may be negative).
   int Readable() const { return recorded - recording; }
 };
 
-// The table's exchange; only the reply's length is checked.
-CurveCountResult QueryCurveCount(Port& port, int address);
+// The table's exchange; only the reply's length is checked unless verifyChecksum.
+CurveCountResult QueryCurveCount(Port& port, int address, bool verifyChecksum = false);
 // "共3条曲线,1条在画".
 std::string CurveCountText(int recorded, int recording);
 
@@ -52,21 +55,26 @@ enum class GroupImageOutcome {
 // by a header (awaited as the table says) whose bytes 5 and 6 give L, then L
 // payload bytes and 2 checksum bytes; full packets (kGroupPacketFull) are followed
 // by more, the first shorter one (possibly empty) ends the group. The joined payloads replace image only on
-// Ok; on any failure image is left as it was.
-GroupImageOutcome ReadGroupImage(Port& port, int address, int group, std::vector<uint8_t>& image);
+// Ok; on any failure image is left as it was. Packets are taken whatever their
+// checksum; badPackets (when given) is set to how many failed it.
+GroupImageOutcome ReadGroupImage(Port& port, int address, int group, std::vector<uint8_t>& image,
+                                 int* badPackets = nullptr);
 
 enum class GroupDateOutcome {
   Ok,
   ShortReply,  // the reply came back short (or the request did not go out); nothing is shown
+  BadChecksum,  // only when asked to verify it
 };
 
 struct GroupDateResult {
   GroupDateOutcome outcome = GroupDateOutcome::ShortReply;
   BcdDateTime date;  // reply bytes 7 to 13, valid when Ok
+  std::array<uint8_t, 7> raw{};  // the same bytes as they came
   LinkError cause = LinkError::None;
+  ReplyCount count;
 };
 
-GroupDateResult ReadGroupDate(Port& port, int address, int group);
+GroupDateResult ReadGroupDate(Port& port, int address, int group, bool verifyChecksum = false);
 // The date as a local time value, formatted "%Y-%m-%d %H:%M:%S" (out-of-range
 // fields are normalised by the C library, as the device's clock text would be).
 std::string FormatGroupDate(const BcdDateTime& date);
@@ -75,9 +83,10 @@ enum class ClearOutcome {
   Ok,          // acknowledged with 0xFF
   ShortReply,  // the acknowledge came back short (or the request did not go out)
   Refused,     // acknowledge byte other than 0xFF
+  BadChecksum,  // only when asked to verify it
 };
 
 // The table's exchange (purge, write, read the acknowledge without pausing).
-ClearOutcome ClearCurves(Port& port, int address);
+ClearOutcome ClearCurves(Port& port, int address, bool verifyChecksum = false);
 
 }  // namespace kx

@@ -23,12 +23,16 @@ std::vector<uint8_t> SetClockFrame(int address, const std::tm& local) {
   return RequestFrame(address, static_cast<uint8_t>(Command::SetClock), SetClockData(local));
 }
 
-SetClockResult SetDeviceClock(Port& port, int address, const std::tm& local) {
-  ExchangeResult ex = Transact(port, address, Command::SetClock, SetClockData(local));
+SetClockResult SetDeviceClock(Port& port, int address, const std::tm& local, bool verifyChecksum) {
+  ExchangeResult ex =
+      Transact(port, address, Command::SetClock, SetClockData(local), {.verifyChecksum = verifyChecksum});
   SetClockResult result;
   result.cause = ex.cause;
+  result.count = ex.count;
   result.reply = std::move(ex.reply);
-  if (ex.outcome != ExchangeOutcome::Ok) {
+  if (ex.outcome == ExchangeOutcome::BadChecksum) {
+    result.outcome = SetClockOutcome::BadChecksum;
+  } else if (ex.outcome != ExchangeOutcome::Ok) {
     result.outcome = SetClockOutcome::NoReply;
   } else {
     result.outcome = result.reply[7] == 0xFF ? SetClockOutcome::Ok : SetClockOutcome::Refused;
@@ -47,6 +51,7 @@ ReadClockResult ReadDeviceClock(Port& port, int address) {
   ExchangeResult ex = Transact(port, address, Command::ReadClock, {});
   ReadClockResult result;
   result.cause = ex.cause;
+  result.count = ex.count;
   result.reply = std::move(ex.reply);
   switch (ex.outcome) {
     case ExchangeOutcome::Ok:

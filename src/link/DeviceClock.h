@@ -19,18 +19,20 @@ enum class SetClockOutcome {
   Ok,        // acknowledged with 0xFF
   NoReply,   // the acknowledge came back short (or the request did not go out)
   Refused,   // a reply whose acknowledge byte is not 0xFF
+  BadChecksum,  // only when asked to verify it
 };
 
 struct SetClockResult {
   SetClockOutcome outcome = SetClockOutcome::NoReply;
   LinkError cause = LinkError::None;  // the port's cause for NoReply
+  ReplyCount count;
   std::vector<uint8_t> reply;
 };
 
 // Writes the frame (no purge: the port was purged when opened), then reads the
 // acknowledge with the pause folded into the read's deadline. Only the count and
-// byte 7 are examined.
-SetClockResult SetDeviceClock(Port& port, int address, const std::tm& local);
+// byte 7 are examined, and the checksum when verifyChecksum.
+SetClockResult SetDeviceClock(Port& port, int address, const std::tm& local, bool verifyChecksum = false);
 
 // "设置系统时间成功:2014-05-06 09:03:07" for Ok, "设置系统时间失败" otherwise;
 // local must be the same reading the frame was built from.
@@ -46,6 +48,7 @@ struct ReadClockResult {
   ReadClockOutcome outcome = ReadClockOutcome::WrongCount;
   BcdDateTime time;  // valid when Ok
   LinkError cause = LinkError::None;
+  ReplyCount count;
   std::vector<uint8_t> reply;
 };
 

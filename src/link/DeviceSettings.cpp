@@ -10,7 +10,7 @@ namespace kx {
 
 VersionReading ReadVersion(Port& port, int address, std::optional<int> waitMs) {
   const ExchangeResult r = Transact(port, address, Command::ReadVersion, {}, {.waitMs = waitMs});
-  VersionReading reading{r.outcome, 0, r.cause};
+  VersionReading reading{r.outcome, 0, r.cause, r.count};
   if (r.outcome == ExchangeOutcome::Ok) reading.raw = BigEndian16(r.reply, kFrameHeaderSize);
   return reading;
 }

@@ -17,6 +17,7 @@ struct VersionReading {
   ExchangeOutcome outcome = ExchangeOutcome::WrongCount;
   uint16_t raw = 0;  // version × 100 (valid when outcome is Ok)
   LinkError cause = LinkError::None;
+  ReplyCount count;
 };
 
 // Command 0x03, waiting the table's time for the reply, or waitMs when given:

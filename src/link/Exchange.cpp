@@ -32,6 +32,7 @@ bool ReadReply(Port& port, size_t count, int extraMs, ExchangeResult& result) {
   result.reply.assign(count, 0);
   const size_t got = count == 0 ? 0 : port.Read(result.reply.data(), count, extraMs);
   result.reply.resize(got);
+  result.count.received = got;
   if (got != 0) TraceFrame(false, result.reply);
   if (got != count) {
     result.outcome = ExchangeOutcome::ShortRead;
@@ -44,9 +45,17 @@ bool ReadReply(Port& port, size_t count, int extraMs, ExchangeResult& result) {
 // Waits for the reply; false (WrongCount) when the queued count is not acceptable.
 bool AwaitCount(Port& port, size_t length, int waitMs, size_t maxQueued, size_t& queued, ExchangeResult& result) {
   queued = port.WaitForBytes(length, ScaledWait(waitMs));
+  result.count.received = queued;
   const bool countOk = maxQueued == 0 ? queued == length : queued >= length && queued <= maxQueued;
   if (!countOk) {
     result.outcome = ExchangeOutcome::WrongCount;
+    // --trace shows what did come, though it is not taken (it stays queued).
+    if (queued != 0) {
+      std::vector<uint8_t> seen(queued);
+      seen.resize(port.Peek(seen.data(), seen.size()));
+      if (!seen.empty()) TraceFrame(false, seen);
+    }
+
     result.cause = port.LastError() != LinkError::None ? port.LastError() : LinkError::Timeout;
   }
   return countOk;
@@ -77,6 +86,7 @@ ExchangeResult Transact(Port& port, int address, Command command, std::span<cons
   const CommandInfo& info = Info(command);
   const size_t length = static_cast<size_t>(info.replyLength);
   ExchangeResult result;
+  result.count.expected = length;
   if (info.purge) port.Purge();
   if (!WriteRequest(port, RequestFrame(address, static_cast<uint8_t>(command), data), result)) return result;
 
@@ -97,7 +107,7 @@ ExchangeResult Transact(Port& port, int address, Command command, std::span<cons
       if (!ReadReply(port, length, 0, result)) return result;
       break;
   }
-  if (info.checksum && !ReplyChecksumOk(std::span<const uint8_t>(result.reply.data(), length))) {
+  if ((info.checksum || options.verifyChecksum) && !ReplyChecksumOk(std::span<const uint8_t>(result.reply.data(), length))) {
     result.outcome = ExchangeOutcome::BadChecksum;
     return result;
   }

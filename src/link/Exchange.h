@@ -27,6 +27,7 @@ struct ExchangeResult {
   ExchangeOutcome outcome = ExchangeOutcome::ShortRead;
   std::vector<uint8_t> reply;  // what was read (complete only when outcome is Ok)
   LinkError cause = LinkError::None;  // the port's cause when a transfer failed
+  ReplyCount count;
 };
 
 // Observer of every frame sent and received (the command line's --trace).
@@ -43,6 +44,9 @@ struct TransactOptions {
   // all; the checksum covers the first reply-length bytes (acquisition, whose
   // trailing noise is read and ignored). 0: exactly the reply length.
   size_t maxQueued = 0;
+  // Verify the reply's checksum even where the table takes the reply on its length
+  // (the command line never takes a corrupt reply).
+  bool verifyChecksum = false;
 };
 
 // Purge if the table says so, write the request built from address, command and

@@ -58,7 +58,7 @@ const char* SetGearMessage(ExchangeOutcome outcome) { return WithOutcome(outcome
 
 GearReading ReadGear(Port& port, int address) {
   const ExchangeResult r = Transact(port, address, Command::ReadGear, {});
-  GearReading reading{r.outcome, 0, r.cause};
+  GearReading reading{r.outcome, 0, r.cause, r.count};
   if (r.outcome == ExchangeOutcome::Ok) reading.gear = r.reply[kFrameHeaderSize];
   return reading;
 }

@@ -29,6 +29,7 @@ struct GearReading {
   ExchangeOutcome outcome = ExchangeOutcome::WrongCount;
   uint8_t gear = 0;  // reply byte 7 (valid when outcome is Ok)
   LinkError cause = LinkError::None;
+  ReplyCount count;
 };
 // Command 0x01: the gear in reply byte 7.
 GearReading ReadGear(Port& port, int address);

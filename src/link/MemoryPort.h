@@ -8,6 +8,7 @@
 // waits and reads return at once with what is there, as if their deadline passed.
 
 #include <cstdint>
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <span>
@@ -46,6 +47,11 @@ class MemoryPort final : public Port {
   size_t Read(uint8_t* data, size_t n, int extraMs = 0) override;
   size_t WaitForBytes(size_t count, int timeoutMs) override;
   size_t Queued() override { return input_.size(); }
+  size_t Peek(uint8_t* data, size_t n) const override {
+    const size_t k = std::min(n, input_.size());
+    std::copy_n(input_.begin(), k, data);
+    return k;
+  }
   LinkError LastError() const override { return lastError_; }
 
  private:

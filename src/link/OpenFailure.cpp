@@ -1,6 +1,7 @@
 #include "link/OpenFailure.h"
 
 #include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 
 #include <optional>
@@ -9,12 +10,22 @@ namespace kx {
 
 namespace {
 
-// The group that owns the device (the one to join), when the device can be looked at.
-std::optional<std::string> DeviceGroup(const std::string& path) {
+// Who may open the device: its group when the group bits give reading and
+// writing (joining it helps), otherwise only its owner.
+struct Access {
+  bool group = false;  // name is a group to join; otherwise the owning user
+  std::string name;
+};
+
+std::optional<Access> DeviceAccess(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return std::nullopt;
-  const group* g = ::getgrgid(st.st_gid);
-  return g ? std::string(g->gr_name) : std::to_string(st.st_gid);
+  if ((st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP)) {
+    const group* g = ::getgrgid(st.st_gid);
+    return Access{true, g ? std::string(g->gr_name) : std::to_string(st.st_gid)};
+  }
+  const passwd* u = ::getpwuid(st.st_uid);
+  return Access{false, u ? std::string(u->pw_name) : std::to_string(st.st_uid)};
 }
 
 }  // namespace
@@ -27,9 +38,13 @@ std::string ExplainOpenFailure(const std::string& path, LinkError error) {
       break;
     case LinkError::NoPermission:
       text += "no permission";
-      if (const auto name = DeviceGroup(path)) {
-        text += "; the device belongs to group '" + *name + "': join it with 'sudo usermod -aG " + *name +
-                " $USER' and log in again";
+      if (const auto access = DeviceAccess(path)) {
+        if (access->group)
+          text += "; the device belongs to group '" + access->name + "': join it with 'sudo usermod -aG " +
+                  access->name + " $USER' and log in again";
+        else
+          text += "; no group may use the device, only its owner '" + access->name +
+                  "' (its mode gives the group no read and write access)";
       }
       break;
     case LinkError::InUse:
@@ -50,8 +65,10 @@ std::string OpenFailureCause(const std::string& path, LinkError error) {
     case LinkError::None: return {};
     case LinkError::NotFound: return "设备不存在";
     case LinkError::NoPermission: {
-      const auto name = DeviceGroup(path);
-      return name ? "没有权限 (需要加入 " + *name + " 组)" : "没有权限";
+      const auto access = DeviceAccess(path);
+      if (!access) return "没有权限";
+      return access->group ? "没有权限 (需要加入 " + access->name + " 组)"
+                           : "没有权限 (只有 " + access->name + " 可以使用)";
     }
     case LinkError::InUse: return "端口被其他程序占用";
     case LinkError::BadSettings: return "串口不支持此设置";

@@ -21,6 +21,13 @@ enum class LinkError {
   Cancelled,     // stopped on request (a cancel, a closing window, Ctrl-C)
 };
 
+// How long the reply was to be and how many bytes came (a wait's count may exceed
+// the length); expected is 0 where nothing was awaited.
+struct ReplyCount {
+  size_t expected = 0;
+  size_t received = 0;
+};
+
 // A short English description, for logs and the command line.
 const char* Describe(LinkError error);
 
@@ -52,6 +59,13 @@ class Port {
   virtual size_t WaitForBytes(size_t count, int timeoutMs) = 0;
   // Bytes received and not yet read.
   virtual size_t Queued() = 0;
+  // Copies up to n of the bytes already taken in and not yet read, leaving them
+  // queued (so that a trace can show a reply that was not taken).
+  virtual size_t Peek(uint8_t* data, size_t n) const {
+    (void)data;
+    (void)n;
+    return 0;
+  }
   // The cause of the last failure (None after success).
   virtual LinkError LastError() const = 0;
 };

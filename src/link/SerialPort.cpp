@@ -409,6 +409,12 @@ size_t SerialPort::WaitForBytes(size_t count, int timeoutMs) {
   }
 }
 
+size_t SerialPort::Peek(uint8_t* data, size_t n) const {
+  const size_t k = std::min(n, buffer_.size());
+  std::copy_n(buffer_.begin(), k, data);
+  return k;
+}
+
 size_t SerialPort::Queued() {
   if (fd_ < 0) {
     lastError_ = LinkError::NotOpen;

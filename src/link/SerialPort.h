@@ -33,6 +33,7 @@ class SerialPort final : public Port {
   size_t Read(uint8_t* data, size_t n, int extraMs = 0) override;
   size_t WaitForBytes(size_t count, int timeoutMs) override;
   size_t Queued() override;
+  size_t Peek(uint8_t* data, size_t n) const override;
   LinkError LastError() const override { return lastError_; }
 
   // Ends the wait, read or write in progress (from any thread) and every later one

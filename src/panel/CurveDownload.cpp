@@ -23,6 +23,7 @@ namespace {
 struct GroupImage {
   kx::GroupImageOutcome outcome;
   std::vector<uint8_t> image;
+  int badPackets = 0;
 };
 
 }  // namespace
@@ -49,18 +50,19 @@ int CTesterDlg::QueryCurveCount() {
   return readable;
 }
 
-bool CTesterDlg::ReadGroupImage(int group) {
+bool CTesterDlg::ReadGroupImage(int group, int& badPackets) {
   bool ok = false;
+  badPackets = 0;
   RunOnPort(
       {.openFailure = kx::msg::kOpenCommPortFailed},
       [this, group] {
         return [address = m_nAddress, group](kx::Port& port) {
-          GroupImage read{kx::GroupImageOutcome::Ok, {}};
-          read.outcome = kx::ReadGroupImage(port, address, group, read.image);
+          GroupImage read{kx::GroupImageOutcome::Ok, {}, 0};
+          read.outcome = kx::ReadGroupImage(port, address, group, read.image, &read.badPackets);
           return read;
         };
       },
-      [this, &ok](const GroupImage& read) {
+      [this, &ok, &badPackets](const GroupImage& read) {
         switch (read.outcome) {
           case kx::GroupImageOutcome::Ok:
             break;
@@ -77,6 +79,7 @@ bool CTesterDlg::ReadGroupImage(int group) {
         std::copy(read.image.begin(), read.image.end(), m_pGroupData.begin());
         m_nGroupBytes = static_cast<int>(read.image.size());
         m_dlgCurveView.Group().LoadGroupImage(std::span<const uint8_t>(m_pGroupData.data(), read.image.size()));
+        badPackets = read.badPackets;
         ok = true;
       });
   return ok;
@@ -111,13 +114,14 @@ void CTesterDlg::OnReadGroup() {
 
   const int readable = QueryCurveCount();  // reads the controls: m_nGroupNo is current from here
   const char* failure = nullptr;
+  int badPackets = 0;
   if (readable == -1) {
     failure = kx::msg::kCurveCountFailed;
   } else if (readable == 0) {
     failure = kx::msg::kNoCurveData;
   } else if (m_nGroupNo > readable || m_nGroupNo < 1) {
     failure = kx::msg::kNoSuchCurve;
-  } else if (!ReadGroupImage(m_nGroupNo)) {
+  } else if (!ReadGroupImage(m_nGroupNo, badPackets)) {
     failure = kx::msg::kGroupReadFailed;
   }
 
@@ -135,6 +139,8 @@ void CTesterDlg::OnReadGroup() {
   m_btnView->setEnabled(true);
   m_btnSaveAs->setEnabled(true);
   m_btnCurve->setEnabled(true);
+  // The described flow takes packets on their length; corrupt data is not taken silently.
+  if (badPackets > 0) ShowMessage(QString::asprintf(kx::msg::kBadPacketsFormat, badPackets));
 }
 
 void CTesterDlg::OnViewPoint() {

@@ -13,6 +13,8 @@ inline constexpr const char* kChooseCalibrationPoint = "请先选择校准点!";
 // The point read-out of a downloaded group
 inline constexpr const char* kBadPointCount = "错误点数";
 inline constexpr const char* kBadPointNumber = "错误值";
+// After a download whose packets failed their checksum (taken all the same).
+inline constexpr const char* kBadPacketsFormat = "警告: %d 个数据包校验错误，曲线数据可能有误!";
 inline constexpr const char* kPointTimeFormat = "数据点记录时间：%H:%M:%S";  // strftime pattern
 // Curve files and clearing the unit's groups
 inline constexpr const char* kClearQuestion = "是否真的清除所有曲线数据?";

@@ -161,7 +161,8 @@ class CTesterDlg : public QDialog {
   Exchange<kx::ExchangeResult> LiveExchange();
   bool ShowLiveValues(const kx::ExchangeResult& result);
   int QueryCurveCount();
-  bool ReadGroupImage(int group);
+  // badPackets: how many packets failed their checksum (the group is taken all the same).
+  bool ReadGroupImage(int group, int& badPackets);
   bool ReadGroupDate();
   bool ClearCurves(int address);
   void ReadVersionInto(bool alsoStatus);

@@ -116,7 +116,7 @@ TEST_F(CliDeviceTest, ClockSetSendsTheGivenTimeAndGetShowsTheUnitsClock) {
   const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(out.out)).object();
   EXPECT_TRUE(o["ok"].toBool());
   // The unit's clock runs on; only the date and the hour are certain.
-  EXPECT_TRUE(o["time"].toString().startsWith("2014-05-06 09:0")) << out.out;
+  EXPECT_TRUE(o["time"].toString().startsWith("2014-05-06T09:0")) << out.out;
   EXPECT_TRUE(o["text"].toString().startsWith(QString::fromUtf8("2014年-5月-6日-9时-"))) << out.out;
 
   // Not a date: refused before the port is touched.
@@ -173,7 +173,7 @@ TEST_F(CliDeviceTest, LiveCsvKeepsAFailedReadingAsARowAndCountsIt) {
   EXPECT_NE(lines[0].find(",cell40_V,total_V,current_A,temp1_C,temp2_C,temp3_C,analog1_V,analog2_V,ok"),
             std::string::npos);
   // Time, 47 empty values, ok = 0.
-  EXPECT_EQ(lines[1].substr(19), std::string(47, ',') + ",0");
+  EXPECT_EQ(lines[1].substr(23), std::string(47, ',') + ",0");
   for (int i = 2; i <= 3; ++i) {
     EXPECT_EQ(std::count(lines[i].begin(), lines[i].end(), ','), 48) << lines[i];
     EXPECT_EQ(lines[i].substr(lines[i].size() - 2), ",1");
