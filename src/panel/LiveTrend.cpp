@@ -185,8 +185,8 @@ TrendSpan SpanOf(const TrendRing& ring, double windowSeconds) {
   span.to = ring.Newest().time;
   span.from = std::max(ring.At(0).time, span.to - windowSeconds);
   span.first = ring.FirstFrom(span.from);
-  // A short history fills the plot, but never less than a second of it.
-  if (span.to - span.from < 1.0) span.to = span.from + 1.0;
+  // A short history is drawn against at least a second, ending at the right edge.
+  if (span.to - span.from < 1.0) span.from = span.to - 1.0;
   return span;
 }
 
@@ -236,7 +236,7 @@ void DrawTrend(Canvas& canvas, const Rect& area, const TrendRing& ring, std::spa
   }
   Legend(canvas, cellsFrame.left, area.top + 4, {{"最高", kHighest}, {"最低", kLowest}, {"平均", kMean}});
   canvas.SetTextAlign(TextAlign::LeftTop);
-  int x = cellsFrame.left + 130;
+  int x = cellsFrame.left + 180;
   for (size_t k = 0; k < picked.size() && k < 12; ++k) {
     canvas.SetTextColor(kPalette[k % std::size(kPalette)]);
     canvas.Text(x, area.top + 4, "电池" + std::to_string(picked[k] + 1));

@@ -16,7 +16,6 @@ class LiveMarks : public PanelFixture {
  protected:
   void SetUp() override {
     PanelFixture::SetUp();
-    kx::SetWaitScale(0.05);
     device->SetNoise(false);
     device->SetAllCells(3.350);
   }
