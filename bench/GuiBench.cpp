@@ -25,6 +25,7 @@
 #include "link/Frame.h"
 #include "link/LiveValues.h"
 #include "panel/ControlIds.h"
+#include "panel/LiveTrendDlg.h"
 #include "panel/TesterDlg.h"
 #include "sim/SimHost.h"
 #include "sim/VirtualDevice.h"
@@ -39,8 +40,10 @@ constexpr int kRunMs = 3000;  // one continuous run per iteration
 
 // Readings per second of continuous acquisition at period 0. baud 0: unpaced;
 // otherwise the unit paces its replies at that rate.
+// trend 1: with the live trend window open.
 void BM_LiveReadings(benchmark::State& state) {
   const int baud = static_cast<int>(state.range(0));
+  const bool trend = state.range(1) != 0;
   kx::VirtualDevice device;
   device.SetBaud(baud == 0 ? 9600 : baud);
   device.SetPacing(baud != 0);
@@ -63,6 +66,7 @@ void BM_LiveReadings(benchmark::State& state) {
     return;
   }
   baudList->setCurrentIndex(item);
+  if (trend) panel.ShowLiveTrend();
 
   std::vector<double> rates;
   int failed = 0;
@@ -91,8 +95,43 @@ void BM_LiveReadings(benchmark::State& state) {
     SetFigure(state, "wire_limit_per_s", baud / 10.0 / bytes);
   }
 }
-BENCHMARK(BM_LiveReadings)->ArgName("baud")->Arg(0)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_LiveReadings)->ArgName("baud")->Arg(38400)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LiveReadings)->ArgNames({"baud", "trend"})->Args({0, 0})->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LiveReadings)->ArgNames({"baud", "trend"})->Args({0, 1})->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LiveReadings)->ArgNames({"baud", "trend"})->Args({38400, 0})->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// GUI-thread CPU time of the live trend per reading: ten minutes of history at 30
+// readings a second, one second of readings per iteration, repainted as its timer
+// does (every 250 ms, so every 7.5 readings).
+void BM_LiveTrendPerReading(benchmark::State& state) {
+  CLiveTrendDlg trend;
+  trend.show();
+  QApplication::processEvents();
+  auto* plot = trend.findChild<QWidget*>(QStringLiteral("trendPlot"));
+  std::vector<double> values(kx::kLiveValueCount, 3.35);
+  values[40] = 54.0;
+  values[41] = -12.5;
+  double t = 1700000000;
+  int n = 0;
+  auto add = [&] {
+    values[n % 40] = 3.30 + (n % 17) * 0.005;  // keeps the extremes moving
+    trend.AddReading(t, values);
+    t += 1.0 / 30;
+    ++n;
+  };
+  while (trend.Ring().Size() < kx::panel::kTrendCapacity) add();
+  std::vector<double> perReading;
+  for (auto _ : state) {
+    const double cpu0 = ThreadCpuMs();
+    for (int k = 0; k < 30; ++k) {
+      add();
+      if (k % 8 == 7 || k == 29) plot->repaint();
+    }
+    perReading.push_back((ThreadCpuMs() - cpu0) / 30);
+  }
+  SetFigure(state, "cpu_per_reading_ms", Median(perReading));
+  SetFigure(state, "history", static_cast<double>(trend.Ring().Size()));
+}
+BENCHMARK(BM_LiveTrendPerReading)->Iterations(20)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Draw of a full group (255 points, all 40 cells) into the viewer's 890 x 560 image.
 void BM_ChartDraw(benchmark::State& state) {

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -17,6 +18,7 @@
 #include "link/Frame.h"
 #include "link/DeviceSettings.h"
 #include "link/GearCalibration.h"
+#include "link/CellSummary.h"
 #include "link/LiveValues.h"
 #include "link/Messages.h"
 
@@ -29,6 +31,26 @@ QString Q(const char* s) { return QString::fromUtf8(s); }
 
 // The shown text as a JSON number: the value as the panel displays it.
 double Shown(const LiveValue& v) { return std::strtod(v.text.c_str(), nullptr); }
+
+std::vector<double> ShownCells(const std::vector<LiveValue>& values) {
+  std::vector<double> cells;
+  for (size_t c = 0; c < 40 && c < values.size(); ++c) cells.push_back(Shown(values[c]));
+  return cells;
+}
+
+// The extremes as the panel's line tells them; null when no cell is fitted.
+void AddCellSummary(QJsonObject& reading, const std::vector<double>& cells) {
+  const CellSummary s = SummariseCells(cells);
+  const QJsonValue none(QJsonValue::Null);
+  const auto& e = s.extremes;
+  reading.insert("cell_max_V", e ? QJsonValue(e->maxV) : none);
+  reading.insert("cell_max_index", e ? QJsonValue(static_cast<qint64>(e->maxIndex)) : none);
+  reading.insert("cell_min_V", e ? QJsonValue(e->minV) : none);
+  reading.insert("cell_min_index", e ? QJsonValue(static_cast<qint64>(e->minIndex)) : none);
+  reading.insert("cell_spread_mV", e ? QJsonValue(e->spreadMv) : none);
+  // Rounded as the line shows it.
+  reading.insert("cell_mean_V", e ? QJsonValue(std::round(s.meanV * 1000.0) / 1000.0) : none);
+}
 
 }  // namespace
 
@@ -129,17 +151,20 @@ int Acquire(Env& env, const AcquireOptions& options) {
       for (int c = 0; c < 40; ++c) cells.append(Shown(values[c]));
       for (int t = 0; t < 3; ++t) temps.append(Shown(values[42 + t]));
       for (int a = 0; a < 2; ++a) analog.append(Shown(values[45 + a]));
-      PrintJson(env.out, QJsonObject{{"ok", true},
-                                     {"reading", i + 1},
-                                     {"time", Q(when)},
-                                     {"cells_V", cells},
-                                     {"total_V", Shown(values[40])},
-                                     {"current_A", Shown(values[41])},
-                                     {"temps_C", temps},
-                                     {"analog_V", analog}});
+      QJsonObject reading{{"ok", true},
+                          {"reading", i + 1},
+                          {"time", Q(when)},
+                          {"cells_V", cells},
+                          {"total_V", Shown(values[40])},
+                          {"current_A", Shown(values[41])},
+                          {"temps_C", temps},
+                          {"analog_V", analog}};
+      AddCellSummary(reading, ShownCells(values));
+      PrintJson(env.out, reading);
     } else {
       if (options.count != 1) env.out.OutLine("# " + std::to_string(i + 1) + " " + when);
       for (const LiveValue& v : values) env.out.OutLine(v.field->label + " " + v.text);
+      env.out.OutLine(CellSummaryLine(SummariseCells(ShownCells(values))));
     }
     if (!options.csv.empty() && logError.empty()) {
       std::string text = header ? LiveCsvHeader() : std::string();

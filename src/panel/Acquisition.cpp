@@ -55,6 +55,7 @@ bool CTesterDlg::ShowLiveValues(const kx::ExchangeResult& result) {
     const kx::panel::TableCell cell = kx::panel::ValueCell(k);
     kx::panel::SetCell(m_listValues, cell.row, cell.column, QString::fromStdString(values[k].text));
   }
+  ShowCellMarks(values);
   return true;
 }
 

@@ -55,6 +55,10 @@ inline constexpr int kBtnContinuous = 1025;
 inline constexpr int kEditSuccessCount = 1071;
 inline constexpr int kEditFailCount = 1072;
 inline constexpr int kListValues = 1011;
+// What the panel adds to a reading: the cells' extremes line under the tables and
+// the button that opens the live trend.
+inline constexpr int kStaticCellExtremes = 1134;
+inline constexpr int kBtnLiveTrend = 1135;
 
 // Curve groups.
 inline constexpr int kFrameCurves = 1065;

@@ -132,6 +132,9 @@ constexpr ControlDef kControls[] = {
     {0, K::Label, "次", 321, 138, 8, 8},
     {kListValues, K::List, "", 175, 153, 168, 287},
     {kListPointValues, K::List, "", 346, 153, 168, 287},
+    // In the free room under the tables and under the alarm groups.
+    {kStaticCellExtremes, K::Label, "", 176, 443, 258, 9},
+    {kBtnLiveTrend, K::Button, "实时曲线", 4, 443, 48, 12},
     // Curve groups along the top and in their frame
     {kBtnSetTime, K::IconButton, "设置时间", 347, 10, 62, 16},
     {kBtnQueryCount, K::IconButton, "查询曲线条数", 413, 10, 56, 16},

@@ -25,6 +25,7 @@
 #include "panel/FieldText.h"
 #include "panel/PanelTexts.h"
 #include "panel/Layout.h"
+#include "panel/LiveTrendDlg.h"
 #include "panel/ValueTables.h"
 #include "ui/DialogUnits.h"
 #include "ui/Prompts.h"
@@ -249,6 +250,7 @@ void CTesterDlg::ConnectHandlers() {
   ConnectDeviceSettings();
   ConnectCalibration();
   ConnectAlarms();
+  ConnectLiveMarks();
 }
 
 void CTesterDlg::OnInitDialog() {
@@ -412,6 +414,9 @@ void CTesterDlg::ShowAbout() {
 void CTesterDlg::contextMenuEvent(QContextMenuEvent* event) {
   // The toolkit's system menu has no Linux counterpart; its About item sits here.
   QMenu menu(this);
+  QAction* trend = menu.addAction(QStringLiteral("实时曲线"));
   QAction* about = menu.addAction(AboutItemText());
-  if (menu.exec(event->globalPos()) == about) ShowAbout();
+  QAction* chosen = menu.exec(event->globalPos());
+  if (chosen == about) ShowAbout();
+  if (chosen == trend) ShowLiveTrend();
 }

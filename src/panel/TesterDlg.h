@@ -27,6 +27,10 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableWidget;
+class CLiveTrendDlg;
+namespace kx {
+struct LiveValue;
+}
 
 class CTesterDlg : public QDialog {
   Q_OBJECT
@@ -115,6 +119,10 @@ class CTesterDlg : public QDialog {
     m_beforeSaveRename = std::move(beforeRename);
   }
 
+  // Opens "实时曲线" (its button and the panel's context menu offer it).
+  void ShowLiveTrend();
+  CLiveTrendDlg& LiveTrend();
+
   // Opens the About box (the panel's context menu offers it).
   void ShowAbout();
   // The text of string 101, the About item.
@@ -160,6 +168,11 @@ class CTesterDlg : public QDialog {
   // completion fills the live table (false when the reading failed).
   Exchange<kx::ExchangeResult> LiveExchange();
   bool ShowLiveValues(const kx::ExchangeResult& result);
+  // After a good reading's values are shown: the extremes, the greyed cells, the
+  // values beyond the alarm thresholds, the live trend.
+  void ShowCellMarks(const std::vector<kx::LiveValue>& values);
+  void ShowThresholds();
+  void ConnectLiveMarks();
   int QueryCurveCount();
   // badPackets: how many packets failed their checksum (the group is taken all the same).
   bool ReadGroupImage(int group, int& badPackets);
@@ -285,6 +298,8 @@ class CTesterDlg : public QDialog {
   std::map<int, QWidget*> m_controls;
   QTimer m_timer1;  // continuous acquisition
   bool m_inAddressCheck = false;
+  std::vector<double> m_lastShown;  // the last good reading's shown values
+  std::unique_ptr<CLiveTrendDlg> m_dlgLiveTrend;  // made on first use
 };
 
 template <class Capture, class Done>

@@ -135,7 +135,7 @@ TEST_F(CliDeviceTest, AcquirePrintsEveryQuantityWithThePanelsLabelsAndFormats) {
   device.SetCurrent(250.0);       // raw 0x6000
   EXPECT_EQ(Run({"acquire", "--current-range", "500"}), 0);
   const auto lines = OutLines();
-  ASSERT_EQ(lines.size(), 47u) << out.out;
+  ASSERT_EQ(lines.size(), 48u) << out.out;  // the values, then the extremes line
   EXPECT_EQ(lines[0], "电池1 8.500");
   EXPECT_EQ(lines[41], "电流 125.00");  // 0x6000 of a 500 A span, less half of it
   EXPECT_EQ(device.Requests().back(), Bytes({0x14, 0x2E, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xD1}));
@@ -150,6 +150,32 @@ TEST_F(CliDeviceTest, AcquirePrintsEveryQuantityWithThePanelsLabelsAndFormats) {
   EXPECT_EQ(Run({"acquire"}), 1);
   EXPECT_TRUE(out.out.empty());
   EXPECT_NE(out.err.find("通讯失败"), std::string::npos) << out.err;
+}
+
+TEST_F(CliDeviceTest, AcquireTellsTheCellExtremesInTextAndJson) {
+  device.SetAllCells(3.350);
+  device.SetCellVoltage(16, 3.412);
+  device.SetCellVoltage(4, 3.281);
+  for (int c = 32; c < 40; ++c) device.SetCellVoltage(c, 0.0);
+  EXPECT_EQ(Run({"acquire"}), 0);
+  const auto lines = OutLines();
+  ASSERT_EQ(lines.size(), 48u) << out.out;
+  EXPECT_EQ(lines[47], "最高 电池17 3.412V  最低 电池5 3.281V  压差 131mV  平均 3.350V");
+
+  EXPECT_EQ(Run({"--json", "acquire"}), 0);
+  const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(out.out)).object();
+  EXPECT_DOUBLE_EQ(o["cell_max_V"].toDouble(), 3.412);
+  EXPECT_EQ(o["cell_max_index"].toInt(), 17);
+  EXPECT_DOUBLE_EQ(o["cell_min_V"].toDouble(), 3.281);
+  EXPECT_EQ(o["cell_min_index"].toInt(), 5);
+  EXPECT_DOUBLE_EQ(o["cell_spread_mV"].toDouble(), 131.0);
+  EXPECT_DOUBLE_EQ(o["cell_mean_V"].toDouble(), 3.350);
+
+  device.SetAllCells(0.0);
+  EXPECT_EQ(Run({"--json", "acquire"}), 0);
+  const QJsonObject empty = QJsonDocument::fromJson(QByteArray::fromStdString(out.out)).object();
+  EXPECT_TRUE(empty["cell_max_V"].isNull());
+  EXPECT_TRUE(empty["cell_mean_V"].isNull());
 }
 
 std::string ReadFile(const std::string& path) {
