@@ -135,16 +135,18 @@ int Acquire(Env& env, const AcquireOptions& options) {
         for (int c = 0; c < 40; ++c) cells.append(QJsonValue());
         for (int t = 0; t < 3; ++t) temps.append(QJsonValue());
         for (int a = 0; a < 2; ++a) analog.append(QJsonValue());
-        PrintJson(env.out, QJsonObject{{"ok", false},
-                                       {"reading", i + 1},
-                                       {"time", Q(when)},
-                                       {"cells_V", cells},
-                                       {"total_V", QJsonValue()},
-                                       {"current_A", QJsonValue()},
-                                       {"temps_C", temps},
-                                       {"analog_V", analog},
-                                       {"cause", Q(cause)},
-                                       {"error", Q(msg::kCommFailed)}});
+        QJsonObject reading{{"ok", false},
+                            {"reading", i + 1},
+                            {"time", Q(when)},
+                            {"cells_V", cells},
+                            {"total_V", QJsonValue()},
+                            {"current_A", QJsonValue()},
+                            {"temps_C", temps},
+                            {"analog_V", analog},
+                            {"cause", Q(cause)},
+                            {"error", Q(msg::kCommFailed)}};
+        AddCellSummary(reading, {});  // no cells: the extremes are null
+        PrintJson(env.out, reading);
       }
     } else if (env.global.json) {
       QJsonArray cells, temps, analog;
