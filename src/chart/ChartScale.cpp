@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "chart/ChartDraw.h"
+#include "link/LocalTime.h"
 
 namespace kx {
 
@@ -18,13 +19,7 @@ std::string Printf(const char* pattern, double value) {
   return text;
 }
 
-std::string FullTime(CurveTime t) {
-  const std::time_t when = static_cast<std::time_t>(t);
-  std::tm local{};
-  char text[32];
-  if (!localtime_r(&when, &local) || std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local) == 0) return {};
-  return text;
-}
+std::string FullTime(CurveTime t) { return FormatLocalTime(static_cast<std::time_t>(t)); }
 
 std::string CellName(int cell) { return "电池" + std::to_string(cell + 1); }
 

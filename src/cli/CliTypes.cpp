@@ -1,5 +1,7 @@
 #include "cli/CliTypes.h"
 
+#include "link/LocalTime.h"
+
 #include <QJsonObject>
 #include <chrono>
 #include <cstdio>
@@ -68,12 +70,6 @@ std::string LocalTimeNowMs() {
   return FormatLocalTime(std::chrono::system_clock::to_time_t(now)) + text;
 }
 
-std::string FormatLocalTime(std::time_t t) {
-  std::tm local{};
-  localtime_r(&t, &local);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-  return text;
-}
+std::string FormatLocalTime(std::time_t t) { return kx::FormatLocalTime(t); }
 
 }  // namespace kx::cli

@@ -1,5 +1,7 @@
 #include "monitor/Reading.h"
 
+#include "link/LocalTime.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -46,13 +48,7 @@ std::string IsoLocalTime(std::time_t t) {
   return s;
 }
 
-std::string CsvLocalTime(std::time_t t) {
-  std::tm local{};
-  localtime_r(&t, &local);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-  return text;
-}
+std::string CsvLocalTime(std::time_t t) { return FormatLocalTime(t); }
 
 std::string JsonString(const std::string& text) {
   std::string s = "\"";
