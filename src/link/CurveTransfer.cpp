@@ -48,7 +48,8 @@ std::string CurveCountText(int recorded, int recording) {
   return text;
 }
 
-GroupImageOutcome ReadGroupImage(Port& port, int address, int group, std::vector<uint8_t>& image) {
+GroupImageOutcome ReadGroupImage(Port& port, int address, int group, std::vector<uint8_t>& image,
+                                 const GroupProgressCallback& progress) {
   const CommandInfo& info = Info(Command::ReadGroup);
   const size_t header = static_cast<size_t>(info.replyLength);
   const int pauseMs = info.await == Await::PauseThenRead ? ScaledWait(kPauseMs) : 0;
@@ -57,6 +58,7 @@ GroupImageOutcome ReadGroupImage(Port& port, int address, int group, std::vector
   std::vector<uint8_t> packet(header + kGroupPacketFull + 2);
   uint8_t* const payload = packet.data() + header;
   std::vector<uint8_t> working;  // the caller's image stays as it was until the group is whole
+  size_t packets = 0;
 
   for (;;) {
     if (info.purge) port.Purge();
@@ -84,6 +86,8 @@ GroupImageOutcome ReadGroupImage(Port& port, int address, int group, std::vector
     if (bodyGot != length + 2) return GroupImageOutcome::ShortPayload;
 
     working.insert(working.end(), payload, payload + length);
+    ++packets;
+    if (progress) progress({packets, working.size(), working.empty() ? -1 : int{working.front()}});
     if (length < kGroupPacketFull) break;  // the last packet, possibly empty
   }
   image = std::move(working);

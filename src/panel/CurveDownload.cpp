@@ -52,11 +52,11 @@ int CTesterDlg::QueryCurveCount() {
 bool CTesterDlg::ReadGroupImage(int group) {
   bool ok = false;
   RunOnPort(
-      {.openFailure = kx::msg::kOpenCommPortFailed},
+      {.openFailure = kx::msg::kOpenCommPortFailed, .download = true},
       [this, group] {
-        return [address = m_nAddress, group](kx::Port& port) {
+        return [address = m_nAddress, group, progress = DownloadProgress()](kx::Port& port) {
           GroupImage read{kx::GroupImageOutcome::Ok, {}};
-          read.outcome = kx::ReadGroupImage(port, address, group, read.image);
+          read.outcome = kx::ReadGroupImage(port, address, group, read.image, progress);
           return read;
         };
       },
@@ -118,6 +118,8 @@ void CTesterDlg::OnReadGroup() {
   } else if (m_nGroupNo > readable || m_nGroupNo < 1) {
     failure = kx::msg::kNoSuchCurve;
   } else if (!ReadGroupImage(m_nGroupNo)) {
+    // Cancelled (or the panel closed): the group held before stays, with its buttons.
+    if (m_bCancelled || m_bClosing) return;
     failure = kx::msg::kGroupReadFailed;
   }
 
