@@ -1,6 +1,8 @@
 #include "cli/CliTypes.h"
 
 #include <QJsonObject>
+#include <unistd.h>
+
 #include <cstdio>
 
 #include "cli/Commands.h"
@@ -28,6 +30,8 @@ void StdOutput::Err(std::string_view text) {
   std::fwrite(text.data(), 1, text.size(), stderr);
   std::fflush(stderr);
 }
+
+bool StdOutput::ErrIsTerminal() const { return isatty(STDERR_FILENO) == 1; }
 
 std::string PortSource::Explain(LinkError error) const {
   return "cannot open " + Name() + ": " + Describe(error);
