@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -117,6 +118,15 @@ int main(int argc, char** argv) {
   const double limit = Get(paced, "wire_limit_per_s");
   std::snprintf(note, sizeof note, "wire limit %.1f/s, %.0f failed", limit, Get(paced, "failed"));
   Row("4. Live readings paced at 38400 baud", Get(paced, "per_s"), "/s", Goal::AtLeast, 0.9 * limit, note);
+
+  const std::pair<const char*, const char*> stalls[] = {
+      {"BM_GuiStall/op:0/iterations:1/real_time", "9. Largest GUI stall, group download paced at 9600 baud"},
+      {"BM_GuiStall/op:1/iterations:1/real_time", "9. Largest GUI stall, calibration, silent unit, full 5 s wait"},
+      {"BM_GuiStall/op:2/iterations:1/real_time", "9. Largest GUI stall, 10 s continuous acquisition at 9600"}};
+  for (const auto& [name, figure] : stalls) {
+    std::snprintf(note, sizeof note, "operation took %.0f ms", Get(name, "operation_ms"));
+    Row(figure, Get(name, "stall_ms"), "ms", Goal::AtMost, 50.0, note);
+  }
 
   std::snprintf(note, sizeof note, "p90 %.3g ms; CPU time median %.3g ms",
                 Get("BM_ChartDraw/iterations:200/real_time", "p90_ms"),

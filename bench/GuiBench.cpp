@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 
@@ -132,6 +133,73 @@ void BM_LiveTrendPerReading(benchmark::State& state) {
   SetFigure(state, "history", static_cast<double>(trend.Ring().Size()));
 }
 BENCHMARK(BM_LiveTrendPerReading)->Iterations(20)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The largest gap between two ticks of a 10 ms heartbeat timer in the GUI thread
+// while the panel, paced at 9600 baud, (0) downloads the 250-point group, (1)
+// calibrates the temperature against a silent unit for its full 5 s wait, (2)
+// runs 10 s of continuous acquisition at period 0. A gap is how long the window
+// could not have painted.
+void BM_GuiStall(benchmark::State& state) {
+  const int operation = static_cast<int>(state.range(0));
+  kx::VirtualDevice device;
+  device.SetBaud(9600);
+  device.SetPacing(true);
+  device.SetGroups(kx::VirtualDevice::DefaultGroups(1700000000));
+  if (operation == 1) device.SetFault(kx::Fault::Silence);
+  kx::SimHost host(device);
+  if (!host.Start()) {
+    state.SkipWithError("no pseudo-terminal");
+    return;
+  }
+  kx::PortNaming naming("/nonexistent/sys/class/tty", "/nonexistent/dev");
+  naming.Map(1, host.Path());
+  CTesterDlg panel(naming);
+  panel.show();
+  QApplication::processEvents();
+  panel.ControlAs<QLineEdit>(kEditPeriod)->setText(QStringLiteral("0"));
+  panel.ControlAs<QLineEdit>(kEditGroupNo)->setText(QStringLiteral("1"));
+  panel.ControlAs<QComboBox>(kComboCalTemp)->setCurrentIndex(0);
+
+  double stall = 0, took = 0;
+  for (auto _ : state) {
+    QElapsedTimer sinceLast, clock;
+    qint64 largest = 0;
+    QTimer heartbeat;
+    QObject::connect(&heartbeat, &QTimer::timeout, [&] { largest = std::max(largest, sinceLast.restart()); });
+    sinceLast.start();
+    clock.start();
+    heartbeat.start(10);
+    // The calibration's outcome comes in a message box: dismissed at once.
+    QTimer dismiss;
+    QObject::connect(&dismiss, &QTimer::timeout, [] {
+      if (QWidget* box = QApplication::activeModalWidget()) box->close();
+    });
+    dismiss.start(50);
+    switch (operation) {
+      case 0:
+        panel.ControlAs<QPushButton>(kBtnReadGroup)->click();
+        break;
+      case 1:
+        panel.OnCalibrate(kBtnCalTemp);
+        break;
+      default: {
+        auto* continuous = panel.ControlAs<QPushButton>(kBtnContinuous);
+        continuous->click();
+        QEventLoop loop;
+        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+        loop.exec();
+        continuous->click();
+      }
+    }
+    dismiss.stop();
+    largest = std::max(largest, sinceLast.elapsed());
+    stall = static_cast<double>(largest);
+    took = static_cast<double>(clock.elapsed());
+  }
+  SetFigure(state, "stall_ms", stall);
+  SetFigure(state, "operation_ms", took);
+}
+BENCHMARK(BM_GuiStall)->ArgName("op")->DenseRange(0, 2)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Draw of a full group (255 points, all 40 cells) into the viewer's 890 x 560 image.
 void BM_ChartDraw(benchmark::State& state) {

@@ -31,10 +31,11 @@ class GlobalOptionSet {
         simulate_(QStringList{"simulate"}, "Use a simulated unit on a pseudo-terminal."),
         trace_(QStringList{"trace"}, "Show every frame on stderr."),
         json_(QStringList{"json"}, "Print one JSON object per result."),
+        quiet_(QStringList{"quiet"}, "No progress on stderr (shown only when it is a terminal)."),
         help_(QStringList{"h", "help"}, "Show this text.") {}
 
   void AddTo(QCommandLineParser& p) const {
-    p.addOptions({port_, com_, baud_, address_, simulate_, trace_, json_, help_});
+    p.addOptions({port_, com_, baud_, address_, simulate_, trace_, json_, quiet_, help_});
   }
   // What a command without a unit can use: its help lists only these.
   void AddPortlessTo(QCommandLineParser& p) const { p.addOptions({json_, help_}); }
@@ -65,10 +66,11 @@ class GlobalOptionSet {
     g.simulate = g.simulate || p.isSet(simulate_);
     g.trace = g.trace || p.isSet(trace_);
     g.json = g.json || p.isSet(json_);
+    g.quiet = g.quiet || p.isSet(quiet_);
   }
 
  private:
-  QCommandLineOption port_, com_, baud_, address_, simulate_, trace_, json_, help_;
+  QCommandLineOption port_, com_, baud_, address_, simulate_, trace_, json_, quiet_, help_;
 };
 
 void TraceLine(Output& out, bool sent, std::span<const uint8_t> bytes) {

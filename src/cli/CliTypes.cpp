@@ -3,6 +3,8 @@
 #include "link/LocalTime.h"
 
 #include <QJsonObject>
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
 
@@ -31,6 +33,8 @@ void StdOutput::Err(std::string_view text) {
   std::fwrite(text.data(), 1, text.size(), stderr);
   std::fflush(stderr);
 }
+
+bool StdOutput::ErrIsTerminal() const { return isatty(STDERR_FILENO) == 1; }
 
 std::string PortSource::Explain(LinkError error) const {
   return "cannot open " + Name() + ": " + Describe(error);

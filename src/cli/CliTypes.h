@@ -28,12 +28,15 @@ class Output {
   virtual void Err(std::string_view text) = 0;
   void OutLine(std::string_view text);
   void ErrLine(std::string_view text);
+  // Progress goes to stderr only when a person watches it there.
+  virtual bool ErrIsTerminal() const { return false; }
 };
 
 class StdOutput final : public Output {
  public:
   void Out(std::string_view text) override;
   void Err(std::string_view text) override;
+  bool ErrIsTerminal() const override;
 };
 
 class CaptureOutput final : public Output {
@@ -75,6 +78,7 @@ struct GlobalOptions {
   bool simulate = false;
   bool trace = false;
   bool json = false;
+  bool quiet = false;  // no progress
 };
 
 // Everything a command needs from outside besides its own options.

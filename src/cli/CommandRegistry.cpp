@@ -357,7 +357,7 @@ const std::vector<CliCommand>& Table() {
 
 const char* const kUsageHead =
     "Usage: kx4200-cli [--port PATH | --com N] [--baud RATE] [--address A] [--simulate] [--trace] [--json]\n"
-    "                  COMMAND [ARGS]\n"
+    "                  [--quiet] COMMAND [ARGS]\n"
     "\n"
     "Service and test tool for the KX4200 battery monitoring unit, on the command line.\n"
     "\n"

@@ -3,7 +3,10 @@
 #include <QImage>
 #include <QJsonObject>
 #include <QString>
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -41,6 +44,49 @@ std::string HexBytes(std::span<const uint8_t> bytes) {
   }
   return hex;
 }
+// The download's progress on one stderr line, rewritten after every packet and
+// ended with a newline; nothing at all when stderr is not a terminal.
+class DownloadMeter {
+ public:
+  DownloadMeter(Output& out, bool on) : out_(out), on_(on), start_(std::chrono::steady_clock::now()) {}
+  ~DownloadMeter() {
+    if (shown_) out_.Err("\n");
+  }
+  DownloadMeter(const DownloadMeter&) = delete;
+  DownloadMeter& operator=(const DownloadMeter&) = delete;
+
+  GroupProgressCallback Callback() {
+    if (!on_) return {};
+    return [this](const GroupProgress& p) { Show(p); };
+  }
+
+ private:
+  void Show(const GroupProgress& p) {
+    std::string line = "packet " + std::to_string(p.packets);
+    if (p.points < 0) {
+      line += ", " + std::to_string(p.bytes) + " bytes";
+    } else {
+      // 1 + 89 bytes a point; a multiple of a full packet is ended by an empty one.
+      const size_t total = 1 + kPointRecordSize * static_cast<size_t>(p.points);
+      const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+      const double left = p.bytes == 0 ? 0.0 : elapsed * static_cast<double>(total - std::min(total, p.bytes)) / p.bytes;
+      line += "/" + std::to_string(total / kGroupPacketFull + 1) + ", " + std::to_string(p.bytes) + "/" +
+              std::to_string(total) + " bytes, about " + std::to_string(static_cast<long>(std::ceil(left))) +
+              " s left";
+    }
+    const size_t width = line.size();
+    if (width < width_) line.append(width_ - width, ' ');  // covers a longer line before it
+    width_ = width;
+    out_.Err("\r" + line);
+    shown_ = true;
+  }
+
+  Output& out_;
+  bool on_;
+  std::chrono::steady_clock::time_point start_;
+  size_t width_ = 0;
+  bool shown_ = false;
+};
 
 std::string PointCountText(int points) { return "本组曲线共有记录点：" + std::to_string(points) + "个"; }
 
@@ -219,7 +265,11 @@ int Download(Env& env, const DownloadOptions& options) {
   port->Purge();
   std::vector<uint8_t> image;
   int badPackets = 0;
-  const GroupImageOutcome got = ReadGroupImage(*port, address, options.group, image, &badPackets);
+  GroupImageOutcome got;
+  {
+    DownloadMeter meter(env.out, !env.global.quiet && env.out.ErrIsTerminal());
+    got = ReadGroupImage(*port, address, options.group, image, &badPackets, meter.Callback());
+  }
   if (got != GroupImageOutcome::Ok) {
     const bool shortPacket = got == GroupImageOutcome::ShortHeader || got == GroupImageOutcome::ShortPayload;
     const bool stopped = port->LastError() == LinkError::Cancelled;

@@ -53,7 +53,7 @@ std::string CurveCountText(int recorded, int recording) {
 }
 
 GroupImageOutcome ReadGroupImage(Port& port, int address, int group, std::vector<uint8_t>& image,
-                                 int* badPackets) {
+                                 int* badPackets, const GroupProgressCallback& progress) {
   int bad = 0;
   if (badPackets) *badPackets = 0;
   const CommandInfo& info = Info(Command::ReadGroup);
@@ -64,6 +64,7 @@ GroupImageOutcome ReadGroupImage(Port& port, int address, int group, std::vector
   std::vector<uint8_t> packet(header + kGroupPacketFull + 2);
   uint8_t* const payload = packet.data() + header;
   std::vector<uint8_t> working;  // the caller's image stays as it was until the group is whole
+  size_t packets = 0;
 
   for (;;) {
     if (info.purge) port.Purge();
@@ -92,6 +93,8 @@ GroupImageOutcome ReadGroupImage(Port& port, int address, int group, std::vector
     if (!ReplyChecksumOk(std::span<const uint8_t>(packet.data(), header + length + 2))) ++bad;
 
     working.insert(working.end(), payload, payload + length);
+    ++packets;
+    if (progress) progress({packets, working.size(), working.empty() ? -1 : int{working.front()}});
     if (length < kGroupPacketFull) break;  // the last packet, possibly empty
   }
   image = std::move(working);

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -57,8 +58,17 @@ enum class GroupImageOutcome {
 // by more, the first shorter one (possibly empty) ends the group. The joined payloads replace image only on
 // Ok; on any failure image is left as it was. Packets are taken whatever their
 // checksum; badPackets (when given) is set to how many failed it.
+//
+// progress, when given, is called on the calling thread after every packet taken
+// whole, so that a front end can show how far the download is.
+struct GroupProgress {
+  size_t packets = 0;  // packets received so far
+  size_t bytes = 0;    // image bytes received so far
+  int points = -1;     // the image's first byte (its point count) once it has arrived
+};
+using GroupProgressCallback = std::function<void(const GroupProgress&)>;
 GroupImageOutcome ReadGroupImage(Port& port, int address, int group, std::vector<uint8_t>& image,
-                                 int* badPackets = nullptr);
+                                 int* badPackets = nullptr, const GroupProgressCallback& progress = {});
 
 enum class GroupDateOutcome {
   Ok,

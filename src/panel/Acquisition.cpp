@@ -61,7 +61,10 @@ bool CTesterDlg::ShowLiveValues(const kx::ExchangeResult& result) {
 
 void CTesterDlg::OnAcquire() {
   RunOnPort(
-      {.openFailure = kx::msg::kOpenPortFailed, .busy = Busy::Refused, .readFirst = false},
+      {.openFailure = kx::msg::kOpenPortFailed,
+       .busy = Busy::Refused,
+       .readFirst = false,
+       .waitMs = WaitOf(kx::Command::Acquire)},
       [this] { return LiveExchange(); },
       [this](const kx::ExchangeResult& result) {
         if (!ShowLiveValues(result)) ShowMessage(kx::msg::kCommFailed);
@@ -88,6 +91,7 @@ void CTesterDlg::OnContinuous() {
     UpdateData(false);
     return;
   }
+  AwaitTick();  // a reading in flight is counted before the run stops
   m_bContinuous = 0;
   m_btnContinuous->setText(QStringLiteral("连续采集"));
   for (int id : kBusyControls) Control(id)->setEnabled(true);
@@ -97,21 +101,12 @@ void CTesterDlg::OnContinuous() {
 }
 
 void CTesterDlg::OnTimer() {
-  // A prompt shown inside a tick runs a nested event loop in which the timer keeps
-  // firing; ticks must not overlap on the one port.
-  if (m_bInTick) return;
+  // Ticks never overlap on the one port: not while one is on the worker, nor while
+  // a prompt of one runs a nested event loop, nor while an operation's exchange runs.
+  if (m_bInTick || m_bExchanging || m_bClosing) return;
   m_bInTick = true;
   UpdateData(true);
-  // The run holds the port open between ticks; each tick is one exchange on it
-  // and its completion.
-  const Exchange<kx::ExchangeResult> exchange = LiveExchange();
-  kx::ExchangeResult result{kx::ExchangeOutcome::WriteFailed, {}, kx::LinkError::NotOpen};
-  if (m_hComm) result = exchange(*m_hComm);
-  if (ShowLiveValues(result)) {
-    ++m_nSuccessCount;
-  } else {
-    ++m_nFailCount;
-  }
-  UpdateData(false);
-  m_bInTick = false;
+  // The run holds the port open between ticks; each tick is one exchange on it,
+  // started on the worker, and its completion (FinishTick) counts it.
+  StartTickOnWorker();
 }

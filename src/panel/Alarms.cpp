@@ -42,7 +42,7 @@ void CTesterDlg::OnAlarmSwitch(AlarmGroup group) {
 
 void CTesterDlg::OnReadAlarm() {
   RunOnPort(
-      {.openFailure = kx::msg::kPortNotFound},
+      {.openFailure = kx::msg::kPortNotFound, .waitMs = WaitOf(kx::Command::ReadAlarm)},
       [this] { return [address = m_nAddress](kx::Port& port) { return kx::ReadAlarmWord(port, address); }; },
       [this](const kx::AlarmReading& reading) {
         if (const char* failure = kx::ReadAlarmMessage(reading.outcome)) {
@@ -64,7 +64,7 @@ void CTesterDlg::OnSetTempAlarm(int which) {
 
 void CTesterDlg::SetAlarm(AlarmGroup group) {
   RunOnPort(
-      {.openFailure = kx::msg::kPortNotFound},
+      {.openFailure = kx::msg::kPortNotFound, .waitMs = WaitOf(kx::Command::SetVoltAlarm)},
       [this, group] {
         // The switch goes with whatever the group's edits hold at this moment.
         const bool on = m_bAlarmOn[group] != 0;

@@ -53,7 +53,8 @@ void CTesterDlg::OnSetGear() {
   RunOnPort(
       {.openFailure = kx::msg::kPortNotFound,
        .busy = Busy::Refused,
-       .ready = [this, gear] { return gear.has_value() || Refuse(kx::msg::kChooseGear); }},
+       .ready = [this, gear] { return gear.has_value() || Refuse(kx::msg::kChooseGear); },
+       .waitMs = WaitOf(kx::Command::SetGear)},
       [this, gear] {
         return [address = m_nAddress, gear = gear.value_or(0)](kx::Port& port) {
           return kx::SetGear(port, address, gear);
@@ -64,7 +65,7 @@ void CTesterDlg::OnSetGear() {
 
 void CTesterDlg::OnReadGear() {
   RunOnPort(
-      {.openFailure = kx::msg::kPortNotFound},
+      {.openFailure = kx::msg::kPortNotFound, .waitMs = WaitOf(kx::Command::ReadGear)},
       [this] { return [address = m_nAddress](kx::Port& port) { return kx::ReadGear(port, address); }; },
       [this](const kx::GearReading& reading) {
         if (const char* failure = kx::ReadGearMessage(reading)) {
@@ -80,11 +81,12 @@ void CTesterDlg::OnCalibrate(int button) {
   const kx::CalibrationRow* row = controls ? kx::FindCalibrationRow(controls->key) : nullptr;
   if (row == nullptr) return;
   const auto point = kx::CalibrationPointOfEntry(ControlAs<QComboBox>(controls->list)->currentIndex());
-  // The window is blocked for the row's whole wait (up to 30 s for the cells).
+  // The unit may take the row's whole wait (up to 30 s for the cells); the strip counts it.
   RunOnPort(
       {.openFailure = kx::msg::kPortNotFound,
        .busy = Busy::Refused,
-       .ready = [this, point] { return point.has_value() || Refuse(kx::msg::kChooseCalibrationPoint); }},
+       .ready = [this, point] { return point.has_value() || Refuse(kx::msg::kChooseCalibrationPoint); },
+       .waitMs = kx::ScaledWait(kx::CalibrationWaitMs(row->channel))},
       [this, row, point] {
         return [address = m_nAddress, row = *row, point = point.value_or(0)](kx::Port& port) {
           return kx::Calibrate(port, address, row, point);

@@ -37,7 +37,7 @@ void CTesterDlg::OnSetTime() {
 
 void CTesterDlg::OnReadTime() {
   RunOnPort(
-      {.openFailure = kx::msg::kPortNotFound},
+      {.openFailure = kx::msg::kPortNotFound, .waitMs = WaitOf(kx::Command::ReadClock)},
       [this] { return [address = m_nAddress](kx::Port& port) { return kx::ReadDeviceClock(port, address); }; },
       [this](const kx::ReadClockResult& result) {
         if (result.outcome != kx::ReadClockOutcome::Ok) {

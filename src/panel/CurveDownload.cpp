@@ -54,11 +54,11 @@ bool CTesterDlg::ReadGroupImage(int group, int& badPackets) {
   bool ok = false;
   badPackets = 0;
   RunOnPort(
-      {.openFailure = kx::msg::kOpenCommPortFailed},
+      {.openFailure = kx::msg::kOpenCommPortFailed, .download = true},
       [this, group] {
-        return [address = m_nAddress, group](kx::Port& port) {
+        return [address = m_nAddress, group, progress = DownloadProgress()](kx::Port& port) {
           GroupImage read{kx::GroupImageOutcome::Ok, {}, 0};
-          read.outcome = kx::ReadGroupImage(port, address, group, read.image, &read.badPackets);
+          read.outcome = kx::ReadGroupImage(port, address, group, read.image, &read.badPackets, progress);
           return read;
         };
       },
@@ -122,6 +122,8 @@ void CTesterDlg::OnReadGroup() {
   } else if (m_nGroupNo > readable || m_nGroupNo < 1) {
     failure = kx::msg::kNoSuchCurve;
   } else if (!ReadGroupImage(m_nGroupNo, badPackets)) {
+    // Cancelled (or the panel closed): the group held before stays, with its buttons.
+    if (m_bCancelled || m_bClosing) return;
     failure = kx::msg::kGroupReadFailed;
   }
 

@@ -35,7 +35,7 @@ void CTesterDlg::ConnectDeviceSettings() {
 
 void CTesterDlg::ReadVersionInto(bool alsoStatus) {
   RunOnPort(
-      {.openFailure = kx::msg::kPortNotFound},
+      {.openFailure = kx::msg::kPortNotFound, .waitMs = WaitOf(kx::Command::ReadVersion)},
       [this] { return [address = m_nAddress](kx::Port& port) { return kx::ReadVersion(port, address); }; },
       [this, alsoStatus](const kx::VersionReading& reading) {
         if (const char* failure = kx::VersionMessage(reading.outcome)) {
@@ -60,7 +60,7 @@ void CTesterDlg::OnSetAddress() {
   // The new address is checked once the port is open, so an unusable port is
   // reported first.
   RunOnPort(
-      {.openFailure = kx::msg::kPortNotFound},
+      {.openFailure = kx::msg::kPortNotFound, .waitMs = WaitOf(kx::Command::SetAddress)},
       [this] {
         const long long typed = kx::panel::FieldText::AtoiWide(m_editNewAddress->text());
         return [address = m_nAddress, typed](kx::Port& port) {
@@ -88,7 +88,8 @@ void CTesterDlg::OnSetBaud() {
   // Only the selected item is a rate; with none there is nothing to send.
   const int item = m_comboNewBaud->currentIndex();
   RunOnPort(
-      {.openFailure = kx::msg::kPortNotFound, .ready = [this, item] { return item >= 0 || Refuse(kx::msg::kChooseBaud); }},
+      {.openFailure = kx::msg::kPortNotFound, .ready = [this, item] { return item >= 0 || Refuse(kx::msg::kChooseBaud); },
+       .waitMs = WaitOf(kx::Command::SetBaud)},
       [this, item] {
         const int baud = kx::panel::FieldText::Atoi(m_comboNewBaud->itemText(item));
         return [address = m_nAddress, baud](kx::Port& port) { return kx::SetBaud(port, address, baud); };

@@ -70,11 +70,18 @@ CTesterDlg::CTesterDlg(kx::PortNaming naming, QWidget* parent)
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   BuildControls();
+  BuildProgressStrip();
   ConnectHandlers();
   OnInitDialog();
 }
 
-CTesterDlg::~CTesterDlg() = default;
+CTesterDlg::~CTesterDlg() {
+  // An exchange still on the worker (a tick) ends at once; the port closes after it.
+  m_bClosing = true;
+  if (m_hComm) m_hComm->Interrupt();
+  m_worker.reset();
+  ClosePort();
+}
 
 QWidget* CTesterDlg::Control(int id) const {
   auto it = m_controls.find(id);
@@ -389,7 +396,10 @@ QString CTesterDlg::ResolvedPortPath() const {
   return QString::fromStdString(m_naming.Resolve(v.value_or(m_nPort)));
 }
 
-void CTesterDlg::ShowMessage(const QString& text) { kx::Prompts::Current().Message(this, text); }
+void CTesterDlg::ShowMessage(const QString& text) {
+  if (m_bClosing) return;  // closed mid-exchange: the operation's outcome is not shown
+  kx::Prompts::Current().Message(this, text);
+}
 
 void CTesterDlg::ShowMessage(const char* utf8) { ShowMessage(QString::fromUtf8(utf8)); }
 

@@ -6,6 +6,7 @@
 // to the device goes through RunOnPort.
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QString>
 #include <QTimer>
 #include <array>
@@ -13,16 +14,21 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
+#include <type_traits>
 #include <vector>
 
 #include "chart/CurveViewDlg.h"
+#include "link/CurveTransfer.h"
 #include "link/Exchange.h"
 #include "link/PortNaming.h"
 #include "link/SerialPort.h"
+#include "panel/ExchangeWorker.h"
 #include "widgets/IconButton.h"
 
 class QCheckBox;
 class QComboBox;
+class QEventLoop;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -128,9 +134,20 @@ class CTesterDlg : public QDialog {
   // The text of string 101, the About item.
   static QString AboutItemText();
 
+  // The operation in flight is cancelled ("取消" beside its progress, or Esc):
+  // the port is interrupted at once. Only a curve group download can be cancelled.
+  void CancelExchange();
+
+ signals:
+  // The progress strip's text changed (also while the strip is not yet in view).
+  void ProgressChanged(const QString& text);
+
  protected:
   void contextMenuEvent(QContextMenuEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  // Swallows input to the panel's controls while an exchange runs.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   // ---- running an operation on the port ----
@@ -148,6 +165,8 @@ class CTesterDlg : public QDialog {
     bool readFirst = true;           // read the controls into the fields before the busy rule
     std::function<bool()> ready{};   // the operation's own check before the port is opened;
                                      // it shows why it refuses (Refuse)
+    int waitMs = 0;                  // the wait the unit is allowed (progress); 0: not known
+    bool download = false;           // a curve download: its own progress, and it can be cancelled
   };
 
   // The one sequence of every device operation, in the order the operator sees
@@ -155,9 +174,28 @@ class CTesterDlg : public QDialog {
   // the port (which reads the fields again; use.openFailure when it does not
   // open), capture() the exchange with the values it needs, run it, close the
   // port, then done(result) shows the outcome and updates fields and controls.
-  // capture and done run on the GUI thread; today the exchange does too.
+  // capture and done run on the GUI thread, the exchange on the worker; done is
+  // skipped when the operation was cancelled or the panel closed meanwhile.
   template <class Capture, class Done>
   void RunOnPort(const PortUse& use, Capture capture, Done done);
+  // Runs job on the worker with the open port and waits for it in a nested event
+  // loop (input to the controls swallowed, progress shown after a moment). False
+  // when it was cancelled or the panel closed meanwhile.
+  bool RunExchange(const std::function<void(kx::Port&)>& job, const PortUse& use);
+  // Waits (as RunExchange does) for a continuous acquisition tick in flight.
+  void AwaitTick();
+  // The wait the table allows a command, as the exchange will wait it.
+  static int WaitOf(kx::Command command);
+  // A download's progress callback: it hands each report to the GUI thread.
+  kx::GroupProgressCallback DownloadProgress();
+  void ShowDownloadProgress(const kx::GroupProgress& progress);
+  void BuildProgressStrip();
+  void BeginProgress(const PortUse& use);
+  void UpdateProgress();
+  void SetProgressText(const QString& text);
+  void EndProgress();
+  void StartTickOnWorker();
+  void FinishTick(const kx::ExchangeResult& result);
   // Shows "请先停止当前采集!" and returns true while continuous acquisition runs.
   bool RefusedWhileAcquiring();
   // Shows why an operation does not go ahead; false, for PortUse::ready.
@@ -300,19 +338,40 @@ class CTesterDlg : public QDialog {
   bool m_inAddressCheck = false;
   std::vector<double> m_lastShown;  // the last good reading's shown values
   std::unique_ptr<CLiveTrendDlg> m_dlgLiveTrend;  // made on first use
+
+  // ---- the worker and what the operator sees of it ----
+  bool m_bExchanging = false;   // a handler waits for its exchange: input is swallowed
+  bool m_bTickInFlight = false;  // a continuous acquisition tick runs on the worker
+  QEventLoop* m_tickWait = nullptr;  // the loop waiting for that tick, if any
+  bool m_bCancelled = false;     // the operator cancelled the operation in progress
+  bool m_bClosing = false;       // the panel closed during an exchange: no more UI
+  bool m_bCancellable = false;
+  int m_progressWaitMs = 0;
+  QElapsedTimer m_progressClock;
+  QTimer m_progressTimer;
+  QString m_progressTextNow;
+  QWidget* m_progressStrip = nullptr;
+  QLabel* m_progressLabel = nullptr;
+  QPushButton* m_btnCancelProgress = nullptr;
+  // Last: it is joined before anything its jobs use goes away.
+  std::unique_ptr<kx::panel::ExchangeWorker> m_worker;
 };
 
 template <class Capture, class Done>
 void CTesterDlg::RunOnPort(const PortUse& use, Capture capture, Done done) {
+  if (m_bClosing) return;
   if (use.readFirst) UpdateData(true);
   if (use.busy == Busy::Refused && RefusedWhileAcquiring()) return;
   if (use.ready && !use.ready()) return;
+  AwaitTick();  // OpenPort replaces the port a tick may still be using
   if (!OpenPort()) {
     if (use.openFailure != nullptr) ShowMessage(use.openFailure);
     return;
   }
   const auto exchange = capture();
-  const auto result = exchange(*m_hComm);
+  using Result = std::decay_t<decltype(exchange(*m_hComm))>;
+  std::optional<Result> result;
+  const bool finished = RunExchange([&exchange, &result](kx::Port& port) { result.emplace(exchange(port)); }, use);
   ClosePort();
-  done(result);
+  if (finished) done(*result);
 }

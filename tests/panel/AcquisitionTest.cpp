@@ -118,19 +118,19 @@ TEST_F(Acquisition, ContinuousRunCountsEveryTickAndRestoresThePanel) {
   for (int id : kBusy) EXPECT_FALSE(Enabled(id)) << id;
   EXPECT_TRUE(IconButton(kBtnAcquire)->isEnabled());  // refuses by its own rule
 
-  panel->OnTimer();                                // good
+  Tick();                                // good
   device->SetFault(kx::Fault::Checksum, 1);
-  panel->OnTimer();                                // bad checksum
+  Tick();                                // bad checksum
   device->SetFault(kx::Fault::Silence, 1);
-  panel->OnTimer();                                // no reply
+  Tick();                                // no reply
   device->SetFault(kx::Fault::Short, 1, 1);
-  panel->OnTimer();                                // one byte short
-  panel->OnTimer();                                // good
+  Tick();                                // one byte short
+  Tick();                                // good
 
   Edit(kEditPeriod)->setText("40");  // the period is taken at the start of a run only
   Edit(kEditAddress)->setText("5");   // the address at every tick
   device->SetAddress(5);
-  panel->OnTimer();
+  Tick();
 
   EXPECT_TRUE(prompts.Texts().isEmpty()) << prompts.Texts().join('|').toStdString();
   EXPECT_EQ(timer->interval(), 250);
@@ -160,7 +160,7 @@ TEST_F(Acquisition, ContinuousRunCountsEveryTickAndRestoresThePanel) {
 TEST_F(Acquisition, BusyRuleRefusesSingleReadingWithoutDisturbingTheRun) {
   IconButton(kBtnContinuous)->click();
   ASSERT_TRUE(panel->IsAcquiring());
-  panel->OnTimer();
+  Tick();
   const size_t requests = device->RequestCount();
 
   IconButton(kBtnAcquire)->click();
@@ -170,7 +170,7 @@ TEST_F(Acquisition, BusyRuleRefusesSingleReadingWithoutDisturbingTheRun) {
   EXPECT_TRUE(panel->IsAcquiring());
   EXPECT_NE(Probe().Port(), nullptr);
   EXPECT_TRUE(panel->AcquisitionTimer().isActive());
-  panel->OnTimer();  // the run goes on on the same open port
+  Tick();  // the run goes on on the same open port
   EXPECT_EQ(Probe().SuccessCount(), 2);
   IconButton(kBtnContinuous)->click();
 }

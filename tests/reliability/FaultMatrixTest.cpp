@@ -67,6 +67,7 @@ class Matrix : public PanelFixture, public ::testing::WithParamInterface<std::tu
   using PanelFixture::Combo;
   using PanelFixture::Edit;
   using PanelFixture::IconButton;
+  using PanelFixture::Tick;
   ScriptedPrompts& Prompts() { return prompts; }
 };
 
@@ -79,7 +80,7 @@ std::vector<Operation> Operations() {
       {"ContinuousTick", 0x00, 1000, false, none, none, none, {kEditFailCount}, noPrep,
        [](Matrix& m) {
          m.Panel().OnContinuous();
-         m.Panel().OnTimer();
+         m.Tick();
          m.Panel().OnContinuous();
        },
        [](Matrix& m) {

@@ -64,12 +64,12 @@ TEST_F(HangUp, ContinuousRunCountsFailuresWithoutMessagesAndRestartsAfterReplug)
   const size_t terminals = rel::TerminalDescriptors();
   panel->OnContinuous();
   ASSERT_TRUE(panel->IsAcquiring());
-  for (int k = 0; k < 5; ++k) panel->OnTimer();
+  for (int k = 0; k < 5; ++k) Tick();
   ASSERT_EQ(Probe().SuccessCount(), 5);
 
   host->HangUp();
   for (int k = 0; k < 20; ++k) {
-    panel->OnTimer();
+    Tick();
     QCoreApplication::processEvents();
   }
   EXPECT_EQ(Probe().SuccessCount(), 5);
@@ -87,7 +87,7 @@ TEST_F(HangUp, ContinuousRunCountsFailuresWithoutMessagesAndRestartsAfterReplug)
   ASSERT_TRUE(host->Replug());
   panel->OnContinuous();
   ASSERT_TRUE(panel->IsAcquiring());
-  for (int k = 0; k < 5; ++k) panel->OnTimer();
+  for (int k = 0; k < 5; ++k) Tick();
   panel->OnContinuous();
   EXPECT_EQ(Probe().SuccessCount(), 5);
   EXPECT_EQ(Probe().FailCount(), 0);

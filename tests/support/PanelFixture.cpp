@@ -1,5 +1,7 @@
 #include "PanelFixture.h"
 
+#include <QCoreApplication>
+
 #include "link/Exchange.h"
 
 void PanelFixture::SetUp() {
@@ -21,6 +23,11 @@ void PanelFixture::TearDown() {
 QString PanelFixture::Cell(int tableId, int row, int column) const {
   auto* item = Table(tableId)->item(row, column);
   return item ? item->text() : QString();
+}
+
+void PanelFixture::Tick() {
+  panel->OnTimer();
+  while (Probe().TickInFlight()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 std::vector<std::vector<uint8_t>> PanelFixture::Requests() const { return device->Requests(); }

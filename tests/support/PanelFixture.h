@@ -37,6 +37,8 @@ class PanelFixture : public ::testing::Test {
   QCheckBox* Check(int id) const { return panel->ControlAs<QCheckBox>(id); }
   QTableWidget* Table(int id) const { return panel->ControlAs<QTableWidget>(id); }
   QString Cell(int tableId, int row, int column) const;
+  // One tick of continuous acquisition, run until it has been counted.
+  void Tick();
   // Requests the simulated device received, oldest first.
   std::vector<std::vector<uint8_t>> Requests() const;
 

@@ -27,6 +27,8 @@ class PanelProbe {
   int FailCount() const { return m_panel.m_nFailCount; }
   QString& GroupDate() { return m_panel.m_strGroupDate; }
 
+  // A continuous acquisition tick is on the worker and not yet counted.
+  bool TickInFlight() const { return m_panel.m_bTickInFlight; }
   // Continuous acquisition's state as the busy rule sees it.
   int& Continuous() { return m_panel.m_bContinuous; }
   // The full window rectangle taken at start-up.

@@ -1,0 +1,244 @@
+// The panel's exchanges on the worker thread: the nested wait that keeps a
+// handler's order while the window keeps painting, the input it swallows
+// meanwhile, the progress strip, cancelling a download and closing mid-exchange.
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <atomic>
+#include <cmath>
+
+#include "curves/CurveGroup.h"
+#include "link/CommandTable.h"
+#include "panel/TesterDlg.h"
+
+namespace {
+
+// The strip appears only for operations that take a noticeable time.
+constexpr int kProgressDelayMs = 300;
+constexpr int kProgressRefreshMs = 200;
+constexpr int kStripHeight = 26;
+
+bool IsInput(QEvent::Type type) {
+  switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ContextMenu:
+    case QEvent::Shortcut:
+    case QEvent::ShortcutOverride:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// "读取曲线 7/25 包 6300/22251 字节 约 15 秒"; totals once the point count has arrived.
+QString DownloadText(const kx::GroupProgress& p, qint64 elapsedMs) {
+  if (p.points < 0) return QStringLiteral("读取曲线 %1 包 %2 字节").arg(p.packets).arg(p.bytes);
+  const size_t total = 1 + kx::kPointRecordSize * static_cast<size_t>(p.points);
+  // Full packets are followed by one more; a multiple of a full packet ends with an empty one.
+  const size_t packets = total / kx::kGroupPacketFull + 1;
+  const size_t left = total > p.bytes ? total - p.bytes : 0;
+  const double seconds = p.bytes == 0 ? 0.0 : static_cast<double>(elapsedMs) / 1000.0 * left / p.bytes;
+  return QStringLiteral("读取曲线 %1/%2 包 %3/%4 字节 约 %5 秒")
+      .arg(p.packets)
+      .arg(packets)
+      .arg(p.bytes)
+      .arg(total)
+      .arg(static_cast<long long>(std::ceil(seconds)));
+}
+
+}  // namespace
+
+void CTesterDlg::BuildProgressStrip() {
+  m_worker = std::make_unique<kx::panel::ExchangeWorker>();
+  m_progressStrip = new QWidget(this);
+  m_progressStrip->setObjectName(QStringLiteral("progressStrip"));
+  m_progressStrip->setAutoFillBackground(true);
+  auto* layout = new QHBoxLayout(m_progressStrip);
+  layout->setContentsMargins(8, 2, 8, 2);
+  m_progressLabel = new QLabel(m_progressStrip);
+  m_progressLabel->setObjectName(QStringLiteral("progressText"));
+  m_btnCancelProgress = new QPushButton(QStringLiteral("取消"), m_progressStrip);
+  m_btnCancelProgress->setObjectName(QStringLiteral("progressCancel"));
+  m_btnCancelProgress->setAutoDefault(false);
+  layout->addWidget(m_progressLabel, 1);
+  layout->addWidget(m_btnCancelProgress);
+  m_progressStrip->hide();
+  connect(m_btnCancelProgress, &QPushButton::clicked, this, [this] { CancelExchange(); });
+  m_progressTimer.setInterval(kProgressRefreshMs);
+  connect(&m_progressTimer, &QTimer::timeout, this, [this] { UpdateProgress(); });
+}
+
+int CTesterDlg::WaitOf(kx::Command command) { return kx::ScaledWait(kx::Info(command).waitMs); }
+
+bool CTesterDlg::RunExchange(const std::function<void(kx::Port&)>& job, const PortUse& use) {
+  m_bCancelled = false;
+  kx::SerialPort& port = *m_hComm;
+  QEventLoop loop;
+  BeginProgress(use);
+  std::atomic<bool> finished{false};
+  auto run = [&job, &port, &loop, &finished] {
+    job(port);
+    finished = true;
+    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+  };
+  // A tick's job may still be winding down after its completion was posted.
+  while (!m_worker->Start(run)) m_worker->WaitIdle();
+  loop.exec();
+  if (!finished) {
+    // The loop ended early: the application is quitting. The exchange is stopped,
+    // its result dropped, and nothing more is shown.
+    m_bClosing = true;
+    port.Interrupt();
+  }
+  m_worker->WaitIdle();  // nothing of the job runs once the port is closed
+  EndProgress();
+  return !m_bCancelled && !m_bClosing;
+}
+
+void CTesterDlg::AwaitTick() {
+  if (!m_bTickInFlight) return;
+  QEventLoop loop;
+  m_tickWait = &loop;
+  m_bExchanging = true;
+  qApp->installEventFilter(this);
+  loop.exec();
+  qApp->removeEventFilter(this);
+  m_bExchanging = false;
+  m_tickWait = nullptr;
+  if (m_bTickInFlight) {  // the application is quitting
+    if (m_hComm) m_hComm->Interrupt();
+    m_worker->WaitIdle();
+    m_bTickInFlight = false;
+  }
+}
+
+void CTesterDlg::StartTickOnWorker() {
+  const Exchange<kx::ExchangeResult> exchange = LiveExchange();
+  if (!m_hComm) {
+    FinishTick({kx::ExchangeOutcome::WriteFailed, {}, kx::LinkError::NotOpen});
+    return;
+  }
+  m_bTickInFlight = true;
+  // A period of 0 means "again as soon as the last one is done": the timer rests
+  // meanwhile instead of spinning the GUI thread.
+  if (m_timer1.interval() == 0) m_timer1.stop();
+  kx::SerialPort& port = *m_hComm;
+  while (!m_worker->Start([this, exchange, &port] {
+    auto result = std::make_shared<kx::ExchangeResult>(exchange(port));
+    QMetaObject::invokeMethod(this, [this, result] { FinishTick(*result); }, Qt::QueuedConnection);
+  })) {
+    m_worker->WaitIdle();
+  }
+}
+
+void CTesterDlg::FinishTick(const kx::ExchangeResult& result) {
+  m_bTickInFlight = false;
+  if (ShowLiveValues(result)) {
+    ++m_nSuccessCount;
+  } else {
+    ++m_nFailCount;
+  }
+  UpdateData(false);
+  m_bInTick = false;
+  if (m_bContinuous && !m_timer1.isActive() && m_timer1.interval() == 0 && !m_bClosing) m_timer1.start();
+  if (m_tickWait != nullptr) m_tickWait->quit();
+}
+
+kx::GroupProgressCallback CTesterDlg::DownloadProgress() {
+  // Called on the worker; the panel outlives every job (its destructor joins the worker).
+  return [this](const kx::GroupProgress& progress) {
+    QMetaObject::invokeMethod(this, [this, progress] { ShowDownloadProgress(progress); }, Qt::QueuedConnection);
+  };
+}
+
+void CTesterDlg::ShowDownloadProgress(const kx::GroupProgress& progress) {
+  if (!m_bExchanging) return;  // a report that arrived after its download ended
+  SetProgressText(DownloadText(progress, m_progressClock.elapsed()));
+}
+
+void CTesterDlg::BeginProgress(const PortUse& use) {
+  m_bExchanging = true;
+  m_bCancellable = use.download;
+  m_progressWaitMs = use.waitMs;
+  m_progressTextNow.clear();
+  m_progressClock.start();
+  m_progressTimer.start();
+  qApp->installEventFilter(this);
+}
+
+void CTesterDlg::UpdateProgress() {
+  const qint64 elapsed = m_progressClock.elapsed();
+  if (elapsed < kProgressDelayMs) return;
+  if (!m_bCancellable) {
+    const qint64 waited = elapsed / 1000;
+    const int allowed = (m_progressWaitMs + 999) / 1000;
+    SetProgressText(allowed > 0 ? QStringLiteral("等待设备回答 %1/%2 秒").arg(waited).arg(allowed)
+                                : QStringLiteral("等待设备回答 %1 秒").arg(waited));
+  } else if (m_progressTextNow.isEmpty()) {
+    SetProgressText(QStringLiteral("读取曲线 0 包 0 字节"));
+  }
+  if (!m_progressStrip->isVisible()) {
+    m_btnCancelProgress->setVisible(m_bCancellable);
+    m_progressStrip->setGeometry(0, height() - kStripHeight, width(), kStripHeight);
+    m_progressStrip->raise();
+    m_progressStrip->show();
+  }
+}
+
+void CTesterDlg::SetProgressText(const QString& text) {
+  if (text == m_progressTextNow) return;
+  m_progressTextNow = text;
+  m_progressLabel->setText(text);
+  emit ProgressChanged(text);
+}
+
+void CTesterDlg::EndProgress() {
+  qApp->removeEventFilter(this);
+  m_progressTimer.stop();
+  m_progressStrip->hide();
+  m_bExchanging = false;
+  m_bCancellable = false;
+}
+
+void CTesterDlg::CancelExchange() {
+  if (!m_bExchanging || !m_bCancellable || m_bCancelled) return;
+  m_bCancelled = true;
+  if (m_hComm) m_hComm->Interrupt();
+}
+
+void CTesterDlg::closeEvent(QCloseEvent* event) {
+  // Closing ends the exchange in flight at once; what it would have shown is dropped.
+  if (m_bExchanging || m_bTickInFlight) {
+    m_bClosing = true;
+    m_timer1.stop();
+    if (m_hComm) m_hComm->Interrupt();
+  }
+  QDialog::closeEvent(event);
+}
+
+bool CTesterDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (!m_bExchanging || !IsInput(event->type()) || !watched->isWidgetType()) return QDialog::eventFilter(watched, event);
+  auto* widget = static_cast<QWidget*>(watched);
+  if (widget != this && !isAncestorOf(widget)) return false;
+  if (widget == m_btnCancelProgress && m_bCancellable) {
+    const auto type = event->type();
+    if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease) return false;
+  }
+  if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+    CancelExchange();
+  }
+  return true;
+}
