@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
 
   const double ours = Get("BM_ReplyNoticed/ours/iterations:400/real_time", "median_ms");
   const double ref = Get("BM_ReplyNoticed/reference2ms/iterations:400/real_time", "median_ms");
-  char note[160];
+  char note[200];
   std::snprintf(note, sizeof note, "p90 %.3g ms", Get("BM_ReplyNoticed/ours/iterations:400/real_time", "p90_ms"));
   Row("1. Reply noticed, median", ours, "ms", Goal::AtMost, 0.2, note);
   Info("1. Reply noticed, 2 ms polling reference, median", ref, "ms", "same run, same procedure");
@@ -139,5 +139,25 @@ int main(int argc, char** argv) {
   Row("6. Start-up to the panel shown (whole process)", Get("Startup", "median_ms"), "ms", Goal::AtMost, 500.0,
       note);
   Row("6. Start-up peak resident memory", Get("Startup", "rss_mb"), "MB", Goal::AtMost, 60.0);
+
+  const double cycle = Get("MonitorCycle", "median_ms");
+  const double cycleWire = Get("MonitorCycle", "wire_ms");
+  std::snprintf(note, sizeof note, "%.0f ms against %.0f ms on the wire (replies alone %.0f ms); slowest %.0f ms, %.0f failed",
+                cycle, cycleWire, Get("MonitorCycle", "reply_wire_ms"), Get("MonitorCycle", "max_ms"),
+                Get("MonitorCycle", "failed"));
+  Row("9. Monitor, 32 units paced at 38400 baud, period 0, cycle × wire time", cycle / cycleWire, "×", Goal::AtMost,
+      1.05, note);
+  std::snprintf(note, sizeof note, "p90 %.3g ms, %.0f readings", Get("MonitorPublish", "p90_ms"),
+                Get("MonitorPublish", "samples"));
+  Row("10. Monitor, reading to state message at a subscriber, median", Get("MonitorPublish", "median_ms"), "ms",
+      Goal::AtMost, 5.0, note);
+  std::snprintf(note, sizeof note, "%.0f ms CPU over %.0f periods; whole run with start-up %.2f %%",
+                Get("MonitorCpu", "cpu_ms"), Get("MonitorCpu", "periods"), Get("MonitorCpu", "whole_run_percent"));
+  Row("11. Monitor CPU, 32 units, period 5 s", Get("MonitorCpu", "percent"), "%", Goal::AtMost, 2.0, note);
+  const double early = Get("MonitorSoak", "early_mb");
+  const double late = Get("MonitorSoak", "late_mb");
+  std::snprintf(note, sizeof note, "%.0f s at 20 ms, 32 units: RSS %.2f MB early, %.2f MB at the end, peak %.2f MB",
+                Get("MonitorSoak", "seconds"), early, late, Get("MonitorSoak", "peak_mb"));
+  Row("12. Monitor soak, resident memory late ÷ early", late / early, "×", Goal::AtMost, 1.05, note);
   return g_missed ? 1 : 0;
 }

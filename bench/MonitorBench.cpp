@@ -1,0 +1,357 @@
+// The unattended monitor against simulated units on one pseudo-terminal line and a
+// real mosquitto broker that this program starts on a free loopback port (and
+// stops by its process id):
+//   cycle    32 units paced at 38400 baud, period 0: the monitor itself in this
+//            process; each reading stamped as it leaves the poller; a cycle's time
+//            beside the wire time of its 32 exchanges.
+//   publish  one paced unit every 100 ms, published to the broker; from the unit's
+//            write of the reply's last byte to a subscriber in this process
+//            receiving that reading's state message (through the broker and back).
+//   cpu      `kx4200-cli monitor` as a process, 32 paced units, period 5000 ms,
+//            MQTT with discovery and alarms; its CPU clock over --cpu-cycles whole
+//            periods after the start, and over the whole run from wait4.
+//   soak     the same process with unpaced units polled every 20 ms for --soak-s
+//            seconds; resident memory (VmRSS) sampled each second.
+// Writes the figures as benchmark JSON so that the report reads them like the others.
+//
+//   kx4200-bench-monitor [--out FILE] [--cpu-cycles N] [--soak-s S] [--cli PATH]
+
+#include <mosquitto.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "link/CommandTable.h"
+#include "link/Frame.h"
+#include "monitor/Monitor.h"
+#include "MqttBroker.h"  // the tests' broker and process helpers
+#include "sim/SimHost.h"
+#include "sim/VirtualDevice.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kUnits = 32;
+constexpr int kBaud = 38400;
+
+double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  const size_t n = v.size();
+  return n == 0 ? 0.0 : n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2.0;
+}
+
+// units simulated units at addresses 1..units on one line.
+struct Line {
+  Line(int units, bool pace) {
+    for (int i = 0; i < units; ++i) {
+      auto d = std::make_unique<kx::VirtualDevice>(4200 + static_cast<uint32_t>(i));
+      d->SetAddress(i + 1);
+      d->SetBaud(kBaud);
+      d->SetPacing(pace);
+      devices.push_back(std::move(d));
+    }
+    std::vector<kx::VirtualDevice*> raw;
+    for (auto& d : devices) raw.push_back(d.get());
+    host = std::make_unique<kx::SimHost>(raw);
+    ok = host->Start();
+  }
+  std::vector<std::unique_ptr<kx::VirtualDevice>> devices;
+  std::unique_ptr<kx::SimHost> host;
+  bool ok = false;
+};
+
+kx::monitor::MonitorOptions Options(const Line& line, int units) {
+  kx::monitor::MonitorOptions o;
+  for (int i = 0; i < units; ++i) {
+    o.units.push_back({line.host->Path(), i + 1, kBaud, "u" + std::to_string(i + 1)});
+    o.paths.push_back(line.host->Path());
+  }
+  o.alarmsEvery = 0;  // live readings only, so that the last reply is the reading's
+  return o;
+}
+
+struct CycleFigures {
+  double medianMs = 0, wireMs = 0, replyWireMs = 0, maxMs = 0;
+  int cycles = 0, failed = 0;
+};
+
+// Every reading is a plain line here (no CSV, no MQTT): the 32nd line of a cycle
+// ends it. The first cycle opens the port and is left out.
+bool Cycle(int cycles, CycleFigures& f) {
+  Line line(kUnits, true);
+  if (!line.ok) return false;
+  kx::monitor::MonitorOptions o = Options(line, kUnits);
+  o.periodMs = 0;
+  o.count = cycles + 1;
+  std::vector<Clock::time_point> ends;
+  int lines = 0;
+  kx::monitor::MonitorIo io;
+  io.outLine = [&](std::string_view text) {
+    if (text.find("readings good") != std::string_view::npos) return;  // the summary
+    if (text.find(" failed: ") != std::string_view::npos) ++f.failed;
+    if (++lines % kUnits == 0) ends.push_back(Clock::now());
+  };
+  io.errLine = [](std::string_view text) { std::fprintf(stderr, "%.*s\n", int(text.size()), text.data()); };
+  kx::monitor::RunMonitor(o, io);
+  std::vector<double> times;
+  for (size_t i = 1; i < ends.size(); ++i) times.push_back(Ms(ends[i] - ends[i - 1]));
+  if (times.empty()) return false;
+  // Each exchange: the request to one address and the 109-byte reply, 10 bits a byte.
+  const kx::CommandInfo& live = kx::Info(kx::Command::Acquire);
+  double bytes = 0;
+  for (int i = 0; i < kUnits; ++i)
+    bytes += static_cast<double>(kx::RequestFrame(static_cast<uint8_t>(i + 1),
+                                                  static_cast<uint8_t>(kx::Command::Acquire)).size() +
+                                 static_cast<size_t>(live.replyLength));
+  f.wireMs = bytes * 10.0 * 1000.0 / kBaud;
+  // A pseudo-terminal delivers the requests at once: the replies alone are the stricter measure.
+  f.replyWireMs = kUnits * static_cast<double>(live.replyLength) * 10.0 * 1000.0 / kBaud;
+  f.medianMs = Median(times);
+  f.maxMs = *std::max_element(times.begin(), times.end());
+  f.cycles = static_cast<int>(times.size());
+  return true;
+}
+
+struct PublishFigures {
+  double medianMs = 0, p90Ms = 0;
+  int samples = 0;
+};
+
+bool Publish(int port, int readings, PublishFigures& f) {
+  Line line(1, true);
+  if (!line.ok) return false;
+  kx::monitor::MonitorOptions o = Options(line, 1);
+  o.periodMs = 100;
+  o.count = readings + 1;  // the first also sends discovery and is left out
+  kx::monitor::MqttSettings m;
+  m.host = "127.0.0.1";
+  m.port = port;
+  m.clientId = "kx4200-bench-monitor";
+  o.mqtt = m;
+
+  struct Sink {
+    kx::SimHost* host;
+    std::mutex mutex;
+    std::vector<double> delays;
+  } sink{line.host.get(), {}, {}};
+  mosquitto_lib_init();
+  mosquitto* sub = mosquitto_new("kx4200-bench-subscriber", true, &sink);
+  mosquitto_connect_callback_set(sub, [](mosquitto* s, void*, int rc) {
+    if (rc == 0) mosquitto_subscribe(s, nullptr, "kx4200/u1/state", 1);
+  });
+  mosquitto_message_callback_set(sub, [](mosquitto*, void* self, const mosquitto_message*) {
+    auto* s = static_cast<Sink*>(self);
+    const Clock::time_point now = Clock::now();
+    std::lock_guard lock(s->mutex);
+    s->delays.push_back(Ms(now - s->host->LastReplyByteAt()));
+  });
+  mosquitto_connect(sub, "127.0.0.1", port, 30);
+  mosquitto_loop_start(sub);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // subscribed before the first reading
+
+  kx::monitor::MonitorIo io;
+  io.outLine = [](std::string_view) {};
+  io.errLine = [](std::string_view text) { std::fprintf(stderr, "%.*s\n", int(text.size()), text.data()); };
+  kx::monitor::RunMonitor(o, io);
+  mosquitto_disconnect(sub);
+  mosquitto_loop_stop(sub, true);
+  mosquitto_destroy(sub);
+
+  std::vector<double> d;
+  {
+    std::lock_guard lock(sink.mutex);
+    d = sink.delays;
+  }
+  if (d.size() < 2) return false;
+  d.erase(d.begin());
+  f.samples = static_cast<int>(d.size());
+  f.medianMs = Median(d);
+  std::sort(d.begin(), d.end());
+  f.p90Ms = d[static_cast<size_t>(0.9 * static_cast<double>(d.size() - 1))];
+  return true;
+}
+
+std::vector<std::string> CliArgs(const std::string& cli, const Line& line, int port, int periodMs) {
+  std::vector<std::string> args{cli, "monitor", "--period", std::to_string(periodMs), "--mqtt",
+                                "127.0.0.1:" + std::to_string(port)};
+  for (int i = 0; i < kUnits; ++i) {
+    args.push_back("--unit");
+    args.push_back(line.host->Path() + ":" + std::to_string(i + 1) + "@" + std::to_string(kBaud) + "=u" +
+                   std::to_string(i + 1));
+  }
+  return args;
+}
+
+long long Field(const std::string& text, const std::string& key) {
+  const size_t at = text.find(key);
+  return at == std::string::npos ? -1 : std::atoll(text.c_str() + at + key.size());
+}
+
+struct CpuFigures {
+  double percent = 0, cpuMs = 0, windowMs = 0, wholePercent = 0;
+};
+
+double ProcessCpuMs(clockid_t clock) {
+  timespec t{};
+  ::clock_gettime(clock, &t);
+  return static_cast<double>(t.tv_sec) * 1000.0 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+// The process's CPU clock over `periods` whole periods once the start (connection,
+// discovery, version reads, first cycle) is over; and over the whole run from wait4.
+bool Cpu(const std::string& cli, int port, int periods, const std::string& dir, CpuFigures& f) {
+  Line line(kUnits, true);
+  if (!line.ok) return false;
+  const Clock::time_point t0 = Clock::now();
+  const int pid = kx::testing::SpawnTool(CliArgs(cli, line, port, 5000), dir + "/cpu.out", dir + "/cpu.err");
+  if (pid <= 0) return false;
+  clockid_t clock{};
+  bool ok = ::clock_getcpuclockid(pid, &clock) == 0;
+  std::this_thread::sleep_until(t0 + std::chrono::milliseconds(2500));
+  const Clock::time_point w0 = Clock::now();
+  const double c0 = ok ? ProcessCpuMs(clock) : 0;
+  std::this_thread::sleep_until(w0 + std::chrono::milliseconds(5000 * periods));
+  const double c1 = ok ? ProcessCpuMs(clock) : 0;
+  f.windowMs = Ms(Clock::now() - w0);
+  f.cpuMs = c1 - c0;
+  f.percent = 100.0 * f.cpuMs / f.windowMs;
+  ::kill(pid, SIGTERM);
+  int status = 0;
+  rusage usage{};
+  if (::wait4(pid, &status, 0, &usage) != pid) return false;
+  auto ms = [](const timeval& t) { return static_cast<double>(t.tv_sec) * 1000.0 + t.tv_usec / 1000.0; };
+  f.wholePercent = 100.0 * (ms(usage.ru_utime) + ms(usage.ru_stime)) / Ms(Clock::now() - t0);
+  if (!ok || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "monitor exited with %d: %s\n", status, kx::testing::ReadFile(dir + "/cpu.err").c_str());
+    return false;
+  }
+  return true;
+}
+
+struct SoakFigures {
+  double earlyMb = 0, lateMb = 0, peakMb = 0;
+  int seconds = 0;
+  long long published = -1, readings = -1;
+};
+
+double RssMb(int pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+  std::string key;
+  while (in >> key) {
+    if (key == "VmRSS:") {
+      double kb = 0;
+      in >> kb;
+      return kb / 1024.0;
+    }
+  }
+  return 0;
+}
+
+bool Soak(const std::string& cli, int port, int seconds, const std::string& dir, SoakFigures& f) {
+  Line line(kUnits, false);
+  if (!line.ok) return false;
+  const int pid = kx::testing::SpawnTool(CliArgs(cli, line, port, 20), dir + "/soak.out", dir + "/soak.err");
+  if (pid <= 0) return false;
+  // Early: once the start (discovery, first cycles) is over; late: the last sample.
+  const int early = std::max(1, seconds / 6);
+  for (int s = 1; s <= seconds; ++s) {
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const double rss = RssMb(pid);
+    if (s == early) f.earlyMb = rss;
+    f.lateMb = rss;
+    f.peakMb = std::max(f.peakMb, rss);
+  }
+  ::kill(pid, SIGTERM);
+  const int code = kx::testing::WaitExit(pid, 20000);
+  f.seconds = seconds;
+  const std::string out = kx::testing::ReadFile(dir + "/soak.out");
+  f.readings = Field(out, "u1: readings good ");
+  f.published = Field(out, "mqtt published ");
+  if (code != 0) {
+    std::fprintf(stderr, "monitor exited with %d: %s\n", code, kx::testing::ReadFile(dir + "/soak.err").c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string out, cli = KX_CLI_PROGRAM;
+  int cpuCycles = 4, soakSeconds = 60;
+  for (int i = 1; i < argc; ++i) {
+    if (!std::strcmp(argv[i], "--out") && i + 1 < argc) {
+      out = argv[++i];
+    } else if (!std::strcmp(argv[i], "--cpu-cycles") && i + 1 < argc) {
+      cpuCycles = std::max(1, std::atoi(argv[++i]));
+    } else if (!std::strcmp(argv[i], "--soak-s") && i + 1 < argc) {
+      soakSeconds = std::max(6, std::atoi(argv[++i]));
+    } else if (!std::strcmp(argv[i], "--cli") && i + 1 < argc) {
+      cli = argv[++i];
+    } else {
+      std::fprintf(stderr, "usage: %s [--out FILE] [--cpu-cycles N] [--soak-s S] [--cli PATH]\n", argv[0]);
+      return 2;
+    }
+  }
+  ::signal(SIGPIPE, SIG_IGN);
+
+  kx::testing::MqttBroker broker;
+  if (!broker.Start()) {
+    std::fprintf(stderr, "cannot start mosquitto\n");
+    return 1;
+  }
+  CycleFigures cycle;
+  PublishFigures publish;
+  CpuFigures cpu;
+  SoakFigures soak;
+  std::fprintf(stderr, "cycle of 32 paced units ...\n");
+  const bool cycleOk = Cycle(5, cycle);
+  std::fprintf(stderr, "publish delay ...\n");
+  const bool publishOk = Publish(broker.Port(), 100, publish);
+  std::fprintf(stderr, "CPU over %d periods of 5 s ...\n", cpuCycles);
+  const bool cpuOk = Cpu(cli, broker.Port(), cpuCycles, broker.Dir(), cpu);
+  std::fprintf(stderr, "soak of %d s ...\n", soakSeconds);
+  const bool soakOk = Soak(cli, broker.Port(), soakSeconds, broker.Dir(), soak);
+  broker.Stop();
+
+  auto failed = [](bool ok) { return ok ? "" : ", \"error_occurred\": true"; };
+  char json[2048];
+  std::snprintf(
+      json, sizeof json,
+      "{\n  \"benchmarks\": [\n"
+      "    {\"name\": \"MonitorCycle\", \"median_ms\": %.3f, \"max_ms\": %.3f, \"wire_ms\": %.3f, "
+      "\"reply_wire_ms\": %.3f, \"cycles\": %d, "
+      "\"failed\": %d%s},\n"
+      "    {\"name\": \"MonitorPublish\", \"median_ms\": %.3f, \"p90_ms\": %.3f, \"samples\": %d%s},\n"
+      "    {\"name\": \"MonitorCpu\", \"percent\": %.4f, \"cpu_ms\": %.3f, \"window_ms\": %.1f, \"periods\": %d, "
+      "\"whole_run_percent\": %.4f%s},\n"
+      "    {\"name\": \"MonitorSoak\", \"early_mb\": %.3f, \"late_mb\": %.3f, \"peak_mb\": %.3f, \"seconds\": %d, "
+      "\"readings_per_unit\": %lld, \"published_per_unit\": %lld%s}\n"
+      "  ]\n}\n",
+      cycle.medianMs, cycle.maxMs, cycle.wireMs, cycle.replyWireMs, cycle.cycles, cycle.failed, failed(cycleOk), publish.medianMs,
+      publish.p90Ms, publish.samples, failed(publishOk), cpu.percent, cpu.cpuMs, cpu.windowMs, cpuCycles,
+      cpu.wholePercent, failed(cpuOk), soak.earlyMb, soak.lateMb, soak.peakMb, soak.seconds, soak.readings, soak.published,
+      failed(soakOk));
+  std::FILE* f = out.empty() ? stdout : std::fopen(out.c_str(), "w");
+  if (!f) return 1;
+  std::fputs(json, f);
+  if (f != stdout) std::fclose(f);
+  return cycleOk && publishOk && cpuOk && soakOk ? 0 : 1;
+}
