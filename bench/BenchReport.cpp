@@ -120,9 +120,9 @@ int main(int argc, char** argv) {
   Row("4. Live readings paced at 38400 baud", Get(paced, "per_s"), "/s", Goal::AtLeast, 0.9 * limit, note);
 
   const std::pair<const char*, const char*> stalls[] = {
-      {"BM_GuiStall/op:0/iterations:1/real_time", "9. Largest GUI stall, group download paced at 9600 baud"},
-      {"BM_GuiStall/op:1/iterations:1/real_time", "9. Largest GUI stall, calibration, silent unit, full 5 s wait"},
-      {"BM_GuiStall/op:2/iterations:1/real_time", "9. Largest GUI stall, 10 s continuous acquisition at 9600"}};
+      {"BM_GuiStall/op:0/iterations:1/real_time", "13. Largest GUI stall, group download paced at 9600 baud"},
+      {"BM_GuiStall/op:1/iterations:1/real_time", "13. Largest GUI stall, calibration, silent unit, full 5 s wait"},
+      {"BM_GuiStall/op:2/iterations:1/real_time", "13. Largest GUI stall, 10 s continuous acquisition at 9600"}};
   for (const auto& [name, figure] : stalls) {
     std::snprintf(note, sizeof note, "operation took %.0f ms", Get(name, "operation_ms"));
     Row(figure, Get(name, "stall_ms"), "ms", Goal::AtMost, 50.0, note);
