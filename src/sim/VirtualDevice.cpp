@@ -237,6 +237,16 @@ size_t VirtualDevice::RequestCount() const {
   std::lock_guard lock(mutex_);
   return requests_.size();
 }
+void VirtualDevice::SetRequestObserver(RequestObserver observer) {
+  std::lock_guard lock(mutex_);
+  observer_ = std::move(observer);
+}
+
+void VirtualDevice::SetClearRefused(bool refused) {
+  std::lock_guard lock(mutex_);
+  clearRefused_ = refused;
+}
+
 void VirtualDevice::ClearRequests() {
   std::lock_guard lock(mutex_);
   requests_.clear();
@@ -411,6 +421,7 @@ std::vector<uint8_t> VirtualDevice::ReplyLocked(std::span<const uint8_t> request
       return RequestFrame(address_, code, stamp);
     }
     case Command::ClearCurves:
+      if (clearRefused_) return ack(false);
       groups_.clear();
       recorded_.reset();
       recording_.reset();
@@ -465,6 +476,7 @@ std::vector<uint8_t> VirtualDevice::ReplyLocked(std::span<const uint8_t> request
 ReplyPlan VirtualDevice::Answer(std::span<const uint8_t> request, int portBaud) {
   std::lock_guard lock(mutex_);
   requests_.emplace_back(request.begin(), request.end());
+  if (observer_) observer_(request);
   ReplyPlan plan;
 
   // What a real unit would not hear, it does not answer: a garbled or foreign frame,

@@ -149,6 +149,12 @@ class VirtualDevice {
   std::vector<std::vector<uint8_t>> Requests() const;
   size_t RequestCount() const;
   void ClearRequests();
+  // Called with every request as it arrives, before it is answered (tests step in
+  // between two exchanges of one operation). Runs on the host's thread.
+  using RequestObserver = std::function<void(std::span<const uint8_t> request)>;
+  void SetRequestObserver(RequestObserver observer);
+  // Answer "clear all curves" with a refusal (0x00) and keep the groups.
+  void SetClearRefused(bool refused);
 
  private:
   struct ActiveFault {
@@ -203,6 +209,8 @@ class VirtualDevice {
 
   std::vector<ActiveFault> faults_;
   std::vector<std::vector<uint8_t>> requests_;
+  RequestObserver observer_;
+  bool clearRefused_ = false;
 };
 
 }  // namespace kx

@@ -7,10 +7,16 @@
 #include <QPainter>
 #include <QApplication>
 #include <climits>
+#include <fstream>
+#include <limits.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 #include "PanelFixture.h"
 #include "curves/CurveGroup.h"
 #include "link/Exchange.h"
+#include "link/UucpLock.h"
+#include "chart/CurveViewDlg.h"
 #include "widgets/IconPicture.h"
 
 namespace {
@@ -135,6 +141,49 @@ TEST_F(PanelTruth, EachButtonShowsItsOwnIcon) {
     ASSERT_EQ(expected.LoadFromFile(kx::FindPictureFile(QString::fromUtf8(file))), 1) << file;
     EXPECT_EQ(render(IconButton(id)->Icon()), render(expected)) << file;
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PanelTruth, TheDownloadsOwnOpenFailureARefusedClearAndTheViewersCaption) {
+  // Another program takes the port's lock while the count is being answered: the
+  // count succeeds, the download's own open fails.
+  char real[PATH_MAX];
+  ASSERT_NE(::realpath(host->Path().c_str(), real), nullptr);
+  const std::string device_ = real;
+  const std::string lock = kx::UucpLock::Folder() + "/LCK.." + device_.substr(device_.rfind('/') + 1);
+  device->SetRequestObserver([lock](std::span<const uint8_t> r) {
+    if (r.size() > 4 && r[4] == static_cast<uint8_t>(kx::Command::QueryCurveCount))
+      std::ofstream(lock) << "     " << ::getppid() << "\n";
+  });
+  Edit(kEditGroupNo)->setText("1");
+  IconButton(kBtnReadGroup)->click();
+  EXPECT_EQ(prompts.Texts(), QStringList({"打开通信端口失败", "读曲线数据错误"}));
+  device->SetRequestObserver({});
+  ::unlink(lock.c_str());
+
+  // The unit refuses to clear: said so, and the groups stay.
+  prompts.Clear();
+  device->SetClearRefused(true);
+  prompts.answers = {kx::Prompts::Answer::Yes};
+  IconButton(kBtnClearCurves)->click();
+  EXPECT_EQ(prompts.Texts(), QStringList({"是否真的清除所有曲线数据?", "清除失败!"}));
+
+  // After a download the viewer is titled with the group's date.
+  prompts.Clear();
+  IconButton(kBtnReadGroup)->click();
+  ASSERT_TRUE(prompts.Texts().isEmpty()) << prompts.Texts().join('|').toStdString();
+  QString title;
+  prompts.onExec = [&title](QDialog& dialog) {
+    // The title it takes when it is shown.
+    if (auto* viewer = qobject_cast<CCurveViewDlg*>(&dialog)) title = viewer->m_strTitle;
+    return 0;
+  };
+  IconButton(kBtnShowCurves)->click();
+  EXPECT_EQ(title, Static(kStaticGroupDate)->text() + ".bin");
+  EXPECT_FALSE(Static(kStaticGroupDate)->text().startsWith("0000"));
 }
 
 }  // namespace
