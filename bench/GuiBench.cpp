@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <memory>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -37,6 +38,24 @@ using namespace kx::panel::ids;
 
 namespace {
 
+// The panel shown offscreen with port 1 on the simulated unit and period 0.
+struct ShownPanel {
+  ShownPanel(kx::VirtualDevice& device, benchmark::State& state) : host(device) {
+    if (!host.Start()) {
+      state.SkipWithError("no pseudo-terminal");
+      return;
+    }
+    kx::PortNaming naming("/nonexistent/sys/class/tty", "/nonexistent/dev");
+    naming.Map(1, host.Path());
+    panel = std::make_unique<CTesterDlg>(naming);
+    panel->show();
+    QApplication::processEvents();
+    panel->ControlAs<QLineEdit>(kEditPeriod)->setText(QStringLiteral("0"));
+  }
+  kx::SimHost host;
+  std::unique_ptr<CTesterDlg> panel;
+};
+
 constexpr int kRunMs = 3000;  // one continuous run per iteration
 
 // Readings per second of continuous acquisition at period 0. baud 0: unpaced;
@@ -48,17 +67,9 @@ void BM_LiveReadings(benchmark::State& state) {
   kx::VirtualDevice device;
   device.SetBaud(baud == 0 ? 9600 : baud);
   device.SetPacing(baud != 0);
-  kx::SimHost host(device);
-  if (!host.Start()) {
-    state.SkipWithError("no pseudo-terminal");
-    return;
-  }
-  kx::PortNaming naming("/nonexistent/sys/class/tty", "/nonexistent/dev");
-  naming.Map(1, host.Path());
-  CTesterDlg panel(naming);
-  panel.show();
-  QApplication::processEvents();
-  panel.ControlAs<QLineEdit>(kEditPeriod)->setText(QStringLiteral("0"));
+  ShownPanel shown(device, state);
+  if (!shown.panel) return;
+  CTesterDlg& panel = *shown.panel;
   auto* baudList = panel.ControlAs<QComboBox>(kComboBaud);
   auto* continuous = panel.ControlAs<QPushButton>(kBtnContinuous);
   const int item = baudList->findText(QString::number(baud == 0 ? 9600 : baud));
@@ -146,17 +157,9 @@ void BM_GuiStall(benchmark::State& state) {
   device.SetPacing(true);
   device.SetGroups(kx::VirtualDevice::DefaultGroups(1700000000));
   if (operation == 1) device.SetFault(kx::Fault::Silence);
-  kx::SimHost host(device);
-  if (!host.Start()) {
-    state.SkipWithError("no pseudo-terminal");
-    return;
-  }
-  kx::PortNaming naming("/nonexistent/sys/class/tty", "/nonexistent/dev");
-  naming.Map(1, host.Path());
-  CTesterDlg panel(naming);
-  panel.show();
-  QApplication::processEvents();
-  panel.ControlAs<QLineEdit>(kEditPeriod)->setText(QStringLiteral("0"));
+  ShownPanel shown(device, state);
+  if (!shown.panel) return;
+  CTesterDlg& panel = *shown.panel;
   panel.ControlAs<QLineEdit>(kEditGroupNo)->setText(QStringLiteral("1"));
   panel.ControlAs<QComboBox>(kComboCalTemp)->setCurrentIndex(0);
 
