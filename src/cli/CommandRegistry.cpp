@@ -368,7 +368,9 @@ const char* const kUsageTail =
     "'kx4200-cli COMMAND --help' describes a command.\n"
     "\n"
     "Exit status: 0 success; 1 the unit did not answer, answered short or with a wrong\n"
-    "checksum, or refused; 2 bad arguments or a bad file; 3 the port could not be opened.\n";
+    "checksum, or refused; 2 bad arguments or a bad output file, found before anything\n"
+    "is sent (or a log that could not be written); 3 the port could not be opened;\n"
+    "130/143 stopped by Ctrl-C or SIGTERM.\n";
 
 }  // namespace
 
