@@ -1,5 +1,6 @@
 #include "link/Exchange.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <mutex>
@@ -78,7 +79,7 @@ void SetWaitScale(double scale) { g_waitScale.store(scale > 0 ? scale : 0.0); }
 int ScaledWait(int ms) {
   if (ms <= 0) return 0;
   const long scaled = std::lround(ms * g_waitScale.load());
-  return scaled < 1 ? 1 : static_cast<int>(scaled);  // a wait never becomes "do not wait"
+  return static_cast<int>(std::max<long>(scaled, std::min(ms, kMinScaledWaitMs)));
 }
 
 ExchangeResult Transact(Port& port, int address, Command command, std::span<const uint8_t> data,

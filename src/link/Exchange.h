@@ -58,7 +58,10 @@ struct TransactOptions {
 ExchangeResult Transact(Port& port, int address, Command command, std::span<const uint8_t> data,
                         TransactOptions options = {});
 
-// A time-out scale for tests: every wait and pause is multiplied by it (1 in the program).
+// A time-out scale for tests: every wait and pause is multiplied by it (1 in the
+// program), but never below kMinScaledWaitMs (or the wait itself when shorter), so
+// that a reply that does come always has room on a slow, loaded machine.
+inline constexpr int kMinScaledWaitMs = 200;
 void SetWaitScale(double scale);
 int ScaledWait(int ms);
 
