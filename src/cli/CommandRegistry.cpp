@@ -343,7 +343,7 @@ const std::vector<CliCommand>& Table() {
                    {{"wait"}, "Wait per probe in ms (default: by rate).", "MS"}},
        .parse = ParseScan},
       {.name = "monitor",
-       .synopsis = "monitor --unit SPEC [--unit SPEC ...] ...",
+       .synopsis = "monitor --unit UNIT [--unit UNIT ...] ...",
        .summary = "many units unattended: CSV, MQTT",
        .usage = kMonitorUsage,
        .help = kMonitorHelp,

@@ -14,13 +14,13 @@
 namespace kx::cli {
 
 const char* const kMonitorUsage =
-    "monitor --unit SPEC [--unit SPEC ...] [--period MS] [--alarms-every N] [--count N] [--csv DIR]\n"
+    "monitor --unit UNIT [--unit UNIT ...] [--period MS] [--alarms-every N] [--count N] [--csv DIR]\n"
     "        [--mqtt HOST[:PORT] [--mqtt-user U] [--mqtt-password-file F] [--mqtt-tls [--mqtt-cafile F]]\n"
     "        [--mqtt-prefix P] [--mqtt-discovery-prefix P | --no-discovery]]";
 
 const char* const kMonitorHelp =
     "Reads many units unattended, one live reading of every unit a period, until Ctrl-C or\n"
-    "SIGTERM (or --count cycles), then a summary per unit. SPEC is PATH|N[:ADDRESS][@BAUD][=NAME]:\n"
+    "SIGTERM (or --count cycles), then a summary per unit. UNIT is PATH|N[:ADDRESS][@BAUD][=NAME]:\n"
     "a device path or port number, the unit's address (default 0), the line's baud rate (default\n"
     "9600) and a name (default kx4200_<port basename>_<address>, reduced to [a-z0-9_]). Units\n"
     "on one port share the open port and are read in turn; ports are read in parallel. A cycle\n"
@@ -31,7 +31,7 @@ const char* const kMonitorHelp =
     "Exit status 0 after a stop; 3 when the broker refuses the credentials.";
 
 std::vector<CliOption> MonitorOptionList() {
-  return {{{"unit"}, "A unit: PATH|N[:ADDRESS][@BAUD][=NAME] (repeatable).", "SPEC"},
+  return {{{"unit"}, "A unit: PATH|N[:ADDRESS][@BAUD][=NAME] (repeatable).", "UNIT"},
           {{"period"}, "Milliseconds from one cycle to the next.", "MS", "5000"},
           {{"alarms-every"}, "Read the alarm word every N cycles (0: never).", "N", "12"},
           {{"count"}, "Number of cycles (0: until stopped).", "N", "0"},
@@ -76,13 +76,13 @@ std::string ReadPassword(const std::string& path, std::string& error) {
 CliRun ParseMonitor(const CommandLine& line) {
   line.Positionals(0, 0);
   monitor::MonitorOptions o;
-  const QStringList specs = line.Values("unit");
-  if (specs.isEmpty()) Bad("monitor needs at least one --unit SPEC");
-  for (const QString& text : specs) {
+  const QStringList units = line.Values("unit");
+  if (units.isEmpty()) Bad("monitor needs at least one --unit UNIT");
+  for (const QString& text : units) {
     std::string error;
-    const auto spec = monitor::ParseUnitSpec(text.toStdString(), error);
-    if (!spec) Bad("--unit: " + QString::fromStdString(error));
-    o.units.push_back(*spec);
+    const auto unit = monitor::ParseUnitOption(text.toStdString(), error);
+    if (!unit) Bad("--unit: " + QString::fromStdString(error));
+    o.units.push_back(*unit);
   }
   if (const std::string error = monitor::CheckUnits(o.units); !error.empty()) Bad("--unit: " + QString::fromStdString(error));
   o.periodMs = Number(line, "period", 0, 86400000, "a whole number of milliseconds");
@@ -141,7 +141,7 @@ CliRun ParseMonitor(const CommandLine& line) {
     std::map<std::string, std::unique_ptr<SimHost>> hosts;
     if (env.global.simulate) {
       std::map<std::string, std::vector<VirtualDevice*>> lines;
-      for (const monitor::UnitSpec& u : o.units) {
+      for (const monitor::UnitOption& u : o.units) {
         auto& d = *devices.emplace_back(std::make_unique<VirtualDevice>(4200 + static_cast<uint32_t>(devices.size())));
         d.SetAddress(u.address);
         d.SetBaud(u.baud);
@@ -157,7 +157,7 @@ CliRun ParseMonitor(const CommandLine& line) {
       }
     }
     PortNaming naming(sysClassTty, devRoot);
-    for (const monitor::UnitSpec& u : o.units) {
+    for (const monitor::UnitOption& u : o.units) {
       if (env.global.simulate) {
         o.paths.push_back(hosts[u.port]->Path());
       } else if (u.port.find('/') != std::string::npos) {

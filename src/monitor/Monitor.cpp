@@ -176,7 +176,7 @@ class Poller {
 
  private:
   std::optional<Reading> ReadUnit(size_t unit, bool alarms, bool& hungUp) {
-    const UnitSpec& spec = o_.units[unit];
+    const UnitOption& option = o_.units[unit];
     Reading r;
     r.unit = unit;
     r.number = ++numbers_[unit];
@@ -187,7 +187,7 @@ class Poller {
     }
     if (!port_.IsOpen()) {
       // Unplugged or not there yet: tried again every period.
-      if (const LinkError e = port_.Open(path_, spec.baud); e != LinkError::None) {
+      if (const LinkError e = port_.Open(path_, option.baud); e != LinkError::None) {
         if (e == LinkError::Cancelled || stop_.Stopped()) return std::nullopt;
         r.error = "port " + path_ + ": " + Describe(e);
         hungUp = true;  // the other units on this port fail alike without another try
@@ -195,14 +195,14 @@ class Poller {
       }
     }
     if (out_.WantsVersion(unit)) {
-      const VersionReading v = ReadVersion(port_, spec.address);
+      const VersionReading v = ReadVersion(port_, option.address);
       if (v.outcome == ExchangeOutcome::Ok) {
         const std::string text = FormatVersion(v.raw);  // "Ver1.30"
         out_.SetFirmware(unit, text.rfind("Ver", 0) == 0 ? text.substr(3) : text);
       }
       if (v.cause == LinkError::Cancelled) return std::nullopt;
     }
-    const ExchangeResult x = AcquireLive(port_, spec.address);
+    const ExchangeResult x = AcquireLive(port_, option.address);
     if (x.cause == LinkError::Cancelled) return std::nullopt;  // stopped mid-reading
     if (x.outcome == ExchangeOutcome::Ok) {
       for (const LiveValue& v : ScaleLiveValues(x.reply, kCellFullScale, o_.currentRange)) r.texts.push_back(v.text);
@@ -218,7 +218,7 @@ class Poller {
       return r;
     }
     if (r.ok && alarms) {
-      const AlarmReading a = ReadAlarmWord(port_, spec.address);
+      const AlarmReading a = ReadAlarmWord(port_, option.address);
       if (a.outcome == ExchangeOutcome::Ok) r.alarmWord = a.word;
       if (a.cause == LinkError::HungUp) {
         port_.Close();

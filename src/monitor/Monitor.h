@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "monitor/MqttPublisher.h"
-#include "monitor/UnitSpec.h"
+#include "monitor/UnitOption.h"
 
 namespace kx::monitor {
 
@@ -18,7 +18,7 @@ namespace kx::monitor {
 enum MonitorExit : int { kMonitorOk = 0, kMonitorDevice = 1, kMonitorUsage = 2, kMonitorConnect = 3 };
 
 struct MonitorOptions {
-  std::vector<UnitSpec> units;
+  std::vector<UnitOption> units;
   std::vector<std::string> paths;  // the device path of each unit, same order
   int periodMs = 5000;
   int alarmsEvery = 12;  // alarm word every N cycles, from the first; 0: never

@@ -1,4 +1,4 @@
-// What the monitor writes: unit specs, the CSV (the live log's columns, a file a
+// What the monitor writes: unit units, the CSV (the live log's columns, a file a
 // day, a restarted run keeping the day's rows), the state of a failed reading.
 
 #include <QJsonArray>
@@ -12,31 +12,31 @@
 #include "cli/Commands.h"
 #include "monitor/DailyCsv.h"
 #include "monitor/Reading.h"
-#include "monitor/UnitSpec.h"
+#include "monitor/UnitOption.h"
 
 namespace kx::monitor {
 namespace {
 
-TEST(MonitorTexts, UnitSpecs) {
+TEST(MonitorTexts, UnitOptions) {
   std::string error;
-  auto s = ParseUnitSpec("/dev/serial/by-id/usb-Ab-if00:7@38400=Room 2/East", error);
+  auto s = ParseUnitOption("/dev/serial/by-id/usb-Ab-if00:7@38400=Room 2/East", error);
   ASSERT_TRUE(s) << error;
   EXPECT_EQ(s->port, "/dev/serial/by-id/usb-Ab-if00");
   EXPECT_EQ(s->address, 7);
   EXPECT_EQ(s->baud, 38400);
   EXPECT_EQ(s->name, "room_2_east");
-  s = ParseUnitSpec("/dev/ttyUSB-0", error);
+  s = ParseUnitOption("/dev/ttyUSB-0", error);
   ASSERT_TRUE(s);
   EXPECT_EQ(s->address, 0);
   EXPECT_EQ(s->baud, 9600);
   EXPECT_EQ(s->name, "kx4200_ttyusb_0_0");
-  s = ParseUnitSpec("3:12", error);
+  s = ParseUnitOption("3:12", error);
   ASSERT_TRUE(s);
   EXPECT_EQ(s->port, "3");
   EXPECT_EQ(s->name, "kx4200_3_12");
 
   for (const char* bad : {"", "x", "3:256", "3@1234", "3=", ":4", "/dev/ttyS0:"})
-    EXPECT_FALSE(ParseUnitSpec(bad, error)) << bad;
+    EXPECT_FALSE(ParseUnitOption(bad, error)) << bad;
 
   EXPECT_EQ(CheckUnits({{"1", 1, 9600, "a"}, {"1", 2, 9600, "b"}, {"2", 1, 19200, "c"}}), "");
   EXPECT_NE(CheckUnits({{"1", 1, 9600, "a"}, {"1", 2, 19200, "b"}}), "");  // one line, one rate

@@ -7,7 +7,7 @@
 
 namespace kx::monitor {
 
-struct UnitSpec {
+struct UnitOption {
   std::string port;  // as given: a device path or a panel port number
   int address = 0;
   int baud = 9600;
@@ -15,14 +15,14 @@ struct UnitSpec {
 };
 
 // The default name and any given name are reduced to [a-z0-9_] (lower case;
-// anything else becomes '_'). nullopt with error set when the text is no spec.
-std::optional<UnitSpec> ParseUnitSpec(const std::string& text, std::string& error);
+// anything else becomes '_'). nullopt with error set when the text is no unit.
+std::optional<UnitOption> ParseUnitOption(const std::string& text, std::string& error);
 
 // Reduces a name to [a-z0-9_].
 std::string CleanName(const std::string& text);
 
 // Units on one port must share its baud rate and have distinct addresses; all
 // names must differ. Empty when they do, else what is wrong.
-std::string CheckUnits(const std::vector<UnitSpec>& units);
+std::string CheckUnits(const std::vector<UnitOption>& units);
 
 }  // namespace kx::monitor

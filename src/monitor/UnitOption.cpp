@@ -1,4 +1,4 @@
-#include "monitor/UnitSpec.h"
+#include "monitor/UnitOption.h"
 
 #include <cctype>
 #include <charconv>
@@ -31,13 +31,13 @@ std::string CleanName(const std::string& text) {
   return out;
 }
 
-std::optional<UnitSpec> ParseUnitSpec(const std::string& text, std::string& error) {
-  UnitSpec spec;
+std::optional<UnitOption> ParseUnitOption(const std::string& text, std::string& error) {
+  UnitOption unit;
   std::string rest = text;
   // The name last: it may hold ':' or '@' before it is cleaned.
   if (const size_t eq = rest.find('='); eq != std::string::npos) {
-    spec.name = CleanName(rest.substr(eq + 1));
-    if (spec.name.empty()) {
+    unit.name = CleanName(rest.substr(eq + 1));
+    if (unit.name.empty()) {
       error = "the name after '=' is empty in '" + text + "'";
       return std::nullopt;
     }
@@ -49,14 +49,14 @@ std::optional<UnitSpec> ParseUnitSpec(const std::string& text, std::string& erro
       error = "the baud rate in '" + text + "' must be " + JoinBaudRates(", ", " or ");
       return std::nullopt;
     }
-    spec.baud = *baud;
+    unit.baud = *baud;
     rest.resize(at);
   }
   // A path may hold ':' itself (by-id names do); the address is digits after the last one.
   if (const size_t colon = rest.rfind(':'); colon != std::string::npos) {
     const auto address = Whole(rest.substr(colon + 1), 0, 255);
     if (address) {
-      spec.address = *address;
+      unit.address = *address;
       rest.resize(colon);
     } else if (rest.find('/') == std::string::npos || colon + 1 == rest.size()) {
       error = "the address in '" + text + "' must be 0..255";
@@ -71,16 +71,16 @@ std::optional<UnitSpec> ParseUnitSpec(const std::string& text, std::string& erro
     error = "'" + rest + "' is neither a device path nor a port number from 1";
     return std::nullopt;
   }
-  spec.port = rest;
-  if (spec.name.empty()) spec.name = CleanName("kx4200_" + Basename(rest) + "_" + std::to_string(spec.address));
-  return spec;
+  unit.port = rest;
+  if (unit.name.empty()) unit.name = CleanName("kx4200_" + Basename(rest) + "_" + std::to_string(unit.address));
+  return unit;
 }
 
-std::string CheckUnits(const std::vector<UnitSpec>& units) {
+std::string CheckUnits(const std::vector<UnitOption>& units) {
   std::map<std::string, int> baudOfPort;
   std::set<std::pair<std::string, int>> addresses;
   std::set<std::string> names;
-  for (const UnitSpec& u : units) {
+  for (const UnitOption& u : units) {
     const auto [it, fresh] = baudOfPort.emplace(u.port, u.baud);
     if (!fresh && it->second != u.baud)
       return "the units on " + u.port + " must share one baud rate (one line, one rate)";
