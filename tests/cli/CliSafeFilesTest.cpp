@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <random>
 
@@ -139,6 +140,10 @@ TEST_F(CliSafeFilesTest, KilledDownloadsLeaveOldOrCompleteFiles) {
     Put(bin, oldBin);
     Put(csv, oldCsv);
     QProcess p;
+    // A killed process cannot remove its simulated line's folder: keep it in ours.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TMPDIR", m_dir.path());
+    p.setProcessEnvironment(env);
     p.start(KX_CLI_PATH, {"--simulate", "download", "2", "-o", bin, "--csv", csv});
     ASSERT_TRUE(p.waitForStarted());
     ::usleep(std::uniform_int_distribution<int>(0, 120000)(random));
@@ -158,7 +163,7 @@ TEST_F(CliSafeFilesTest, KilledDownloadsLeaveOldOrCompleteFiles) {
   }
   Put(Path("out.csv"), oldCsv);
   ASSERT_EQ(RunCli({"--simulate", "download", "2", "-o", Path("out.bin"), "--csv", Path("out.csv")}).status, 0);
-  const QStringList files = QDir(m_dir.path()).entryList(QDir::Files);
+  const QStringList files = QDir(m_dir.path()).entryList(QDir::Files);  // the lines' folders are not files
   EXPECT_EQ(files, QStringList({"g.bin", "out.bin", "out.csv"}));
 }
 
