@@ -13,6 +13,8 @@
 #include "chart/ChartScale.h"
 #include "curves/CurveFile.h"
 #include "curves/CurveGroup.h"
+#include "link/Alarms.h"
+#include "link/DeviceSettings.h"
 
 namespace kxtest {
 namespace {
@@ -94,19 +96,34 @@ TEST_F(CliReportTest, WithAGroupPageTwoHoldsTheFittedChartAndTheStatisticsExport
   }
 }
 
-TEST_F(CliReportTest, AUnitThatDoesNotAnswerStillGetsAReportSayingSo) {
+TEST_F(CliReportTest, WhatTheUnitDoesNotAnswerTheReportSaysInItsPlace) {
   ASSERT_TRUE(dir.isValid());
+  device.SetVersionRaw(151);
+  const QString version = QString::fromStdString(kx::FormatVersion(151));
   device.SetFault(kx::Fault::Silence);
   const QString pdf = Path("silent.pdf");
   EXPECT_EQ(Run({"report", "-o", pdf}), kx::cli::kExitDevice);
   EXPECT_NE(out.err.find("firmware version: the unit did not reply"), std::string::npos) << out.err;
   EXPECT_EQ(PdfPages(pdf), 1);
   QString text = PdfText(pdf);
-  EXPECT_TRUE(text.contains("设备无应答"));
   EXPECT_EQ(text.count("设备无应答"), 5);  // the heading and each of the four items
-  EXPECT_FALSE(text.contains("Ver1.30"));
+  EXPECT_FALSE(text.contains(version));
 
-  // A port that does not open: the report names the cause, and nothing was asked.
+  // One item failing: the others are shown, and it says why in its place.
+  device.ClearFaults();
+  device.SetFault(kx::Fault::Checksum, kx::VirtualDevice::kAlways, 0, -1, 0x0A);
+  device.SetAlarmWordOverride(0x0105);
+  const QString partial = Path("partial.pdf");
+  EXPECT_EQ(Run({"report", "-o", partial}), kx::cli::kExitDevice);
+  EXPECT_NE(out.err.find("clock: the unit's reply has a wrong checksum"), std::string::npos) << out.err;
+  text = PdfText(partial);
+  EXPECT_TRUE(text.contains("设备时钟 未读到 (校验错)"));
+  EXPECT_TRUE(text.contains(version));
+  EXPECT_FALSE(text.contains("设备无应答"));
+  for (const QString& alarm : QString::fromStdString(kx::DescribeAlarmWord(0x0105)).split('\n', Qt::SkipEmptyParts))
+    EXPECT_TRUE(text.contains(Spaced(alarm.toStdString()))) << alarm.toStdString();
+
+  // A port that does not open: the report names the cause.
   const QString none = Path("noport.pdf");
   EXPECT_EQ(RunBare({"--port", Path("no-such-tty"), "report", "-o", none}), kx::cli::kExitPort);
   text = PdfText(none);
