@@ -70,11 +70,13 @@ class Sheet {
     return h;
   }
   // Wrapped text over the width from left; returns the height used.
-  double Paragraph(const QString& text, double points, bool bold = false, double left = 0) {
+  double Paragraph(const QString& text, double points, bool bold = false, double left = 0,
+                   Qt::Alignment align = Qt::AlignLeft) {
     SetFont(points, bold);
     const QRectF area(left, y_, width_ - left, height_ - y_);
-    const QRectF used = p_.boundingRect(area, Qt::AlignLeft | Qt::TextWordWrap, text);
-    p_.drawText(area, Qt::AlignLeft | Qt::TextWordWrap, text);
+    const int flags = static_cast<int>(align) | Qt::TextWordWrap;
+    const QRectF used = p_.boundingRect(area, flags, text);
+    p_.drawText(area, flags, text);
     y_ += used.height();
     return used.height();
   }
@@ -127,13 +129,13 @@ QString VersionText(const ReportData& d) {
 }
 
 void DrawHeader(Sheet& s, const ReportData& d) {
-  s.Line(U(d.title), 18, true, Qt::AlignHCenter);
+  // A long title wraps rather than running off the page.
+  s.Paragraph(U(d.title), 18, true, 0, Qt::AlignHCenter);
   s.Skip(3);
   s.KeyValue(QStringLiteral("生成时间"), U(FormatLocalTime(d.madeAt)));
-  s.KeyValue(QStringLiteral("串口"), QStringLiteral("%1    地址 %2    波特率 %3")
-                                        .arg(U(d.port.empty() ? std::string("-") : d.port))
-                                        .arg(d.address)
-                                        .arg(d.baud));
+  // A stable by-id name is long: the port has its own row.
+  s.KeyValue(QStringLiteral("串口"), U(d.port.empty() ? std::string("-") : d.port));
+  s.KeyValue(QStringLiteral("地址"), QStringLiteral("%1        波特率 %2").arg(d.address).arg(d.baud));
 }
 
 // Page 1 when nothing came back: says so plainly, with each cause.
