@@ -10,6 +10,7 @@
 #include "cli/MonitorCommand.h"
 #include "link/CommandTable.h"
 #include "link/GearCalibration.h"
+#include "report/ReportRender.h"
 
 namespace kx::cli {
 
@@ -194,6 +195,21 @@ CliRun ParseExport(const CommandLine& line) {
   return [o](Env& env) { return Export(env, o); };
 }
 
+CliRun ParseReport(const CommandLine& line) {
+  line.Positionals(0, 0);
+  ReportOptions o;
+  o.output = line.File("o");
+  if (o.output.empty() || o.output == "-") Bad("report needs -o FILE.pdf");
+  o.group = line.File("group");
+  o.title = line.Value("title").toStdString();
+  const auto range = ParseInteger(line.Value("current-range"), 1, 1000000);
+  if (!range)
+    Bad("--current-range must be a whole number of amperes from 1 to 1000000, not '" + line.Value("current-range") +
+        "'");
+  o.currentRange = static_cast<int>(*range);
+  return [o](Env& env) { return Report(env, o); };
+}
+
 CliRun ParsePorts(const CommandLine& line) {
   line.Positionals(0, 0);
   return [&hooks = line.hooks()](Env& env) {
@@ -325,6 +341,21 @@ const std::vector<CliCommand>& Table() {
                    {{"stats"}, "Write per-cell statistics as CSV.", "FILE"}},
        .needsPort = false,
        .parse = ParseExport},
+      {.name = "report",
+       .synopsis = "report -o FILE.pdf [--group FILE.bin]",
+       .summary = "a test report as a PDF",
+       .usage = "report -o FILE.pdf [--group FILE.bin] [--title TEXT] [--current-range I]",
+       .help = "Writes a one- or two-page A4 test report: the port, address and baud rate, the\n"
+               "firmware version, the unit's clock against the PC's, one live reading (the 40 cells\n"
+               "with the highest and lowest marked, total voltage, current, temperatures, analogue\n"
+               "inputs) and the alarm status. --group adds a page with the curve file's chart and\n"
+               "each cell's lowest, highest, mean, first and last value. A unit that does not answer\n"
+               "still gets a report that says so, with exit status 1 (3 when the port does not open).",
+       .options = {{{"o", "output"}, "Write the report to this PDF file.", "FILE.pdf"},
+                   {{"group"}, "Add this curve file's chart and statistics.", "FILE.bin"},
+                   {{"title"}, "The report's title.", "TEXT", report::kDefaultTitle},
+                   {{"current-range"}, "Current full scale in amperes.", "I", "1000"}},
+       .parse = ParseReport},
       {.name = "ports",
        .summary = "the serial ports and their numbers",
        .usage = "ports",

@@ -64,6 +64,15 @@ struct ExportOptions {
 // The PNG and PDF need a QGuiApplication.
 int Export(Env& env, const ExportOptions& options);
 
+struct ReportOptions {
+  std::string output;  // the PDF
+  std::string group;   // a curve file for page 2; empty: none
+  std::string title;
+  int currentRange = 1000;
+};
+// Needs a QGuiApplication. A unit that does not answer still gets its report.
+int Report(Env& env, const ReportOptions& options);
+
 int Ports(Env& env, const PortNaming& naming);
 
 struct ScanOptions {

@@ -21,4 +21,9 @@ inline constexpr const char* kClearQuestion = "是否真的清除所有曲线数
 inline constexpr const char* kClearCaption = "提示!";
 inline constexpr const char* kSaveTitle = "保存";
 inline constexpr const char* kCurveFileFilter = "Data Files (*.bin)";
+// The test report (context menu)
+inline constexpr const char* kReportItem = "生成报告…";
+inline constexpr const char* kReportFilter = "PDF 文件 (*.pdf)";
+inline constexpr const char* kReportNoAnswer = "设备无应答, 报告中已注明:";  // followed by the file
+inline constexpr const char* kReportWriteFailed = "报告保存失败!";  // followed by the cause
 }  // namespace kx::msg

@@ -425,8 +425,10 @@ void CTesterDlg::contextMenuEvent(QContextMenuEvent* event) {
   // The toolkit's system menu has no Linux counterpart; its About item sits here.
   QMenu menu(this);
   QAction* trend = menu.addAction(QStringLiteral("实时曲线"));
+  QAction* report = menu.addAction(QString::fromUtf8(kx::msg::kReportItem));
   QAction* about = menu.addAction(AboutItemText());
   QAction* chosen = menu.exec(event->globalPos());
+  if (chosen == report) MakeReport();
   if (chosen == about) ShowAbout();
   if (chosen == trend) ShowLiveTrend();
 }

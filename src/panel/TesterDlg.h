@@ -129,6 +129,10 @@ class CTesterDlg : public QDialog {
   void ShowLiveTrend();
   CLiveTrendDlg& LiveTrend();
 
+  // "生成报告…" (the context menu): asks for a PDF file, reads the unit through the
+  // port and writes the test report, with the held curve group on page 2.
+  void MakeReport();
+
   // Opens the About box (the panel's context menu offers it).
   void ShowAbout();
   // The text of string 101, the About item.

@@ -1,0 +1,116 @@
+// The test report: what the unit says now, and a curve file's chart, as one A4 PDF.
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QString>
+#include <cstring>
+
+#include "chart/ChartDraw.h"
+#include "cli/Commands.h"
+#include "cli/DeviceSupport.h"
+#include "curves/CurveFile.h"
+#include "curves/CurveGroup.h"
+#include "files/SafeFile.h"
+#include "link/OpenFailure.h"
+#include "report/ReportRender.h"
+
+namespace kx::cli {
+
+namespace {
+
+std::time_t PcNow(const Env& env) {
+  if (!env.now) return std::time(nullptr);
+  std::tm local = env.now();
+  return std::mktime(&local);
+}
+
+}  // namespace
+
+int Report(Env& env, const ReportOptions& options) {
+  std::vector<std::string> inputs;
+  if (!options.group.empty()) inputs.push_back(options.group);
+  if (!CheckFiles(env, inputs, {options.output})) return kExitUsage;
+
+  // The group is read before the unit is asked anything: a bad file costs no exchange.
+  CCurveGroup group;
+  if (!options.group.empty()) {
+    const CurveFileRead read = ReadCurveFile(options.group);
+    if (!read.result.ok()) {
+      std::string cause = "cannot read " + options.group;
+      if (read.result.error) cause += std::string(": ") + std::strerror(read.result.error);
+      env.Fail(cause, CurveFileMessage(read.result.status));
+      return kExitUsage;
+    }
+    group.m_colors = BuildCurveColors();
+    group.LoadGroupImage(read.image);
+  }
+
+  report::ReportData data;
+  data.title = options.title;
+  data.madeAt = PcNow(env);
+  data.port = env.ports->Name();
+  data.address = env.global.address;
+  data.baud = env.global.baud;
+
+  int status = kExitOk;
+  LinkError openError = LinkError::None;
+  auto port = env.ports->Open(env.global.baud, openError);
+  if (!port) {
+    // The report still goes out and says why it holds no values.
+    env.Fail(env.ports->Explain(openError));
+    data.portFailure = OpenFailureCause(data.port, openError);
+    status = kExitPort;
+  } else {
+    report::GatherOptions gather;
+    gather.address = env.global.address;
+    gather.cellFullScale = kCellFullScale;
+    gather.currentRange = static_cast<uint32_t>(options.currentRange);
+    gather.now = [&env] { return PcNow(env); };
+    report::GatherReport(*port, gather, data);
+    port.reset();
+  }
+
+  const std::pair<const char*, const report::Failure*> items[] = {
+      {"firmware version", data.version.ok() ? nullptr : &data.version.failure},
+      {"clock", data.clock.ok() ? nullptr : &data.clock.failure},
+      {"live reading", data.live.ok() ? nullptr : &data.live.failure},
+      {"alarm word", data.alarmWord.ok() ? nullptr : &data.alarmWord.failure}};
+  QJsonArray failed;
+  if (status == kExitOk) {
+    for (const auto& [name, failure] : items) {
+      if (!failure) continue;
+      const std::string cause = failure->invalidDate ? "the unit's clock holds an invalid date"
+                                                     : DescribeOutcome(failure->outcome, failure->cause, failure->count);
+      env.out.ErrLine(std::string("kx4200-cli: ") + name + ": " + cause);
+      failed.append(QJsonObject{{"item", name}, {"cause", QString::fromStdString(cause)}});
+      status = kExitDevice;
+    }
+  }
+
+  const bool second = report::HasCurves(options.group.empty() ? nullptr : &group);
+  const QByteArray pdf = report::RenderReportPdf(data, second ? &group : nullptr);
+  if (pdf.isEmpty()) {
+    env.Fail("cannot draw the report for " + options.output);
+    return kExitUsage;
+  }
+  const files::FileResult w = files::WriteFile(
+      options.output, std::span(reinterpret_cast<const uint8_t*>(pdf.constData()), static_cast<size_t>(pdf.size())));
+  if (!w.ok()) {
+    env.Fail(files::Describe(w));
+    return kExitUsage;
+  }
+  const int pages = second ? 2 : 1;
+  if (env.global.json) {
+    PrintJson(env.out, QJsonObject{{"ok", status == kExitOk},
+                                   {"file", QString::fromStdString(options.output)},
+                                   {"pages", pages},
+                                   {"answered", data.UnitAnswered()},
+                                   {"failed", failed}});
+  } else {
+    env.out.ErrLine("wrote " + options.output + " (" + std::to_string(pages) + (pages == 1 ? " page" : " pages") +
+                    (data.UnitAnswered() ? "" : "; the unit did not answer") + ")");
+  }
+  return status;
+}
+
+}  // namespace kx::cli

@@ -1,0 +1,345 @@
+#include "report/ReportRender.h"
+
+#include <QBuffer>
+#include <QFont>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QString>
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+#include "chart/ChartDraw.h"
+#include "chart/ChartScale.h"
+#include "chart/QPainterCanvas.h"
+#include "link/Alarms.h"
+#include "link/CellSummary.h"
+#include "link/DeviceSettings.h"
+#include "link/LocalTime.h"
+#include "ui/SongFont.h"
+
+namespace kx::report {
+
+namespace {
+
+// 600 dpi, as the chart's printer mode expects (its pens and offsets are in dots).
+constexpr int kDpi = 600;
+constexpr double kMarginMm = 15.0;
+const QColor kHighFill(0xFA, 0xD4, 0xCF);
+const QColor kLowFill(0xD2, 0xE2, 0xF7);
+const QColor kHeadFill(0xEE, 0xEE, 0xEE);
+
+QString U(const std::string& s) { return QString::fromStdString(s); }
+QString U(const char* s) { return QString::fromUtf8(s); }
+
+std::string Printf(const char* pattern, double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, pattern, value);
+  return text;
+}
+
+// A page being filled from the top: a cursor and the drawing helpers the report needs.
+class Sheet {
+ public:
+  Sheet(QPainter& painter, double width, double height) : p_(painter), width_(width), height_(height) {}
+
+  static double Mm(double mm) { return mm * kDpi / 25.4; }
+  double Width() const { return width_; }
+  double Y() const { return y_; }
+  void Skip(double mm) { y_ += Mm(mm); }
+  void Top() { y_ = 0; }
+
+  void SetFont(double points, bool bold = false) {
+    QFont font(U(kSongFace));
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    p_.setFont(font);
+  }
+  // One line's height for the current font.
+  double LineHeight() const { return p_.fontMetrics().height() * 1.25; }
+
+  // Text in a box, the box's height the line's; returns its height.
+  double Line(const QString& text, double points, bool bold = false, Qt::Alignment align = Qt::AlignLeft,
+              double left = 0) {
+    SetFont(points, bold);
+    const double h = LineHeight();
+    p_.drawText(QRectF(left, y_, width_ - left, h), static_cast<int>(align | Qt::AlignVCenter), text);
+    y_ += h;
+    return h;
+  }
+  // Wrapped text over the width from left; returns the height used.
+  double Paragraph(const QString& text, double points, bool bold = false, double left = 0,
+                   Qt::Alignment align = Qt::AlignLeft) {
+    SetFont(points, bold);
+    const QRectF area(left, y_, width_ - left, height_ - y_);
+    const int flags = static_cast<int>(align) | Qt::TextWordWrap;
+    const QRectF used = p_.boundingRect(area, flags, text);
+    p_.drawText(area, flags, text);
+    y_ += used.height();
+    return used.height();
+  }
+  // "Key   value" rows: the key in a fixed column.
+  void KeyValue(const QString& key, const QString& value, double keyMm = 28) {
+    SetFont(10.5, true);
+    const double h = LineHeight();
+    p_.drawText(QRectF(0, y_, Mm(keyMm), h), Qt::AlignLeft | Qt::AlignVCenter, key);
+    SetFont(10.5);
+    p_.drawText(QRectF(Mm(keyMm), y_, width_ - Mm(keyMm), h), Qt::AlignLeft | Qt::AlignVCenter, value);
+    y_ += h;
+  }
+  void Heading(const QString& text) {
+    Skip(3);
+    Line(text, 12.5, true);
+    p_.setPen(QPen(Qt::black, Mm(0.25)));
+    p_.drawLine(QPointF(0, y_), QPointF(width_, y_));
+    Skip(1.5);
+  }
+  // A cell of a table: framed, optionally filled, text centred or right-aligned.
+  void Cell(const QRectF& box, const QString& text, bool bold = false, const QColor& fill = QColor(),
+            Qt::Alignment align = Qt::AlignCenter) {
+    if (fill.isValid()) p_.fillRect(box, fill);
+    p_.setPen(QPen(QColor(0x80, 0x80, 0x80), Mm(0.15)));
+    p_.drawRect(box);
+    p_.setPen(Qt::black);
+    QFont font = p_.font();
+    font.setBold(bold);
+    p_.setFont(font);
+    p_.drawText(box.adjusted(Mm(1.2), 0, -Mm(1.2), 0), static_cast<int>(align | Qt::AlignVCenter), text);
+  }
+  void Footer(int page, int pages) {
+    SetFont(8);
+    const double h = LineHeight();
+    p_.setPen(Qt::black);
+    p_.drawText(QRectF(0, height_ - h, width_, h), Qt::AlignCenter,
+                QStringLiteral("第 %1 页  共 %2 页").arg(page).arg(pages));
+  }
+  QPainter& Painter() { return p_; }
+  void SetY(double y) { y_ = y; }
+
+ private:
+  QPainter& p_;
+  double width_, height_;
+  double y_ = 0;
+};
+
+QString VersionText(const ReportData& d) {
+  return d.version.ok() ? U(FormatVersion(*d.version.value)) : QStringLiteral("未读到 (") + U(FailureText(d.version.failure)) + ")";
+}
+
+void DrawHeader(Sheet& s, const ReportData& d) {
+  // A long title wraps rather than running off the page.
+  s.Paragraph(U(d.title), 18, true, 0, Qt::AlignHCenter);
+  s.Skip(3);
+  s.KeyValue(QStringLiteral("生成时间"), U(FormatLocalTime(d.madeAt)));
+  // A stable by-id name is long: the port has its own row.
+  s.KeyValue(QStringLiteral("串口"), U(d.port.empty() ? std::string("-") : d.port));
+  s.KeyValue(QStringLiteral("地址"), QStringLiteral("%1        波特率 %2").arg(d.address).arg(d.baud));
+}
+
+// Page 1 when nothing came back: says so plainly, with each cause.
+void DrawNoAnswer(Sheet& s, const ReportData& d) {
+  s.Skip(6);
+  const double top = s.Y();
+  s.Skip(3);
+  s.Line(QStringLiteral("设备无应答"), 20, true, Qt::AlignHCenter);
+  s.Skip(2);
+  if (!d.portFailure.empty()) {
+    s.Line(QStringLiteral("串口未能打开: ") + U(d.portFailure), 11, false, Qt::AlignHCenter);
+    s.Line(QStringLiteral("未向设备发出任何请求, 本报告不含测量值。"), 11, false, Qt::AlignHCenter);
+  } else {
+    const std::pair<const char*, const Failure*> items[] = {{"固件版本", &d.version.failure},
+                                                            {"设备时钟", &d.clock.failure},
+                                                            {"实时数据", &d.live.failure},
+                                                            {"报警状态", &d.alarmWord.failure}};
+    for (const auto& [name, failure] : items)
+      s.Line(U(name) + QStringLiteral(": ") + U(FailureText(*failure)), 11, false, Qt::AlignHCenter);
+    s.Line(QStringLiteral("请检查接线、串口号、地址和波特率。本报告不含测量值。"), 11, false, Qt::AlignHCenter);
+  }
+  s.Skip(3);
+  QPainter& p = s.Painter();
+  p.setPen(QPen(Qt::black, Sheet::Mm(0.5)));
+  p.setBrush(Qt::NoBrush);
+  p.drawRect(QRectF(0, top, s.Width(), s.Y() - top));
+}
+
+void DrawClock(Sheet& s, const ReportData& d) {
+  if (!d.clock.ok()) {
+    s.KeyValue(QStringLiteral("设备时钟"), QStringLiteral("未读到 (") + U(FailureText(d.clock.failure)) + ")");
+    return;
+  }
+  const ClockReading& c = *d.clock.value;
+  s.KeyValue(QStringLiteral("设备时钟"), U(FormatClockReading(c.unit)));
+  s.KeyValue(QStringLiteral("电脑时钟"), U(FormatLocalTime(c.pc)));
+  s.KeyValue(QStringLiteral("时钟差"),
+             QStringLiteral("%1 秒 (%2)").arg(c.differenceS).arg(U(ClockDifferenceText(c.differenceS))));
+}
+
+// The 40 cells in four column pairs of ten, the highest and lowest filled, bold and marked.
+void DrawCells(Sheet& s, const std::vector<LiveValue>& values) {
+  std::vector<double> cells;
+  for (size_t k = 0; k < 40; ++k) cells.push_back(std::strtod(values[k].text.c_str(), nullptr));
+  const CellSummary summary = SummariseCells(cells);
+  const std::optional<CellExtremes>& e = summary.extremes;
+
+  s.SetFont(10);
+  const double rowH = Sheet::Mm(6.2);
+  const double groupW = s.Width() / 4;
+  const double labelW = groupW * 0.42;
+  const double top = s.Y();
+  for (size_t k = 0; k < 40; ++k) {
+    const double x = groupW * static_cast<double>(k / 10);
+    const double y = top + rowH * static_cast<double>(k % 10);
+    const bool high = e && e->maxIndex == k + 1;
+    const bool low = e && e->minIndex == k + 1;
+    const QColor fill = high ? kHighFill : low ? kLowFill : QColor();
+    s.Cell(QRectF(x, y, labelW, rowH), U(values[k].field->label), high || low, fill.isValid() ? fill : kHeadFill,
+           Qt::AlignLeft);
+    const QString mark = high ? QStringLiteral("▲ ") : low ? QStringLiteral("▼ ") : QString();
+    s.Cell(QRectF(x + labelW, y, groupW - labelW, rowH), mark + U(values[k].text), high || low, fill, Qt::AlignRight);
+  }
+  s.SetY(top + rowH * 10);
+  s.Skip(1.5);
+  s.Line(QStringLiteral("▲ 最高   ▼ 最低   (读数为 0.000 V 的通道未接电池, 不参与比较)"), 8.5);
+  s.Skip(1);
+  s.Line(U(CellSummaryLine(summary)), 11, true);
+}
+
+// Total voltage, current, temperatures and analogue inputs: a header row and a value row.
+void DrawOthers(Sheet& s, const std::vector<LiveValue>& values) {
+  static const char* const kUnits[] = {" V", " A", " °C", " °C", " °C", " V", " V"};
+  s.SetFont(10);
+  const double rowH = Sheet::Mm(6.2);
+  const double w = s.Width() / 7;
+  for (size_t i = 0; i < 7; ++i) {
+    const LiveValue& v = values[40 + i];
+    s.Cell(QRectF(w * static_cast<double>(i), s.Y(), w, rowH), U(v.field->label), true, kHeadFill);
+    s.Cell(QRectF(w * static_cast<double>(i), s.Y() + rowH, w, rowH), U(v.text) + U(kUnits[i]));
+  }
+  s.SetY(s.Y() + 2 * rowH);
+}
+
+void DrawAlarms(Sheet& s, const ReportData& d) {
+  if (!d.alarmWord.ok()) {
+    s.Line(QStringLiteral("未读到 (") + U(FailureText(d.alarmWord.failure)) + ")", 10.5);
+    return;
+  }
+  const uint16_t word = *d.alarmWord.value;
+  char hex[8];
+  std::snprintf(hex, sizeof hex, "0x%04X", word);
+  s.Line(QStringLiteral("报警字 ") + U(hex), 10.5, true);
+  QString text = U(AlarmReport(word));
+  while (text.endsWith('\n')) text.chop(1);
+  s.Paragraph(text, 10.5, false, Sheet::Mm(4));
+}
+
+void DrawFirstPage(Sheet& s, const ReportData& d) {
+  DrawHeader(s, d);
+  if (!d.UnitAnswered()) {
+    DrawNoAnswer(s, d);
+    return;
+  }
+  s.KeyValue(QStringLiteral("固件版本"), VersionText(d));
+  DrawClock(s, d);
+
+  s.Heading(QStringLiteral("实时数据 (单体电压 V)"));
+  if (!d.live.ok()) {
+    s.Line(QStringLiteral("未读到实时数据 (") + U(FailureText(d.live.failure)) + ")", 10.5);
+  } else {
+    DrawCells(s, *d.live.value);
+    s.Heading(QStringLiteral("总电压、电流、温度与模拟量"));
+    DrawOthers(s, *d.live.value);
+  }
+  s.Heading(QStringLiteral("报警状态"));
+  DrawAlarms(s, d);
+}
+
+std::string Volts(float v) { return Printf("%.3f", v); }
+
+// Page 2: the chart fitted to the data, then each cell's statistics in two tables of twenty.
+void DrawGroupPage(Sheet& s, CCurveGroup& group) {
+  s.Line(QStringLiteral("曲线组"), 14, true);
+  s.Skip(1);
+  s.KeyValue(QStringLiteral("记录点"), QStringLiteral("%1 个    %2 至 %3")
+                                           .arg(group.PointCount())
+                                           .arg(U(FormatLocalTime(static_cast<std::time_t>(group.m_startTime))))
+                                           .arg(U(FormatLocalTime(static_cast<std::time_t>(group.m_endTime)))));
+  const GroupExtremes extremes = FindExtremes(group, false);
+  if (extremes.Valid()) s.Paragraph(U(ExtremesText(extremes)), 9.5);
+  s.Skip(2);
+
+  // The printer mode's curve labels stand right of the plot and its first time
+  // label reaches left of it: room is left for both inside the margins.
+  const double chartH = Sheet::Mm(105);
+  const Rect area{static_cast<int32_t>(Sheet::Mm(8)), static_cast<int32_t>(s.Y()),
+                  static_cast<int32_t>(s.Width() - Sheet::Mm(10)), static_cast<int32_t>(s.Y() + chartH)};
+  QPainter& p = s.Painter();
+  p.save();
+  QPainterCanvas canvas(p);
+  const std::optional<ValueAxis> axis = FitVisibleCells(group);
+  Draw(group, canvas, area, true, axis ? &*axis : nullptr);
+  p.restore();
+  s.SetY(area.bottom);
+
+  s.Heading(QStringLiteral("单体统计 (V)"));
+  static const char* const kColumns[] = {"电池", "最低", "最高", "平均", "首值", "末值"};
+  const std::vector<CellCurveStats> stats = CurveCellStats(group);
+  s.SetFont(9);
+  const double rowH = Sheet::Mm(4.6);
+  const double gap = Sheet::Mm(4);
+  const double tableW = (s.Width() - gap) / 2;
+  const double colW = tableW / 6;
+  const double top = s.Y();
+  for (int t = 0; t < 2; ++t) {
+    const double x0 = t * (tableW + gap);
+    for (int c = 0; c < 6; ++c) s.Cell(QRectF(x0 + c * colW, top, colW, rowH), U(kColumns[c]), true, kHeadFill);
+    for (int r = 0; r < 20; ++r) {
+      const size_t k = static_cast<size_t>(t * 20 + r);
+      const double y = top + rowH * (r + 1);
+      s.Cell(QRectF(x0, y, colW, rowH), QString::number(k + 1), false, kHeadFill);
+      const bool has = k < stats.size() && stats[k].points > 0;
+      const std::string texts[] = {has ? Volts(stats[k].lowest) : "-", has ? Volts(stats[k].highest) : "-",
+                                   has ? Printf("%.3f", stats[k].mean) : "-", has ? Volts(stats[k].first) : "-",
+                                   has ? Volts(stats[k].last) : "-"};
+      for (int c = 0; c < 5; ++c) s.Cell(QRectF(x0 + (c + 1) * colW, y, colW, rowH), U(texts[c]), false, QColor(), Qt::AlignRight);
+    }
+  }
+  s.SetY(top + rowH * 21);
+}
+
+}  // namespace
+
+bool HasCurves(const CCurveGroup* group) { return group != nullptr && group->PointCount() > 0; }
+
+QByteArray RenderReportPdf(const ReportData& data, CCurveGroup* group) {
+  InstallSongSubstitution();
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  {
+    QPdfWriter writer(&buffer);
+    writer.setTitle(U(data.title));
+    writer.setCreator(QStringLiteral("kx4200"));
+    writer.setResolution(kDpi);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                     QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm), QPageLayout::Millimeter));
+    QPainter painter;
+    if (!painter.begin(&writer)) return {};
+    const bool second = HasCurves(group);
+    const int pages = second ? 2 : 1;
+    Sheet sheet(painter, writer.width(), writer.height());
+    DrawFirstPage(sheet, data);
+    sheet.Footer(1, pages);
+    if (second) {
+      if (!writer.newPage()) return {};
+      sheet.Top();
+      DrawGroupPage(sheet, *group);
+      sheet.Footer(2, pages);
+    }
+    if (!painter.end()) return {};
+  }
+  return bytes;
+}
+
+}  // namespace kx::report

@@ -1,0 +1,144 @@
+// The test report as a customer gets it: the PDF's text as poppler reads it
+// against what the tool's other commands say about the same unit and file.
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <chrono>
+#include <ctime>
+#include <sstream>
+
+#include "CliFixture.h"
+#include "PdfText.h"
+#include "chart/ChartScale.h"
+#include "curves/CurveFile.h"
+#include "curves/CurveGroup.h"
+#include "link/Alarms.h"
+#include "link/DeviceSettings.h"
+
+namespace kxtest {
+namespace {
+
+const QString kGroupFile = QStringLiteral(KX_TEST_DATA_DIR "/curves_250points.bin");
+
+class CliReportTest : public CliFixture {
+ protected:
+  QString Path(const char* name) const { return dir.filePath(QString::fromUtf8(name)); }
+  QTemporaryDir dir;
+};
+
+TEST_F(CliReportTest, HoldsTheVersionTheClockDifferenceAndTheReadingAsAcquireShowsIt) {
+  ASSERT_TRUE(dir.isValid());
+  for (int k = 0; k < 40; ++k) device.SetCellVoltage(k, 3.21 + 0.0023 * k);
+  device.SetCellVoltage(6, 3.52);
+  device.SetCellVoltage(30, 3.05);
+  device.SetVersionRaw(137);
+  // The PC's clock pinned, the unit's stopped 7 s behind it.
+  std::tm pc{};
+  pc.tm_year = 2026 - 1900, pc.tm_mon = 11, pc.tm_mday = 7, pc.tm_hour = 10, pc.tm_isdst = -1;
+  std::tm copy = pc;
+  const std::time_t pcTime = std::mktime(&copy);
+  hooks.now = [copy] { return copy; };
+  const auto frozen = std::chrono::steady_clock::now();
+  device.SetNow([frozen] { return frozen; });
+  device.SetClock(pcTime - 7);
+
+  ASSERT_EQ(Run({"acquire"}), kx::cli::kExitOk);
+  const std::vector<std::string> reading = OutLines();
+  ASSERT_EQ(reading.size(), 48u);  // 47 values and the extremes line
+
+  const QString pdf = Path("报告.pdf");
+  ASSERT_EQ(Run({"report", "-o", pdf, "--title", "一号机房 电池巡检"}), kx::cli::kExitOk) << out.err;
+  EXPECT_EQ(PdfPages(pdf), 1);
+  QString text = PdfText(pdf);
+  EXPECT_TRUE(text.contains("一号机房 电池巡检"));
+  EXPECT_TRUE(text.contains("Ver1.37"));
+  EXPECT_TRUE(text.contains("-7 秒"));
+  EXPECT_TRUE(text.contains(Spaced(reading.back()))) << reading.back();
+  // The marks beside the highest and lowest value aside, each cell reads as acquire shows it.
+  text.remove(QStringLiteral("▲ ")).remove(QStringLiteral("▼ "));
+  for (size_t k = 0; k < 40; ++k)
+    EXPECT_TRUE(text.contains(QRegularExpression(QRegularExpression::escape(Spaced(reading[k])) + R"(\s)"))) << reading[k];
+  for (size_t k = 40; k < 47; ++k) {
+    const std::string value = reading[k].substr(reading[k].find(' ') + 1);
+    EXPECT_TRUE(text.contains(QString::fromStdString(" " + value + " "))) << reading[k];
+  }
+}
+
+TEST_F(CliReportTest, WithAGroupPageTwoHoldsTheFittedChartAndTheStatisticsExportGives) {
+  ASSERT_TRUE(dir.isValid());
+  const QString pdf = Path("group.pdf");
+  ASSERT_EQ(Run({"report", "-o", pdf, "--group", kGroupFile}), kx::cli::kExitOk) << out.err;
+  ASSERT_EQ(PdfPages(pdf), 2);
+  EXPECT_TRUE(PdfText(pdf, 1, 1).contains("KX4200 测试报告"));
+
+  const kx::CurveFileRead read = kx::ReadCurveFile(kGroupFile.toStdString());
+  ASSERT_TRUE(read.result.ok());
+  CCurveGroup group;
+  group.LoadGroupImage(read.image);
+  const QString page2 = PdfText(pdf, 2, 2);
+  // The chart is drawn on the fitted axis, not the fixed 0..15 V one.
+  const auto axis = kx::FitVisibleCells(group);
+  ASSERT_TRUE(axis.has_value());
+  EXPECT_TRUE(page2.contains(QString::fromStdString(kx::AxisLabel(*axis, axis->high))));
+  EXPECT_FALSE(page2.contains("15.0V"));
+  // Each cell's row: lowest, highest, mean, first and last as --stats writes them.
+  std::istringstream csv(kx::CellStatsCsv(group));
+  std::string row;
+  std::getline(csv, row);  // the header
+  for (int k = 0; k < 40 && std::getline(csv, row); ++k) {
+    std::vector<std::string> f;
+    std::stringstream fields(row);
+    for (std::string v; std::getline(fields, v, ',');) f.push_back(v);
+    ASSERT_EQ(f.size(), 8u) << row;
+    const std::string expected = f[0] + " " + f[1] + " " + f[3] + " " + f[5] + " " + f[6] + " " + f[7];
+    EXPECT_TRUE(page2.contains(QString::fromStdString(expected))) << expected;
+  }
+}
+
+TEST_F(CliReportTest, WhatTheUnitDoesNotAnswerTheReportSaysInItsPlace) {
+  ASSERT_TRUE(dir.isValid());
+  device.SetVersionRaw(151);
+  const QString version = QString::fromStdString(kx::FormatVersion(151));
+  device.SetFault(kx::Fault::Silence);
+  const QString pdf = Path("silent.pdf");
+  EXPECT_EQ(Run({"report", "-o", pdf}), kx::cli::kExitDevice);
+  EXPECT_NE(out.err.find("firmware version: the unit did not reply"), std::string::npos) << out.err;
+  EXPECT_EQ(PdfPages(pdf), 1);
+  QString text = PdfText(pdf);
+  EXPECT_EQ(text.count("设备无应答"), 5);  // the heading and each of the four items
+  EXPECT_FALSE(text.contains(version));
+
+  // One item failing: the others are shown, and it says why in its place.
+  device.ClearFaults();
+  device.SetFault(kx::Fault::Checksum, kx::VirtualDevice::kAlways, 0, -1, 0x0A);
+  device.SetAlarmWordOverride(0x0105);
+  const QString partial = Path("partial.pdf");
+  EXPECT_EQ(Run({"report", "-o", partial}), kx::cli::kExitDevice);
+  EXPECT_NE(out.err.find("clock: the unit's reply has a wrong checksum"), std::string::npos) << out.err;
+  text = PdfText(partial);
+  EXPECT_TRUE(text.contains("设备时钟 未读到 (校验错)"));
+  EXPECT_TRUE(text.contains(version));
+  EXPECT_FALSE(text.contains("设备无应答"));
+  for (const QString& alarm : QString::fromStdString(kx::DescribeAlarmWord(0x0105)).split('\n', Qt::SkipEmptyParts))
+    EXPECT_TRUE(text.contains(Spaced(alarm.toStdString()))) << alarm.toStdString();
+
+  // A port that does not open: the report names the cause.
+  const QString none = Path("noport.pdf");
+  EXPECT_EQ(RunBare({"--port", Path("no-such-tty"), "report", "-o", none}), kx::cli::kExitPort);
+  text = PdfText(none);
+  EXPECT_TRUE(text.contains("设备无应答"));
+  EXPECT_TRUE(text.contains("串口未能打开"));
+}
+
+TEST_F(CliReportTest, ABadOutputOrAMissingGroupIsRefusedBeforeTheUnitIsAsked) {
+  ASSERT_TRUE(dir.isValid());
+  EXPECT_EQ(Run({"report", "-o", dir.path()}), kx::cli::kExitUsage);
+  EXPECT_EQ(Run({"report", "-o", Path("r.pdf"), "--group", Path("missing.bin")}), kx::cli::kExitUsage);
+  EXPECT_EQ(Run({"report"}), kx::cli::kExitUsage);
+  EXPECT_EQ(device.RequestCount(), 0u);
+  EXPECT_FALSE(QFile::exists(Path("r.pdf")));
+}
+
+}  // namespace
+}  // namespace kxtest
