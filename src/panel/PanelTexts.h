@@ -21,4 +21,8 @@ inline constexpr const char* kClearQuestion = "是否真的清除所有曲线数
 inline constexpr const char* kClearCaption = "提示!";
 inline constexpr const char* kSaveTitle = "保存";
 inline constexpr const char* kCurveFileFilter = "Data Files (*.bin)";
+// The log of a continuous run
+inline constexpr const char* kLogTitle = "记录";
+inline constexpr const char* kLogFileFilter = "CSV Files (*.csv)";
+inline constexpr const char* kLogStopped = "记录已停止，采集继续:";  // then the file and the cause
 }  // namespace kx::msg
