@@ -50,7 +50,9 @@ void CTesterDlg::StartLog() {
     return;
   }
   m_log = std::move(log);
-  m_staticLogFile->setText(QFileInfo(path).fileName());
+  // A long name keeps its start and its end in the room beside the box.
+  m_staticLogFile->setText(m_staticLogFile->fontMetrics().elidedText(QFileInfo(path).fileName(), Qt::ElideMiddle,
+                                                                     m_staticLogFile->width()));
   m_staticLogFile->setToolTip(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
 }
 
