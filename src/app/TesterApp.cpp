@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "kxres/ResourcePaths.h"
+#include "panel/PanelSettings.h"
 #include "panel/TesterDlg.h"
 #include "sim/SimHost.h"
 #include "sim/VirtualDevice.h"
@@ -15,19 +16,25 @@
 namespace {
 
 const char* const kUsage =
-    "Usage: kx4200 [--com N=PATH]... [--simulate]\n"
+    "Usage: kx4200 [--com N=PATH]... [--simulate] [--defaults]\n"
     "\n"
     "The service and test panel for the battery monitoring unit.\n"
     "\n"
     "  --com N=PATH   let port number N on the panel mean the device PATH\n"
     "                 (repeatable; e.g. --com 1=/dev/ttyUSB0)\n"
     "  --simulate     serve a simulated unit on a pseudo-terminal and map port 1 to it\n"
+    "  --defaults     start with the start-up values, not the remembered ones; the\n"
+    "                 settings shown when the panel closes are remembered as usual\n"
     "  --screenshot FILE  save a picture of the panel as it starts (PNG) and quit\n"
     "  --help         show this text\n"
     "\n"
     "Without --com, port N is the N-th serial device found: USB adapters (ttyUSB*)\n"
     "first, then ttyACM*, then the other serial ports. The port edit's tooltip shows\n"
-    "the device a number means.\n";
+    "the device a number means.\n"
+    "\n"
+    "The panel remembers the port number, baud rate, address, acquisition period,\n"
+    "current range, window position and the last folders of its file dialogs in\n"
+    "~/.config/kx4200/kx4200.ini (below $XDG_CONFIG_HOME when set).\n";
 
 }  // namespace
 
@@ -38,6 +45,8 @@ AppOptions ParseAppOptions(const QStringList& arguments) {
     const QString& a = arguments[i];
     if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
       options.help = true;
+    } else if (a == QLatin1String("--defaults")) {
+      options.defaults = true;
     } else if (a == QLatin1String("--simulate")) {
       options.simulate = true;
     } else if (a == QLatin1String("--screenshot")) {
@@ -109,6 +118,7 @@ int CTesterApp::Run(AppOptions options) {
     std::fprintf(stderr, "kx4200: simulated device on %s (port 1)\n", m_host->Path().c_str());
   }
   CTesterDlg panel(options.naming);
+  panel.UseSettings(kx::panel::OpenUserSettings(), options.defaults);
   if (!options.screenshot.isEmpty()) {
     panel.show();
     QApplication::processEvents();

@@ -65,15 +65,6 @@ void Env::Fail(std::string_view cause, std::string_view panelText) const {
   }
 }
 
-std::string LocalTimeNowMs() {
-  const auto now = std::chrono::system_clock::now();
-  const long long ms =
-      std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-  char text[8];
-  std::snprintf(text, sizeof text, ".%03lld", ms);
-  return FormatLocalTime(std::chrono::system_clock::to_time_t(now)) + text;
-}
-
 std::string FormatLocalTime(std::time_t t) { return kx::FormatLocalTime(t); }
 
 }  // namespace kx::cli

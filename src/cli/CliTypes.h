@@ -96,7 +96,5 @@ struct Env {
 
 // "2014-05-06 09:03:07" in local time.
 std::string FormatLocalTime(std::time_t t);
-// The PC's local time now to the millisecond: "2014-05-06 09:03:07.250".
-std::string LocalTimeNowMs();
 
 }  // namespace kx::cli

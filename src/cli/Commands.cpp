@@ -19,7 +19,9 @@
 #include "link/DeviceSettings.h"
 #include "link/GearCalibration.h"
 #include "link/CellSummary.h"
+#include "link/LiveCsv.h"
 #include "link/LiveValues.h"
+#include "link/LocalTime.h"
 #include "link/Messages.h"
 
 namespace kx::cli {
@@ -60,23 +62,6 @@ void PrintJson(Output& out, const QJsonObject& object) {
 
 // ---------------------------------------------------------------- acquisition
 
-std::string LiveCsvHeader() {
-  std::string h = "time";
-  for (int i = 1; i <= 40; ++i) h += ",cell" + std::to_string(i) + "_V";
-  h += ",total_V,current_A,temp1_C,temp2_C,temp3_C,analog1_V,analog2_V,ok\n";
-  return h;
-}
-
-std::string LiveCsvRow(const std::string& time, const std::vector<std::string>* values) {
-  std::string row = time;
-  for (size_t i = 0; i < kLiveValueCount; ++i) {
-    row += ',';
-    if (values) row += (*values)[i];
-  }
-  row += values ? ",1\n" : ",0\n";
-  return row;
-}
-
 int Acquire(Env& env, const AcquireOptions& options) {
   if (!options.csv.empty() && !CheckFiles(env, {}, {options.csv})) return kExitUsage;
   // The existing file stays as it is until the first row has reached its replacement;
@@ -102,7 +87,7 @@ int Acquire(Env& env, const AcquireOptions& options) {
       if (left > 0 && env.sleep) env.sleep(static_cast<int>(left));
     }
     if (env.Stopped()) break;
-    const std::string when = LocalTimeNowMs();
+    const std::string when = kx::LocalTimeNowMs();
     ExchangeResult r;
     std::string openFailure;
     if (!port) {

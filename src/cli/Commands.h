@@ -84,9 +84,6 @@ int Scan(Env& env, const ScanOptions& options);
 
 // Curve CSV of a group image: header, one row per point, three decimals.
 std::string CurveCsv(std::span<const uint8_t> image);
-// Live CSV: the header, and one row (good when values holds the 47 values).
-std::string LiveCsvHeader();
-std::string LiveCsvRow(const std::string& time, const std::vector<std::string>* values);
 
 void PrintJson(Output& out, const QJsonObject& object);
 

@@ -2,6 +2,8 @@
 // Time values as the technician reads them: local time, "2014-05-06 09:03:07".
 // Header-only, so that every layer (curves and chart included) shares one format.
 
+#include <chrono>
+#include <cstdio>
 #include <ctime>
 #include <string>
 
@@ -13,6 +15,16 @@ inline std::string FormatLocalTime(std::time_t t) {
   if (localtime_r(&t, &local) == nullptr || std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local) == 0)
     return {};
   return text;
+}
+
+// The PC's local time now to the millisecond: "2014-05-06 09:03:07.250".
+inline std::string LocalTimeNowMs() {
+  const auto now = std::chrono::system_clock::now();
+  const long long ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+  char text[8];
+  std::snprintf(text, sizeof text, ".%03lld", ms);
+  return FormatLocalTime(std::chrono::system_clock::to_time_t(now)) + text;
 }
 
 }  // namespace kx

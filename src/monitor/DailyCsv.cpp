@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "files/SafeFile.h"
+#include "link/LiveCsv.h"
 
 namespace kx::monitor {
 
@@ -36,13 +37,13 @@ bool DailyCsv::Write(const Reading& r) {
       std::ifstream in(path, std::ios::binary);
       std::ostringstream text;
       text << in.rdbuf();
-      if (text.str().rfind(LiveCsvHeaderLine(), 0) == 0) carried_ = text.str();
+      if (text.str().rfind(LiveCsvHeader(), 0) == 0) carried_ = text.str();
       if (!carried_.empty() && carried_.back() != '\n') carried_ += '\n';
     }
   }
   std::string text;
-  if (fresh_) text = carried_.empty() ? LiveCsvHeaderLine() : std::move(carried_);
-  text += LiveCsvRowLine(r);
+  if (fresh_) text = carried_.empty() ? LiveCsvHeader() : std::move(carried_);
+  text += LiveCsvRow(CsvLocalTime(r.time), r.ok ? &r.texts : nullptr);
   const files::FileResult w = file_->Append(text);
   fresh_ = false;
   carried_.clear();

@@ -111,17 +111,4 @@ std::string PlainLine(const std::string& name, const Reading& r) {
   return s;
 }
 
-std::string LiveCsvHeaderLine() {
-  std::string h = "time";
-  for (size_t i = 1; i <= kCells; ++i) h += ",cell" + std::to_string(i) + "_V";
-  return h + ",total_V,current_A,temp1_C,temp2_C,temp3_C,analog1_V,analog2_V,ok\n";
-}
-
-std::string LiveCsvRowLine(const Reading& r) {
-  const bool ok = r.ok && r.texts.size() == kLiveValueCount;
-  std::string row = CsvLocalTime(r.time);
-  for (size_t i = 0; i < kLiveValueCount; ++i) row += "," + (ok ? r.texts[i] : std::string());
-  return row + (ok ? ",1\n" : ",0\n");
-}
-
 }  // namespace kx::monitor

@@ -33,8 +33,4 @@ std::string StateJson(const Reading& r);
 // What stdout shows when no other output is asked for.
 std::string PlainLine(const std::string& name, const Reading& r);
 
-// The live CSV's header and a row (empty values and ok = 0 for a failed reading).
-std::string LiveCsvHeaderLine();
-std::string LiveCsvRowLine(const Reading& r);
-
 }  // namespace kx::monitor

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "link/LiveValues.h"
+#include "link/LocalTime.h"
 #include "link/Messages.h"
 #include "panel/ControlIds.h"
 #include "panel/FieldText.h"
@@ -44,7 +45,7 @@ CTesterDlg::Exchange<kx::ExchangeResult> CTesterDlg::LiveExchange() {
   return [address = m_nAddress](kx::Port& port) { return kx::AcquireLive(port, address); };
 }
 
-bool CTesterDlg::ShowLiveValues(const kx::ExchangeResult& result) {
+bool CTesterDlg::ShowLiveValues(const kx::ExchangeResult& result, std::vector<std::string>* texts) {
   if (result.outcome != kx::ExchangeOutcome::Ok) return false;
   // Both scales are read from their edits at every reading.
   const uint32_t volts = ScaleFromEdit(ControlAs<QLineEdit>(kEditVoltRange));
@@ -54,6 +55,7 @@ bool CTesterDlg::ShowLiveValues(const kx::ExchangeResult& result) {
   for (size_t k = 0; k < values.size(); ++k) {
     const kx::panel::TableCell cell = kx::panel::ValueCell(k);
     kx::panel::SetCell(m_listValues, cell.row, cell.column, QString::fromStdString(values[k].text));
+    if (texts) texts->push_back(values[k].text);
   }
   ShowCellMarks(values);
   return true;
@@ -81,6 +83,7 @@ void CTesterDlg::OnContinuous() {
     }
     m_nFailCount = 0;
     m_nSuccessCount = 0;
+    StartLog();  // asks for the file while no tick can run yet
     m_bContinuous = 1;
     m_btnContinuous->setText(QStringLiteral("取消采集"));
     // The period is taken once per run. A negative one never fires, as a window
@@ -97,6 +100,7 @@ void CTesterDlg::OnContinuous() {
   for (int id : kBusyControls) Control(id)->setEnabled(true);
   m_timer1.stop();
   ClosePort();
+  StopLog();
   UpdateData(false);
 }
 
@@ -105,6 +109,7 @@ void CTesterDlg::OnTimer() {
   // a prompt of one runs a nested event loop, nor while an operation's exchange runs.
   if (m_bInTick || m_bExchanging || m_bClosing) return;
   m_bInTick = true;
+  m_strTickTime = kx::LocalTimeNowMs();
   UpdateData(true);
   // The run holds the port open between ticks; each tick is one exchange on it,
   // started on the worker, and its completion (FinishTick) counts it.

@@ -59,6 +59,10 @@ inline constexpr int kListValues = 1011;
 // the button that opens the live trend.
 inline constexpr int kStaticCellExtremes = 1134;
 inline constexpr int kBtnLiveTrend = 1135;
+// "记录": a continuous run started with it ticked is logged to a CSV file, whose
+// name shows beside the box while the run lasts.
+inline constexpr int kCheckLog = 1136;
+inline constexpr int kStaticLogFile = 1137;
 
 // Curve groups.
 inline constexpr int kFrameCurves = 1065;

@@ -62,10 +62,11 @@ void CTesterDlg::ConnectCurveFiles() {
 void CTesterDlg::OnOpenCurveFile() {
   if (RefusedWhileAcquiring()) return;
   kx::FileDialogRequest request;
-  request.initialFolder = QDir::currentPath();
+  request.initialFolder = m_strOpenFolder.isEmpty() ? QDir::currentPath() : m_strOpenFolder;
   request.filters = {Utf8(kx::msg::kCurveFileFilter)};
   const QString path = kx::Prompts::Current().OpenFile(this, request);
   if (path.isEmpty()) return;
+  RememberFolder(m_strOpenFolder, kx::panel::kKeyOpenFolder, path);
 
   std::optional<kx::WaitCursor> wait(std::in_place);
   size_t length = 0;
@@ -91,7 +92,7 @@ void CTesterDlg::OnSaveCurveFile() {
   const std::span<const uint8_t> image(m_pGroupData.data(), static_cast<size_t>(m_nGroupBytes));
   kx::FileDialogRequest request;
   request.title = Utf8(kx::msg::kSaveTitle);
-  request.initialFolder = QDir::currentPath();
+  request.initialFolder = m_strSaveFolder.isEmpty() ? QDir::currentPath() : m_strSaveFolder;
   request.defaultName = DefaultFileName(image);
   request.filters = {Utf8(kx::msg::kCurveFileFilter)};
   // The dialog does not know the ".bin" that may be added; the question below
@@ -99,6 +100,7 @@ void CTesterDlg::OnSaveCurveFile() {
   request.overwritePrompt = false;
   QString path = kx::Prompts::Current().SaveFile(this, request);
   if (path.isEmpty()) return;
+  RememberFolder(m_strSaveFolder, kx::panel::kKeySaveFolder, path);
   if (!path.endsWith(QLatin1String(".bin"), Qt::CaseInsensitive)) path += QLatin1String(".bin");
 
   // A dangling link counts: saving through it creates the file it names.

@@ -69,6 +69,9 @@ constexpr ControlDef kControls[] = {
     {0, K::Label, "ms", 240, 111, 10, 8},
     {kBtnAcquire, K::IconButton, "采集", 251, 104, 38, 22},
     {kBtnContinuous, K::IconButton, "连续采集", 291, 104, 52, 22},
+    // In the free row above the acquisition frame.
+    {kCheckLog, K::Check, "记录", 176, 87, 30, 10},
+    {kStaticLogFile, K::Label, "", 208, 88, 137, 9},
     // Alarm register read-out
     {kFrameAlarmWord, K::Frame, "", 4, 144, 85, 37},
     {0, K::Label, " 读取报警寄存器", 8, 150, 78, 8},

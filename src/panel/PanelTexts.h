@@ -26,4 +26,8 @@ inline constexpr const char* kReportItem = "生成报告…";
 inline constexpr const char* kReportFilter = "PDF 文件 (*.pdf)";
 inline constexpr const char* kReportNoAnswer = "设备无应答, 报告中已注明:";  // followed by the file
 inline constexpr const char* kReportWriteFailed = "报告保存失败!";  // followed by the cause
+// The log of a continuous run
+inline constexpr const char* kLogTitle = "记录";
+inline constexpr const char* kLogFileFilter = "CSV Files (*.csv)";
+inline constexpr const char* kLogStopped = "记录已停止，采集继续:";  // then the file and the cause
 }  // namespace kx::msg

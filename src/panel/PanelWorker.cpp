@@ -146,12 +146,16 @@ void CTesterDlg::StartTickOnWorker() {
 
 void CTesterDlg::FinishTick(const kx::ExchangeResult& result) {
   m_bTickInFlight = false;
-  if (ShowLiveValues(result)) {
+  std::vector<std::string> texts;
+  const bool good = ShowLiveValues(result, &texts);
+  if (good) {
     ++m_nSuccessCount;
   } else {
     ++m_nFailCount;
   }
   UpdateData(false);
+  // Still within the tick: a message about the log holds the next one back.
+  LogReading(good ? &texts : nullptr);
   m_bInTick = false;
   if (m_bContinuous && !m_timer1.isActive() && m_timer1.interval() == 0 && !m_bClosing) m_timer1.start();
   if (m_tickWait != nullptr) m_tickWait->quit();

@@ -242,6 +242,8 @@ void CTesterDlg::BuildControls() {
   m_editTemp3High = ControlAs<QLineEdit>(kEditTemp3High);
   m_editTemp3Low = ControlAs<QLineEdit>(kEditTemp3Low);
   m_btnSetTemp3Alarm = ControlAs<QPushButton>(kBtnSetTemp3Alarm);
+  m_checkLog = ControlAs<QCheckBox>(kCheckLog);
+  m_staticLogFile = ControlAs<QLabel>(kStaticLogFile);
 
   connect(ControlAs<QLineEdit>(kEditAddress), &QLineEdit::textChanged, this, [this] { OnAddressChanged(); });
   auto* portEdit = ControlAs<QLineEdit>(kEditPort);
@@ -412,6 +414,12 @@ bool CTesterDlg::RefusedWhileAcquiring() {
   if (!IsAcquiring()) return false;
   ShowMessage(kx::msg::kStopAcquisitionFirst);
   return true;
+}
+
+void CTesterDlg::done(int result) {
+  StopLog();
+  SaveSettings();
+  QDialog::done(result);
 }
 
 QString CTesterDlg::AboutItemText() { return QStringLiteral("关于 KX4200(&A)..."); }

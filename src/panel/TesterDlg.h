@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QSettings>
 #include <QString>
 #include <QTimer>
 #include <array>
@@ -19,11 +20,13 @@
 #include <vector>
 
 #include "chart/CurveViewDlg.h"
+#include "files/SafeFile.h"
 #include "link/CurveTransfer.h"
 #include "link/Exchange.h"
 #include "link/PortNaming.h"
 #include "link/SerialPort.h"
 #include "panel/ExchangeWorker.h"
+#include "panel/PanelSettings.h"
 #include "widgets/IconButton.h"
 
 class QCheckBox;
@@ -133,6 +136,22 @@ class CTesterDlg : public QDialog {
   // port and writes the test report, with the held curve group on page 2.
   void MakeReport();
 
+  // ---- remembered settings ----
+  // Attaches the store the panel remembers its settings in (the panel itself never
+  // opens one, so that tests keep away from the user's): unless startWithDefaults,
+  // its values are shown at once; they are written back when the panel closes, and
+  // each folder as soon as it is chosen.
+  void UseSettings(std::unique_ptr<QSettings> store, bool startWithDefaults);
+  // The settings as the controls show them now (a field that does not convert
+  // keeps its last good value), and showing given ones.
+  kx::panel::PanelSettings CurrentSettings() const;
+  void ApplySettings(const kx::panel::PanelSettings& settings);
+  // Writes CurrentSettings() to the attached store, if any.
+  void SaveSettings();
+
+  // The file the running acquisition is logged to (empty when it is not).
+  QString LogPath() const;
+
   // Opens the About box (the panel's context menu offers it).
   void ShowAbout();
   // The text of string 101, the About item.
@@ -150,6 +169,8 @@ class CTesterDlg : public QDialog {
   void contextMenuEvent(QContextMenuEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  // However the panel goes (close button, Esc), the log is closed and the settings kept.
+  void done(int result) override;
   // Swallows input to the panel's controls while an exchange runs.
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -209,7 +230,8 @@ class CTesterDlg : public QDialog {
   // A reading of the live values: reads the fields and captures the exchange; its
   // completion fills the live table (false when the reading failed).
   Exchange<kx::ExchangeResult> LiveExchange();
-  bool ShowLiveValues(const kx::ExchangeResult& result);
+  // texts, when given, receives the 47 values as shown.
+  bool ShowLiveValues(const kx::ExchangeResult& result, std::vector<std::string>* texts = nullptr);
   // After a good reading's values are shown: the extremes, the greyed cells, the
   // values beyond the alarm thresholds, the live trend.
   void ShowCellMarks(const std::vector<kx::LiveValue>& values);
@@ -223,6 +245,14 @@ class CTesterDlg : public QDialog {
   void ReadVersionInto(bool alsoStatus);
   void SetAlarm(AlarmGroup group);
   QCheckBox* AlarmSwitchBox(AlarmGroup group) const;
+
+  // The log of a continuous run ("记录"): asked for as the run starts, one row per
+  // tick, closed when the run stops; a failed write ends it with a message.
+  void StartLog();
+  void LogReading(const std::vector<std::string>* texts);
+  void StopLog();
+  // Keeps the folder of a chosen file as the next dialog's start (and in the store).
+  void RememberFolder(QString& folder, const char* key, const QString& chosenFile);
 
   void BuildControls();
   void OnInitDialog();
@@ -342,6 +372,13 @@ class CTesterDlg : public QDialog {
   bool m_inAddressCheck = false;
   std::vector<double> m_lastShown;  // the last good reading's shown values
   std::unique_ptr<CLiveTrendDlg> m_dlgLiveTrend;  // made on first use
+  QCheckBox* m_checkLog = nullptr;
+  QLabel* m_staticLogFile = nullptr;
+  std::unique_ptr<kx::files::StreamFile> m_log;  // null: the run is not logged
+  std::string m_strTickTime;  // when the tick in flight started, as the log writes it
+  // The last folders of the file dialogs; empty: the current folder.
+  QString m_strOpenFolder, m_strSaveFolder, m_strLogFolder;
+  std::unique_ptr<QSettings> m_settings;  // null: nothing is remembered
 
   // ---- the worker and what the operator sees of it ----
   bool m_bExchanging = false;   // a handler waits for its exchange: input is swallowed

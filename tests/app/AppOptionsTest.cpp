@@ -27,6 +27,7 @@ TEST(AppOptions, AnsweredWithoutADisplay) {
   Result r = RunWithoutDisplay({"--help"});
   EXPECT_EQ(r.status, 0);
   EXPECT_TRUE(r.out.contains("--screenshot FILE")) << r.out.toStdString();
+  EXPECT_EQ(RunWithoutDisplay({"--defaults", "--help"}).status, 0);  // --defaults is taken
 
   for (const QStringList& bad : {QStringList{"--bogus"}, QStringList{"--com", "bad"}, QStringList{"--screenshot", ""},
                                  QStringList{"--simulate", "--com", "1=/dev/ttyUSB0"}}) {

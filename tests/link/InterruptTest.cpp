@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <thread>
 
 #include "link/Frame.h"
@@ -35,6 +36,10 @@ TEST(SerialPortInterrupt, EndsALongWaitAndLeavesThePortReusable) {
   EXPECT_EQ(port.LastError(), LinkError::Cancelled);
   EXPECT_EQ(port.Write(request.data(), request.size()), 0u);
 
+  // The unit must have taken the first request while silent: one it took only
+  // after the faults are cleared would be answered into the reopened port.
+  for (int i = 0; i < 30000 && device.RequestCount() == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_EQ(device.RequestCount(), 1u);
   device.ClearFaults();
   ASSERT_EQ(port.Open(host.Path(), 9600), LinkError::None);
   const auto version = RequestFrame(0, 0x03);

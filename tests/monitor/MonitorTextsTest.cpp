@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/Commands.h"
+#include "link/LiveCsv.h"
 #include "monitor/DailyCsv.h"
 #include "monitor/Reading.h"
 #include "monitor/UnitOption.h"
@@ -53,7 +53,6 @@ Reading Good(std::time_t t) {
 }
 
 TEST(MonitorTexts, DailyCsvKeepsTheLiveColumnsAndTheDaysRows) {
-  EXPECT_EQ(LiveCsvHeaderLine(), cli::LiveCsvHeader());
   QTemporaryDir dir;
   const std::time_t day1 = 1796621100;  // 2026-12-07 13:25 at UTC+8 (TZ is pinned)
   {
@@ -74,7 +73,7 @@ TEST(MonitorTexts, DailyCsvKeepsTheLiveColumnsAndTheDaysRows) {
   std::vector<std::string> lines;
   for (std::string l; std::getline(first, l);) lines.push_back(l + "\n");
   ASSERT_EQ(lines.size(), 4u);
-  EXPECT_EQ(lines[0], LiveCsvHeaderLine());
+  EXPECT_EQ(lines[0], kx::LiveCsvHeader());
   EXPECT_EQ(lines[1].substr(0, 20), "2026-12-07 13:25:00,");
   EXPECT_EQ(lines[2], "2026-12-07 13:25:05" + std::string(47, ',') + ",0\n");
   EXPECT_EQ(lines[3].substr(0, 19), "2026-12-07 13:25:10");
@@ -82,7 +81,7 @@ TEST(MonitorTexts, DailyCsvKeepsTheLiveColumnsAndTheDaysRows) {
   std::string header, row;
   std::getline(second, header);
   std::getline(second, row);
-  EXPECT_EQ(header + "\n", LiveCsvHeaderLine());
+  EXPECT_EQ(header + "\n", kx::LiveCsvHeader());
   EXPECT_EQ(row.substr(0, 19), "2026-12-08 00:25:00");
 }
 

@@ -1,0 +1,54 @@
+// The settings the panel remembers between runs (panel/PanelSettings.h): taken
+// from the store the application attaches, written back when the panel closes.
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSettings>
+
+#include "panel/ControlIds.h"
+#include "panel/FieldText.h"
+#include "panel/TesterDlg.h"
+
+using namespace kx::panel::ids;
+using kx::panel::FieldText;
+
+void CTesterDlg::UseSettings(std::unique_ptr<QSettings> store, bool startWithDefaults) {
+  m_settings = std::move(store);
+  if (m_settings && !startWithDefaults) ApplySettings(kx::panel::ReadPanelSettings(*m_settings));
+}
+
+kx::panel::PanelSettings CTesterDlg::CurrentSettings() const {
+  kx::panel::PanelSettings s;
+  // Read without the data exchange's prompts: closing never asks anything.
+  auto number = [this](int id, int last) { return FieldText::ParseInt(ControlAs<QLineEdit>(id)->text()).value_or(last); };
+  s.port = number(kEditPort, m_nPort);
+  s.address = number(kEditAddress, m_nAddress);
+  const int item = m_comboBaud->currentIndex();
+  if (item >= 0) s.baud = FieldText::Atoi(m_comboBaud->itemText(item));
+  s.period = ControlAs<QLineEdit>(kEditPeriod)->text();
+  s.currentRange = ControlAs<QLineEdit>(kEditCurrentRange)->text();
+  if (isVisible()) s.windowPos = pos();
+  s.openFolder = m_strOpenFolder;
+  s.saveFolder = m_strSaveFolder;
+  s.logFolder = m_strLogFolder;
+  return s;
+}
+
+void CTesterDlg::ApplySettings(const kx::panel::PanelSettings& s) {
+  m_nPort = s.port;
+  m_nAddress = s.address;
+  m_strPeriod = s.period;
+  m_strCurrentRange = s.currentRange;
+  const int item = m_comboBaud->findText(QString::number(s.baud));
+  if (item >= 0) m_comboBaud->setCurrentIndex(item);
+  if (s.windowPos) move(*s.windowPos);
+  m_strOpenFolder = s.openFolder;
+  m_strSaveFolder = s.saveFolder;
+  m_strLogFolder = s.logFolder;
+  UpdateData(false);
+  ControlAs<QLineEdit>(kEditPort)->setToolTip(ResolvedPortPath());
+}
+
+void CTesterDlg::SaveSettings() {
+  if (m_settings) kx::panel::WritePanelSettings(*m_settings, CurrentSettings());
+}
