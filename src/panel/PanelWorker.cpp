@@ -128,7 +128,10 @@ void CTesterDlg::AwaitTick() {
 void CTesterDlg::StartTickOnWorker() {
   const Exchange<kx::ExchangeResult> exchange = LiveExchange();
   if (!m_hComm) {
-    FinishTick({kx::ExchangeOutcome::WriteFailed, {}, kx::LinkError::NotOpen});
+    kx::ExchangeResult notOpen;
+    notOpen.outcome = kx::ExchangeOutcome::WriteFailed;
+    notOpen.cause = kx::LinkError::NotOpen;
+    FinishTick(notOpen);
     return;
   }
   m_bTickInFlight = true;

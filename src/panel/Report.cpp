@@ -41,13 +41,14 @@ void CTesterDlg::MakeReport() {
   const auto askPath = [this, &path, &now] {
     kx::FileDialogRequest request;
     request.title = Utf8(kx::msg::kReportItem);
-    request.initialFolder = QDir::currentPath();
+    request.initialFolder = m_strSaveFolder.isEmpty() ? QDir::currentPath() : m_strSaveFolder;
     request.defaultName =
         QDateTime::fromSecsSinceEpoch(now()).toString(QStringLiteral("'kx4200-report-'yyyyMMdd-HHmmss'.pdf'"));
     request.filters = {Utf8(kx::msg::kReportFilter)};
     request.overwritePrompt = false;  // asked below, about the name with its ".pdf"
     QString chosen = kx::Prompts::Current().SaveFile(this, request);
     if (chosen.isEmpty()) return false;
+    RememberFolder(m_strSaveFolder, kx::panel::kKeySaveFolder, chosen);
     if (QFileInfo(chosen).suffix().isEmpty()) chosen += QLatin1String(".pdf");
     if (kx::files::TargetExists(QFile::encodeName(chosen).toStdString())) {
       const QString question =
