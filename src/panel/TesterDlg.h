@@ -34,6 +34,7 @@ class QLineEdit;
 class QPushButton;
 class QTableWidget;
 class CLiveTrendDlg;
+class CProtocolMonitorDlg;
 namespace kx {
 struct LiveValue;
 }
@@ -128,6 +129,9 @@ class CTesterDlg : public QDialog {
   // Opens "实时曲线" (its button and the panel's context menu offer it).
   void ShowLiveTrend();
   CLiveTrendDlg& LiveTrend();
+  // Opens "通讯监视", the protocol monitor (the panel's context menu offers it).
+  void ShowProtocolMonitor();
+  CProtocolMonitorDlg& ProtocolMonitor();
 
   // Opens the About box (the panel's context menu offers it).
   void ShowAbout();
@@ -338,6 +342,7 @@ class CTesterDlg : public QDialog {
   bool m_inAddressCheck = false;
   std::vector<double> m_lastShown;  // the last good reading's shown values
   std::unique_ptr<CLiveTrendDlg> m_dlgLiveTrend;  // made on first use
+  std::unique_ptr<CProtocolMonitorDlg> m_dlgMonitor;  // made on first use
 
   // ---- the worker and what the operator sees of it ----
   bool m_bExchanging = false;   // a handler waits for its exchange: input is swallowed
