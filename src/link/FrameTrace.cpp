@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <ctime>
-#include <iterator>
 #include <utility>
 
 #include "link/CommandTable.h"
@@ -104,19 +103,40 @@ void FrameCollector::Uninstall() {
 }
 
 void FrameCollector::Append(const FrameEvent& event) {
-  FrameRecord record = FrameRecord::From(event);  // the copy is made outside the lock
   std::lock_guard lock(mutex_);
-  pending_.push_back(std::move(record));
-  if (pending_.size() > capacity_) pending_.pop_front();
+  if (pending_.frames.size() >= 2 * capacity_) {
+    // The reader is behind: keep the newest capacity frames. Done once per capacity
+    // frames, so a frame's share stays small.
+    const size_t drop = pending_.frames.size() - capacity_ + 1;
+    const size_t cut = pending_.frames[drop].offset;
+    pending_.frames.erase(pending_.frames.begin(), pending_.frames.begin() + static_cast<ptrdiff_t>(drop));
+    pending_.bytes.erase(pending_.bytes.begin(), pending_.bytes.begin() + static_cast<ptrdiff_t>(cut));
+    for (Stored& stored : pending_.frames) stored.offset -= cut;
+  }
+  Stored stored{event, pending_.bytes.size()};
+  stored.fields.bytes = {};
+  pending_.frames.push_back(stored);
+  pending_.bytes.insert(pending_.bytes.end(), event.bytes.begin(), event.bytes.end());
 }
 
 std::vector<FrameRecord> FrameCollector::Take() {
-  std::deque<FrameRecord> taken;
   {
     std::lock_guard lock(mutex_);
-    taken.swap(pending_);
+    std::swap(pending_, taken_);
   }
-  return std::vector<FrameRecord>(std::make_move_iterator(taken.begin()), std::make_move_iterator(taken.end()));
+  const std::vector<Stored>& frames = taken_.frames;
+  const size_t first = frames.size() > capacity_ ? frames.size() - capacity_ : 0;
+  std::vector<FrameRecord> records;
+  records.reserve(frames.size() - first);
+  for (size_t i = first; i < frames.size(); ++i) {
+    const size_t end = i + 1 < frames.size() ? frames[i + 1].offset : taken_.bytes.size();
+    records.push_back({frames[i].fields, std::vector<uint8_t>(taken_.bytes.begin() + static_cast<ptrdiff_t>(frames[i].offset),
+                                                              taken_.bytes.begin() + static_cast<ptrdiff_t>(end))});
+  }
+  // Emptied but not freed: the next swap hands this storage to the tracer.
+  taken_.frames.clear();
+  taken_.bytes.clear();
+  return records;
 }
 
 }  // namespace kx

@@ -12,7 +12,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <mutex>
 #include <span>
 #include <string>
@@ -64,9 +63,10 @@ std::string FrameVerdictText(const FrameEvent& event);  // "wrong length: 3 of 1
 std::string FrameLine(const FrameEvent& event);
 
 // A bounded buffer of traced frames for a reader on another thread: the tracer
-// (on whatever thread exchanges) appends under a short lock, the reader takes
-// everything pending now and then. When the reader falls behind, the oldest
-// frames go.
+// (on whatever thread exchanges) appends under a short lock into storage that is
+// reused, so a frame costs no allocation once the buffer has grown; the reader
+// takes everything pending now and then (one reader thread). When the reader falls
+// behind, the oldest frames go: a take returns at most the newest capacity frames.
 class FrameCollector {
  public:
   static constexpr size_t kDefaultCapacity = 10000;
@@ -82,14 +82,24 @@ class FrameCollector {
   bool Installed() const { return installed_; }
 
   void Append(const FrameEvent& event);
-  // Everything appended since the last take, oldest first.
+  // Everything appended since the last take (at most the newest capacity), oldest first.
   std::vector<FrameRecord> Take();
 
  private:
+  struct Stored {
+    FrameEvent fields;  // fields.bytes is not used
+    size_t offset;      // into the byte store
+  };
+  struct Store {
+    std::vector<Stored> frames;
+    std::vector<uint8_t> bytes;
+  };
+
   const size_t capacity_;
   bool installed_ = false;
-  mutable std::mutex mutex_;
-  std::deque<FrameRecord> pending_;
+  std::mutex mutex_;
+  Store pending_;  // the tracer's side, under mutex_
+  Store taken_;    // the reader's side: swapped with pending_, emptied, its storage kept
 };
 
 }  // namespace kx

@@ -106,7 +106,9 @@ TEST(FrameTrace, EachFaultOfTheUnitGetsItsVerdict) {
     } else {
       EXPECT_EQ(seen[1].text, c.text);
     }
-    if (c.verdict == FrameVerdict::NoReply) EXPECT_EQ(seen[1].bytes, "");
+    if (c.verdict == FrameVerdict::NoReply) {
+      EXPECT_EQ(seen[1].bytes, "");
+    }
     if (c.fault == Fault::HangUp) {
       // The next request finds the line gone.
       ASSERT_EQ(seen.size(), 3u);
@@ -125,7 +127,7 @@ TEST(FrameTrace, OneLineHoldsTimeDirectionBytesCommandAndVerdict) {
   const std::vector<uint8_t> request = RequestFrame(0, 0x03);
   FrameEvent sent{.timeMs = at, .sent = true, .command = 0x03, .bytes = request, .count = 9, .expected = 9};
   EXPECT_EQ(FrameLine(sent), "13:05:39.123 TX 14 2E 00 00 03 00 00 FF CE | read-version | sent");
-  FrameEvent silent{.timeMs = at + 1007, .command = 0x3F, .verdict = FrameVerdict::NoReply, .expected = 11};
+  FrameEvent silent{.timeMs = at + 1007, .command = 0x3F, .verdict = FrameVerdict::NoReply, .bytes = {}, .expected = 11};
   EXPECT_EQ(FrameLine(silent), "13:05:40.130 RX | 0x3F | no reply");
 }
 
