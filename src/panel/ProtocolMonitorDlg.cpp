@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -85,6 +86,8 @@ QVariant CFrameTableModel::data(const QModelIndex& index, int role) const {
   if (role == Qt::ForegroundRole) {
     return Failed(frame.fields.verdict) ? QVariant(QBrush(Qt::red)) : QVariant();
   }
+  // A long packet does not fit its column; its tooltip holds it whole.
+  if (role == Qt::ToolTipRole && index.column() == kBytes) return QString::fromStdString(kx::FrameHexText(frame.bytes));
   if (role != Qt::DisplayRole) return {};
   switch (index.column()) {
     case kTime: return QString::fromStdString(kx::FrameTimeText(frame.fields.timeMs));
@@ -137,6 +140,7 @@ CProtocolMonitorDlg::CProtocolMonitorDlg(QWidget* parent) : QDialog(parent) {
   connect(m_btnPause, &QPushButton::clicked, this, [this] { SetPaused(!m_paused); });
   connect(clear, &QPushButton::clicked, this, [this] { Clear(); });
   connect(copy, &QPushButton::clicked, this, [this] { CopySelection(); });
+  connect(new QShortcut(QKeySequence::Copy, m_view), &QShortcut::activated, this, [this] { CopySelection(); });
   connect(save, &QPushButton::clicked, this, [this] { SaveAll(); });
   m_drain.setInterval(kDrainMs);
   connect(&m_drain, &QTimer::timeout, this, [this] { Drain(); });

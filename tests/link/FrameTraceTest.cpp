@@ -132,23 +132,39 @@ TEST(FrameTrace, OneLineHoldsTimeDirectionBytesCommandAndVerdict) {
 }
 
 TEST(FrameTrace, CollectorKeepsTheNewestFramesAndStopsWhenUninstalled) {
-  const std::vector<uint8_t> bytes = {0x14, 0x2E};
+  // Frame i carries i % 3 + 1 bytes, the first of them i's low byte.
+  auto bytesOf = [](size_t i) { return std::vector<uint8_t>(i % 3 + 1, static_cast<uint8_t>(i)); };
+  auto expectFrame = [&](const FrameRecord& record, size_t i) {
+    EXPECT_EQ(record.fields.count, i);
+    EXPECT_EQ(record.bytes, bytesOf(i)) << i;
+  };
   {
     FrameCollector collector;
     collector.Install();
-    for (size_t i = 0; i < FrameCollector::kDefaultCapacity + 5; ++i)
+    // Far more than it holds: it drops the oldest in bulk as it goes.
+    const size_t total = 2 * FrameCollector::kDefaultCapacity + 3005;
+    for (size_t i = 0; i < total; ++i) {
+      const std::vector<uint8_t> bytes = bytesOf(i);
       TraceFrame({.command = 0x00, .bytes = bytes, .count = i});
+    }
     collector.Uninstall();
-    TraceFrame({.command = 0x00, .bytes = bytes});
+    TraceFrame({.command = 0x00, .bytes = {}, .count = 1});
     EXPECT_FALSE(FrameTracing());
     const std::vector<FrameRecord> taken = collector.Take();
     ASSERT_EQ(taken.size(), 10000u);
-    EXPECT_EQ(taken.front().fields.count, 5u);
-    EXPECT_EQ(taken.back().fields.count, 10004u);
-    EXPECT_EQ(taken.back().bytes, bytes);
+    expectFrame(taken.front(), total - 10000);
+    expectFrame(taken[4321], total - 10000 + 4321);
+    expectFrame(taken.back(), total - 1);
     EXPECT_GT(taken.back().fields.timeMs, 0);
     EXPECT_TRUE(collector.Take().empty());
+
+    // The storage handed back is used again, and what it held is gone.
     collector.Install();
+    const std::vector<uint8_t> bytes = bytesOf(7);
+    TraceFrame({.command = 0x00, .bytes = bytes, .count = 7});
+    const std::vector<FrameRecord> again = collector.Take();
+    ASSERT_EQ(again.size(), 1u);
+    expectFrame(again[0], 7);
   }
   // Its end takes it away as the tracer.
   EXPECT_FALSE(FrameTracing());
