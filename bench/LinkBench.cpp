@@ -5,6 +5,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <atomic>
 #include <cstdio>
 #include <random>
 #include <thread>
@@ -12,7 +13,10 @@
 #include "BenchSupport.h"
 #include "link/CommandTable.h"
 #include "link/CurveTransfer.h"
+#include "link/Exchange.h"
 #include "link/Frame.h"
+#include "link/FrameTrace.h"
+#include "link/MemoryPort.h"
 #include "link/SerialPort.h"
 #include "sim/SimHost.h"
 #include "sim/VirtualDevice.h"
@@ -166,6 +170,92 @@ void BM_GroupDownload(benchmark::State& state) {
 BENCHMARK(BM_GroupDownload)->ArgName("baud")->Arg(0)->Iterations(20)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_GroupDownload)->ArgName("baud")->Arg(38400)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_GroupDownload)->ArgName("baud")->Arg(9600)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// What the protocol monitor costs the exchanges: live readings back to back with
+// no tracer, and with the monitor's collector installed and drained every 150 ms
+// from another thread (as its window's timer does). Blocks of each alternate, so
+// that a noisy machine hits both alike; the figures are medians over the blocks.
+// memory: a MemoryPort with the simulated unit behind it, where an exchange is
+// pure CPU and the tracer's own cost shows undiluted; otherwise the unit on a
+// pseudo-terminal, the fastest real line.
+void BM_TraceCost(benchmark::State& state, bool memory) {
+  Rig rig(9600);
+  kx::MemoryPort memoryPort;
+  kx::VirtualDevice memoryUnit;
+  memoryPort.SetResponder([&memoryUnit](std::span<const uint8_t> written) { return memoryUnit.Respond(written); });
+  if (!memory && !rig.ok) {
+    state.SkipWithError("no pseudo-terminal");
+    return;
+  }
+  kx::Port& port = memory ? static_cast<kx::Port&>(memoryPort) : rig.port;
+  const int perBlock = memory ? 20000 : 400;
+  // Wall and exchanging-thread CPU time per exchange, in microseconds.
+  struct Cost {
+    double wall = -1, cpu = -1;
+  };
+  auto block = [&]() {
+    const Clock::time_point t0 = Clock::now();
+    const double cpu0 = ThreadCpuMs();
+    for (int i = 0; i < perBlock; ++i) {
+      if (kx::Transact(port, 0, kx::Command::Acquire, {}).outcome != kx::ExchangeOutcome::Ok) return Cost{};
+    }
+    return Cost{Ms(Clock::now() - t0) * 1000.0 / perBlock, (ThreadCpuMs() - cpu0) * 1000.0 / perBlock};
+  };
+  std::vector<double> without, with, added, addedCpu;
+  size_t collected = 0;
+  auto tracedBlock = [&]() {
+    kx::FrameCollector collector;
+    std::atomic<bool> draining{true};
+    std::thread drain([&] {
+      while (draining.load()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        collected += collector.Take().size();
+      }
+    });
+    collector.Install();
+    const Cost cost = block();
+    collector.Uninstall();
+    draining.store(false);
+    drain.join();
+    collected += collector.Take().size();
+    return cost;
+  };
+  bool tracedFirst = false;
+  for (auto _ : state) {
+    // Which runs first alternates: the second of a pair tends to find the line warm.
+    Cost plain, traced;
+    if (tracedFirst) {
+      traced = tracedBlock();
+      plain = block();
+    } else {
+      plain = block();
+      traced = tracedBlock();
+    }
+    tracedFirst = !tracedFirst;
+    if (plain.wall < 0 || traced.wall < 0) {
+      state.SkipWithError("an exchange failed");
+      return;
+    }
+    without.push_back(plain.wall);
+    with.push_back(traced.wall);
+    added.push_back(traced.wall - plain.wall);
+    addedCpu.push_back(traced.cpu - plain.cpu);
+  }
+  const double base = Median(without);
+  SetFigure(state, "us_without", base);
+  SetFigure(state, "us_with", Median(with));
+  SetFigure(state, "added_us", Median(added));
+  // The exchanging thread's own extra CPU: what the tracer costs it, whatever else
+  // the machine is doing.
+  SetFigure(state, "added_cpu_us", Median(addedCpu));
+  SetFigure(state, "per_s_without", 1e6 / base);
+  SetFigure(state, "per_s_with", 1e6 / Median(with));
+  // 2 on the pseudo-terminal; in memory the exchanges outrun the 150 ms drain, so the
+  // collector drops its oldest frames as a paused monitor does (and that is measured too).
+  SetFigure(state, "frames_per_exchange", static_cast<double>(collected) / (state.iterations() * perBlock));
+}
+BENCHMARK_CAPTURE(BM_TraceCost, memory, true)->Iterations(15)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_TraceCost, pty, false)->Iterations(15)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -73,29 +73,11 @@ class GlobalOptionSet {
   QCommandLineOption port_, com_, baud_, address_, simulate_, trace_, json_, quiet_, help_;
 };
 
-void TraceLine(Output& out, bool sent, std::span<const uint8_t> bytes) {
-  const auto now = std::chrono::system_clock::now();
-  const std::time_t t = std::chrono::system_clock::to_time_t(now);
-  const int ms =
-      static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000);
-  std::tm local{};
-  localtime_r(&t, &local);
-  char stamp[32];
-  std::snprintf(stamp, sizeof stamp, "%02d:%02d:%02d.%03d", local.tm_hour, local.tm_min, local.tm_sec, ms);
-  std::string line = std::string(stamp) + (sent ? " TX" : " RX");
-  char hex[4];
-  for (uint8_t b : bytes) {
-    std::snprintf(hex, sizeof hex, " %02X", b);
-    line += hex;
-  }
-  out.ErrLine(line);
-}
-
 // The tracer is process-wide; a run sets it and always takes it away again.
 class TraceScope {
  public:
   TraceScope(bool on, Output& out) : on_(on) {
-    if (on_) SetFrameTracer([&out](bool sent, std::span<const uint8_t> b) { TraceLine(out, sent, b); });
+    if (on_) SetFrameTracer([&out](const FrameEvent& frame) { out.ErrLine(FrameLine(frame)); });
   }
   ~TraceScope() {
     if (on_) SetFrameTracer(nullptr);

@@ -66,31 +66,47 @@ GroupImageOutcome ReadGroupImage(Port& port, int address, int group, std::vector
   std::vector<uint8_t> working;  // the caller's image stays as it was until the group is whole
   size_t packets = 0;
 
+  const auto code = static_cast<uint8_t>(Command::ReadGroup);
   for (;;) {
     if (info.purge) port.Purge();
-    const size_t written = port.Write(request.data(), request.size());
-    TraceFrame(true, std::span<const uint8_t>(request.data(), written));
-    if (written != request.size()) return GroupImageOutcome::WriteFailed;
+    if (!WriteRequestFrame(port, code, request)) return GroupImageOutcome::WriteFailed;
 
     const size_t headerGot = port.Read(packet.data(), header, pauseMs);
     if (headerGot != header) {
-      if (headerGot != 0) TraceFrame(false, std::span<const uint8_t>(packet.data(), headerGot));
+      const LinkError cause = port.LastError();
+      TraceReply(code, std::span<const uint8_t>(packet.data(), headerGot), header, FailedReplyVerdict(headerGot, cause),
+                 cause);
       return GroupImageOutcome::ShortHeader;
     }
     const size_t length = BigEndian16(packet, 5);
-    if (length > kGroupPacketFull) {
-      // Abandoned unread: its payload would not fit the packet buffer's contract.
-      TraceFrame(false, std::span<const uint8_t>(packet.data(), header));
-      return GroupImageOutcome::Oversize;
-    }
-    if (working.size() + length > kGroupImageCapacity) {
-      TraceFrame(false, std::span<const uint8_t>(packet.data(), header));
-      return GroupImageOutcome::Overflow;
+    const size_t room = std::min(kGroupPacketFull, kGroupImageCapacity - working.size());
+    if (length > room) {
+      // Abandoned unread: its payload would not fit the packet buffer's contract
+      // (or the group would pass its capacity).
+      if (FrameTracing()) {
+        TraceFrame({.sent = false,
+                    .command = code,
+                    .verdict = FrameVerdict::WrongLength,
+                    .bytes = std::span<const uint8_t>(packet.data(), header),
+                    .count = header + length + 2,
+                    .expected = header + room + 2,
+                    .note = "as announced; not read"});
+      }
+      return length > kGroupPacketFull ? GroupImageOutcome::Oversize : GroupImageOutcome::Overflow;
     }
     const size_t bodyGot = port.Read(payload, length + 2);
-    TraceFrame(false, std::span<const uint8_t>(packet.data(), header + bodyGot));
-    if (bodyGot != length + 2) return GroupImageOutcome::ShortPayload;
-    if (!ReplyChecksumOk(std::span<const uint8_t>(packet.data(), header + length + 2))) ++bad;
+    const std::span<const uint8_t> got(packet.data(), header + bodyGot);
+    if (bodyGot != length + 2) {
+      const LinkError cause = port.LastError();
+      TraceReply(code, got, header + length + 2, FailedReplyVerdict(got.size(), cause), cause);
+      return GroupImageOutcome::ShortPayload;
+    }
+    if (ReplyChecksumOk(got)) {
+      TraceReply(code, got, got.size(), FrameVerdict::Accepted);
+    } else {
+      ++bad;
+      TraceReply(code, got, got.size(), FrameVerdict::BadChecksum, LinkError::None, "taken, counted as bad");
+    }
 
     working.insert(working.end(), payload, payload + length);
     ++packets;

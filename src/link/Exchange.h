@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "link/CommandTable.h"
+#include "link/FrameTrace.h"
 #include "link/Port.h"
 
 namespace kx {
@@ -30,11 +31,24 @@ struct ExchangeResult {
   ReplyCount count;
 };
 
-// Observer of every frame sent and received (the command line's --trace).
-// sent = true for requests. Not owned; nullptr for none.
-using FrameTracer = std::function<void(bool sent, std::span<const uint8_t> bytes)>;
+// Observer of every frame sent and received (the command line's --trace, the
+// panel's protocol monitor), called on the thread that exchanges. nullptr for none;
+// once SetFrameTracer returns, the previous tracer is no longer being called.
+using FrameTracer = std::function<void(const FrameEvent& frame)>;
 void SetFrameTracer(FrameTracer tracer);
-void TraceFrame(bool sent, std::span<const uint8_t> bytes);
+// True while a tracer is set: without one, a frame costs an atomic load.
+bool FrameTracing();
+// Stamps the frame with the time and hands it to the tracer, if any.
+void TraceFrame(FrameEvent frame);
+// The verdict on a reply that was not taken for its length: nothing within the
+// wait, a port failure (cause other than a time-out), or a wrong length.
+FrameVerdict FailedReplyVerdict(size_t received, LinkError cause);
+// Writes a request frame and traces it; true when it all went out (otherwise the
+// port's LastError says why).
+bool WriteRequestFrame(Port& port, uint8_t command, std::span<const uint8_t> request);
+// Traces a reply to command: the bytes taken or seen, the length it should have had.
+void TraceReply(uint8_t command, std::span<const uint8_t> bytes, size_t expected, FrameVerdict verdict,
+                LinkError cause = LinkError::None, const char* note = nullptr);
 
 // What varies from one call of a command to the next; the rest is the table's.
 struct TransactOptions {

@@ -26,6 +26,7 @@
 #include "panel/PanelTexts.h"
 #include "panel/Layout.h"
 #include "panel/LiveTrendDlg.h"
+#include "panel/ProtocolMonitorDlg.h"
 #include "panel/ValueTables.h"
 #include "ui/DialogUnits.h"
 #include "ui/Prompts.h"
@@ -433,10 +434,12 @@ void CTesterDlg::contextMenuEvent(QContextMenuEvent* event) {
   // The toolkit's system menu has no Linux counterpart; its About item sits here.
   QMenu menu(this);
   QAction* trend = menu.addAction(QStringLiteral("实时曲线"));
+  QAction* monitor = menu.addAction(QStringLiteral("通讯监视"));
   QAction* report = menu.addAction(QString::fromUtf8(kx::msg::kReportItem));
   QAction* about = menu.addAction(AboutItemText());
   QAction* chosen = menu.exec(event->globalPos());
   if (chosen == report) MakeReport();
   if (chosen == about) ShowAbout();
   if (chosen == trend) ShowLiveTrend();
+  if (chosen == monitor) ShowProtocolMonitor();
 }

@@ -37,6 +37,7 @@ class QLineEdit;
 class QPushButton;
 class QTableWidget;
 class CLiveTrendDlg;
+class CProtocolMonitorDlg;
 namespace kx {
 struct LiveValue;
 }
@@ -131,6 +132,9 @@ class CTesterDlg : public QDialog {
   // Opens "实时曲线" (its button and the panel's context menu offer it).
   void ShowLiveTrend();
   CLiveTrendDlg& LiveTrend();
+  // Opens "通讯监视", the protocol monitor (the panel's context menu offers it).
+  void ShowProtocolMonitor();
+  CProtocolMonitorDlg& ProtocolMonitor();
 
   // "生成报告…" (the context menu): asks for a PDF file, reads the unit through the
   // port and writes the test report, with the held curve group on page 2.
@@ -379,6 +383,7 @@ class CTesterDlg : public QDialog {
   // The last folders of the file dialogs; empty: the current folder.
   QString m_strOpenFolder, m_strSaveFolder, m_strLogFolder;
   std::unique_ptr<QSettings> m_settings;  // null: nothing is remembered
+  std::unique_ptr<CProtocolMonitorDlg> m_dlgMonitor;  // made on first use
 
   // ---- the worker and what the operator sees of it ----
   bool m_bExchanging = false;   // a handler waits for its exchange: input is swallowed

@@ -230,18 +230,24 @@ TEST_F(CliDeviceTest, ClearNeedsConfirmationAndReportsTheUnitsAnswer) {
   EXPECT_NE(out.err.find("清除失败!"), std::string::npos) << out.err;
 }
 
-TEST_F(CliDeviceTest, TraceShowsEveryFrameWithTimeAndDirection) {
+TEST_F(CliDeviceTest, TraceShowsEveryFrameWithTimeDirectionCommandAndVerdict) {
   EXPECT_EQ(Run({"--trace", "version"}), 0);
   EXPECT_EQ(out.out, "Ver1.30\n");
   std::istringstream err(out.err);
   std::vector<std::string> lines;
   for (std::string line; std::getline(err, line);) lines.push_back(line);
   ASSERT_EQ(lines.size(), 2u) << out.err;
-  // "hh:mm:ss.mmm TX 14 2E ..."
-  EXPECT_EQ(lines[0].substr(12), " TX 14 2E 00 00 03 00 00 FF CE");
+  // "hh:mm:ss.mmm TX 14 2E ... | read-version | sent"
+  EXPECT_EQ(lines[0].substr(12), " TX 14 2E 00 00 03 00 00 FF CE | read-version | sent");
   EXPECT_EQ(lines[0][8], '.');
   EXPECT_EQ(lines[1].substr(12, 4), " RX ");
-  EXPECT_EQ(lines[1].size(), 12u + 3u + 11u * 3u);  // the whole 11-byte reply
+  // The whole 11-byte reply, then what became of it.
+  EXPECT_EQ(lines[1].substr(12 + 3 + 11 * 3), " | read-version | reply accepted");
+
+  // A unit that does not answer: a line without bytes says so.
+  device.SetFault(Fault::Silence, 1);
+  EXPECT_EQ(Run({"--trace", "version"}), 1);
+  EXPECT_NE(out.err.find(" RX | read-version | no reply\n"), std::string::npos) << out.err;
   // The tracer ends with the run.
   EXPECT_EQ(Run({"version"}), 0);
   EXPECT_TRUE(out.err.empty());

@@ -153,8 +153,8 @@ TEST_F(ExchangeTest, WriteFailureIsReported) {
 
 TEST_F(ExchangeTest, TracerSeesRequestsAndReplies) {
   std::vector<std::pair<bool, std::vector<uint8_t>>> seen;
-  SetFrameTracer([&](bool sent, std::span<const uint8_t> bytes) {
-    seen.emplace_back(sent, std::vector<uint8_t>(bytes.begin(), bytes.end()));
+  SetFrameTracer([&](const FrameEvent& frame) {
+    seen.emplace_back(frame.sent, std::vector<uint8_t>(frame.bytes.begin(), frame.bytes.end()));
   });
   port.memory.QueueReply(Reply(Command::ReadGear, {0x06}));
   Transact(port, 1, Command::ReadGear, {});

@@ -22,8 +22,8 @@ class HangUp : public PanelFixture {
   // Unplugs the unit right after the n-th request with this command went out.
   void UnplugAfter(uint8_t command, int n) {
     auto seen = std::make_shared<int>(0);
-    kx::SetFrameTracer([this, command, n, seen](bool sent, std::span<const uint8_t> bytes) {
-      if (sent && bytes.size() > 4 && bytes[4] == command && ++*seen == n) host->HangUp();
+    kx::SetFrameTracer([this, command, n, seen](const kx::FrameEvent& frame) {
+      if (frame.sent && frame.command == command && ++*seen == n) host->HangUp();
     });
   }
 };

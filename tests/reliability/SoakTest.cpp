@@ -55,8 +55,8 @@ TEST_F(Soak, ThousandsOfReadingsWithOnePercentFaults) {
   const kx::Fault kinds[] = {kx::Fault::Checksum, kx::Fault::Short, kx::Fault::Silence};
   auto sent = std::make_shared<int>(0);
   auto injected = std::make_shared<int>(0);
-  kx::SetFrameTracer([&, sent, injected](bool isSent, std::span<const uint8_t> bytes) {
-    if (!isSent || bytes.size() < 5 || bytes[4] != 0x00) return;
+  kx::SetFrameTracer([&, sent, injected](const kx::FrameEvent& frame) {
+    if (!frame.sent || frame.bytes.size() < 5 || frame.bytes[4] != 0x00) return;
     if (++*sent % 100 == 50 && *sent < kReadings - 10) {
       device->SetFault(kinds[*injected % 3], 1);
       ++*injected;

@@ -1,0 +1,142 @@
+#include "link/FrameTrace.h"
+
+#include <cstdio>
+#include <ctime>
+#include <utility>
+
+#include "link/CommandTable.h"
+#include "link/Exchange.h"
+
+namespace kx {
+
+namespace {
+
+// "3 of 11 bytes" when short, "311 bytes, 11 expected" when long.
+std::string Counted(size_t count, size_t expected) {
+  if (count < expected) return std::to_string(count) + " of " + std::to_string(expected) + " bytes";
+  return std::to_string(count) + " bytes, " + std::to_string(expected) + " expected";
+}
+
+}  // namespace
+
+FrameRecord FrameRecord::From(const FrameEvent& event) {
+  FrameRecord record{event, std::vector<uint8_t>(event.bytes.begin(), event.bytes.end())};
+  record.fields.bytes = {};
+  return record;
+}
+
+FrameEvent FrameRecord::View() const {
+  FrameEvent event = fields;
+  event.bytes = bytes;
+  return event;
+}
+
+std::string FrameTimeText(int64_t timeMs) {
+  const std::time_t seconds = static_cast<std::time_t>(timeMs / 1000);
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  char text[32];
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", local.tm_hour, local.tm_min, local.tm_sec,
+                static_cast<int>(timeMs % 1000));
+  return text;
+}
+
+std::string FrameHexText(std::span<const uint8_t> bytes) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string text;
+  text.reserve(bytes.size() * 3);
+  for (uint8_t b : bytes) {
+    if (!text.empty()) text += ' ';
+    text += kDigits[b >> 4];
+    text += kDigits[b & 0x0F];
+  }
+  return text;
+}
+
+std::string FrameCommandText(uint8_t command) {
+  if (const CommandInfo* info = FindCommand(command)) return info->name;
+  char text[8];
+  std::snprintf(text, sizeof text, "0x%02X", command);
+  return text;
+}
+
+std::string FrameVerdictText(const FrameEvent& event) {
+  std::string text;
+  switch (event.verdict) {
+    case FrameVerdict::Sent: text = "sent"; break;
+    case FrameVerdict::WriteFailed:
+      text = std::string("port error: ") + std::to_string(event.count) + " of " + std::to_string(event.expected) +
+             " bytes written, " + Describe(event.cause);
+      break;
+    case FrameVerdict::Accepted: text = "reply accepted"; break;
+    case FrameVerdict::AcceptedUnchecked: text = "reply accepted, checksum not checked"; break;
+    case FrameVerdict::WrongLength: text = "wrong length: " + Counted(event.count, event.expected); break;
+    case FrameVerdict::BadChecksum: text = "wrong checksum"; break;
+    case FrameVerdict::NoReply: text = "no reply"; break;
+    case FrameVerdict::PortError:
+      text = std::string("port error: ") + Describe(event.cause);
+      if (event.count != 0) text += ", " + Counted(event.count, event.expected);
+      break;
+  }
+  if (event.note != nullptr) text += std::string(" (") + event.note + ")";
+  return text;
+}
+
+std::string FrameLine(const FrameEvent& event) {
+  std::string line = FrameTimeText(event.timeMs) + (event.sent ? " TX" : " RX");
+  if (!event.bytes.empty()) line += ' ' + FrameHexText(event.bytes);
+  line += " | " + FrameCommandText(event.command) + " | " + FrameVerdictText(event);
+  return line;
+}
+
+FrameCollector::~FrameCollector() { Uninstall(); }
+
+void FrameCollector::Install() {
+  SetFrameTracer([this](const FrameEvent& event) { Append(event); });
+  installed_ = true;
+}
+
+void FrameCollector::Uninstall() {
+  if (!installed_) return;
+  SetFrameTracer(nullptr);
+  installed_ = false;
+}
+
+void FrameCollector::Append(const FrameEvent& event) {
+  std::lock_guard lock(mutex_);
+  if (pending_.frames.size() >= 2 * capacity_) {
+    // The reader is behind: keep the newest capacity frames. Done once per capacity
+    // frames, so a frame's share stays small.
+    const size_t drop = pending_.frames.size() - capacity_ + 1;
+    const size_t cut = pending_.frames[drop].offset;
+    pending_.frames.erase(pending_.frames.begin(), pending_.frames.begin() + static_cast<ptrdiff_t>(drop));
+    pending_.bytes.erase(pending_.bytes.begin(), pending_.bytes.begin() + static_cast<ptrdiff_t>(cut));
+    for (Stored& stored : pending_.frames) stored.offset -= cut;
+  }
+  Stored stored{event, pending_.bytes.size()};
+  stored.fields.bytes = {};
+  pending_.frames.push_back(stored);
+  pending_.bytes.insert(pending_.bytes.end(), event.bytes.begin(), event.bytes.end());
+}
+
+std::vector<FrameRecord> FrameCollector::Take() {
+  {
+    std::lock_guard lock(mutex_);
+    std::swap(pending_, taken_);
+  }
+  const std::vector<Stored>& frames = taken_.frames;
+  const size_t first = frames.size() > capacity_ ? frames.size() - capacity_ : 0;
+  std::vector<FrameRecord> records;
+  records.reserve(frames.size() - first);
+  for (size_t i = first; i < frames.size(); ++i) {
+    const size_t end = i + 1 < frames.size() ? frames[i + 1].offset : taken_.bytes.size();
+    records.push_back({frames[i].fields, std::vector<uint8_t>(taken_.bytes.begin() + static_cast<ptrdiff_t>(frames[i].offset),
+                                                              taken_.bytes.begin() + static_cast<ptrdiff_t>(end))});
+  }
+  // Emptied but not freed: the next swap hands this storage to the tracer.
+  taken_.frames.clear();
+  taken_.bytes.clear();
+  return records;
+}
+
+}  // namespace kx
