@@ -29,7 +29,7 @@ class GlobalOptionSet {
         baud_(QStringList{"baud"}, "Baud rate (default 9600).", "RATE"),
         address_(QStringList{"address"}, "The unit's address, 0..255 (default 0).", "A"),
         simulate_(QStringList{"simulate"}, "Use a simulated unit on a pseudo-terminal."),
-        trace_(QStringList{"trace"}, "Show every frame on stderr."),
+        trace_(QStringList{"trace"}, "Show every frame on stderr: time, direction, bytes, command, verdict."),
         json_(QStringList{"json"}, "Print one JSON object per result."),
         quiet_(QStringList{"quiet"}, "No progress on stderr (shown only when it is a terminal)."),
         help_(QStringList{"h", "help"}, "Show this text.") {}
