@@ -108,7 +108,10 @@ int Report(Env& env, const ReportOptions& options) {
                                    {"failed", failed}});
   } else {
     env.out.ErrLine("wrote " + options.output + " (" + std::to_string(pages) + (pages == 1 ? " page" : " pages") +
-                    (data.UnitAnswered() ? "" : "; the unit did not answer") + ")");
+                    (data.UnitAnswered()             ? ""
+                     : data.portFailure.empty() ? "; the unit did not answer"
+                                                : "; the port did not open") +
+                    ")");
   }
   return status;
 }

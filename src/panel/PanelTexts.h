@@ -25,6 +25,7 @@ inline constexpr const char* kCurveFileFilter = "Data Files (*.bin)";
 inline constexpr const char* kReportItem = "生成报告…";
 inline constexpr const char* kReportFilter = "PDF 文件 (*.pdf)";
 inline constexpr const char* kReportNoAnswer = "设备无应答, 报告中已注明:";  // followed by the file
+inline constexpr const char* kReportNoPort = "打开通信端口失败, 报告中已注明:";  // followed by the file
 inline constexpr const char* kReportWriteFailed = "报告保存失败!";  // followed by the cause
 // The log of a continuous run
 inline constexpr const char* kLogTitle = "记录";

@@ -115,6 +115,8 @@ void CTesterDlg::MakeReport() {
     return;
   }
   // A report of a silent unit is still a report; one box says so, nothing more.
-  if (!data.UnitAnswered())
-    ShowMessage(Utf8(kx::msg::kReportNoAnswer) + QLatin1Char('\n') + QDir::toNativeSeparators(path));
+  if (!data.UnitAnswered()) {
+    const char* why = data.portFailure.empty() ? kx::msg::kReportNoAnswer : kx::msg::kReportNoPort;
+    ShowMessage(Utf8(why) + QLatin1Char('\n') + QDir::toNativeSeparators(path));
+  }
 }

@@ -143,10 +143,12 @@ void DrawNoAnswer(Sheet& s, const ReportData& d) {
   s.Skip(6);
   const double top = s.Y();
   s.Skip(3);
-  s.Line(QStringLiteral("设备无应答"), 20, true, Qt::AlignHCenter);
+  // A port that did not open is not a silent unit: nothing was asked.
+  const bool portFailed = !d.portFailure.empty();
+  s.Line(portFailed ? QStringLiteral("串口未能打开") : QStringLiteral("设备无应答"), 20, true, Qt::AlignHCenter);
   s.Skip(2);
-  if (!d.portFailure.empty()) {
-    s.Line(QStringLiteral("串口未能打开: ") + U(d.portFailure), 11, false, Qt::AlignHCenter);
+  if (portFailed) {
+    s.Line(QStringLiteral("原因: ") + U(d.portFailure), 11, false, Qt::AlignHCenter);
     s.Line(QStringLiteral("未向设备发出任何请求, 本报告不含测量值。"), 11, false, Qt::AlignHCenter);
   } else {
     const std::pair<const char*, const Failure*> items[] = {{"固件版本", &d.version.failure},

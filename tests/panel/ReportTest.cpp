@@ -46,6 +46,15 @@ TEST_F(PanelReport, HoldsTheUnitAndTheHeldGroupAndSaysWhenTheUnitIsSilent) {
   panel->MakeReport();
   EXPECT_EQ(prompts.Texts(), QStringList{QString::fromUtf8(kx::msg::kReportNoAnswer) + "\n" + silent});
   EXPECT_TRUE(kxtest::PdfText(silent, 1, 1).contains("设备无应答"));
+
+  // No device behind the port: the report says so, and does not blame the unit.
+  Edit(kEditPort)->setText("7");
+  const QString noPort = folder.filePath("noport.pdf");
+  prompts.savePaths = {noPort};
+  prompts.Clear();
+  panel->MakeReport();
+  EXPECT_EQ(prompts.Texts(), QStringList{QString::fromUtf8(kx::msg::kReportNoPort) + "\n" + noPort});
+  EXPECT_TRUE(kxtest::PdfText(noPort, 1, 1).contains("串口未能打开"));
 }
 
 }  // namespace
