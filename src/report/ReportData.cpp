@@ -13,6 +13,17 @@ namespace {
 
 Failure FailureOf(ExchangeOutcome outcome, LinkError cause, ReplyCount count) { return {outcome, cause, count, false}; }
 
+// A reading whose outcome alone says whether its value came.
+template <class T, class Reading>
+Item<T> ItemOf(const Reading& r, T value) {
+  Item<T> item;
+  if (r.outcome == ExchangeOutcome::Ok)
+    item.value = value;
+  else
+    item.failure = FailureOf(r.outcome, r.cause, r.count);
+  return item;
+}
+
 }  // namespace
 
 bool ReportData::UnitAnswered() const {
@@ -28,11 +39,7 @@ void GatherReport(Port& port, const GatherOptions& options, ReportData& data) {
   const auto now = [&options] { return options.now ? options.now() : std::time(nullptr); };
 
   const VersionReading v = ReadVersion(port, address);
-  data.version = {};
-  if (v.outcome == ExchangeOutcome::Ok)
-    data.version.value = v.raw;
-  else
-    data.version.failure = FailureOf(v.outcome, v.cause, v.count);
+  data.version = ItemOf<uint16_t>(v, v.raw);
 
   const ReadClockResult c = ReadDeviceClock(port, address);
   // Taken when the answer is in: the difference is the unit's error, not the exchange's time.
@@ -62,11 +69,7 @@ void GatherReport(Port& port, const GatherOptions& options, ReportData& data) {
                                   r.count);
 
   const AlarmReading a = ReadAlarmWord(port, address);
-  data.alarmWord = {};
-  if (a.outcome == ExchangeOutcome::Ok)
-    data.alarmWord.value = a.word;
-  else
-    data.alarmWord.failure = FailureOf(a.outcome, a.cause, a.count);
+  data.alarmWord = ItemOf<uint16_t>(a, a.word);
 }
 
 std::string FailureText(const Failure& f) {

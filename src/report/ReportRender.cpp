@@ -34,12 +34,6 @@ const QColor kHeadFill(0xEE, 0xEE, 0xEE);
 QString U(const std::string& s) { return QString::fromStdString(s); }
 QString U(const char* s) { return QString::fromUtf8(s); }
 
-std::string Printf(const char* pattern, double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, pattern, value);
-  return text;
-}
-
 // A page being filled from the top: a cursor and the drawing helpers the report needs.
 class Sheet {
  public:
@@ -257,7 +251,7 @@ void DrawFirstPage(Sheet& s, const ReportData& d) {
   DrawAlarms(s, d);
 }
 
-std::string Volts(float v) { return Printf("%.3f", v); }
+QString Volts(double v) { return QString::number(v, 'f', 3); }
 
 // Page 2: the chart fitted to the data, then each cell's statistics in two tables of twenty.
 void DrawGroupPage(Sheet& s, CCurveGroup& group) {
@@ -301,10 +295,11 @@ void DrawGroupPage(Sheet& s, CCurveGroup& group) {
       const double y = top + rowH * (r + 1);
       s.Cell(QRectF(x0, y, colW, rowH), QString::number(k + 1), false, kHeadFill);
       const bool has = k < stats.size() && stats[k].points > 0;
-      const std::string texts[] = {has ? Volts(stats[k].lowest) : "-", has ? Volts(stats[k].highest) : "-",
-                                   has ? Printf("%.3f", stats[k].mean) : "-", has ? Volts(stats[k].first) : "-",
-                                   has ? Volts(stats[k].last) : "-"};
-      for (int c = 0; c < 5; ++c) s.Cell(QRectF(x0 + (c + 1) * colW, y, colW, rowH), U(texts[c]), false, QColor(), Qt::AlignRight);
+      const QString none = QStringLiteral("-");
+      const QString texts[] = {has ? Volts(stats[k].lowest) : none, has ? Volts(stats[k].highest) : none,
+                               has ? Volts(stats[k].mean) : none, has ? Volts(stats[k].first) : none,
+                               has ? Volts(stats[k].last) : none};
+      for (int c = 0; c < 5; ++c) s.Cell(QRectF(x0 + (c + 1) * colW, y, colW, rowH), texts[c], false, QColor(), Qt::AlignRight);
     }
   }
   s.SetY(top + rowH * 21);
