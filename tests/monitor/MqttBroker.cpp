@@ -89,9 +89,11 @@ std::string ReadFile(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-MqttBroker::MqttBroker(std::string user, std::string password) : port_(FreePort()) {
+MqttBroker::MqttBroker(std::string user, std::string password, bool ipv6) : port_(FreePort()) {
   std::ofstream conf(Dir() + "/mosquitto.conf");
-  conf << "listener " << port_ << " 127.0.0.1\n"
+  conf << "listener " << port_ << " 127.0.0.1\n";
+  if (ipv6) conf << "listener " << port_ << " ::1\n";
+  conf
        << "persistence true\npersistence_location " << Dir() << "/\n"
        << "user root\n"  // stays the test's own user when the tests run as root
        << "log_dest none\n";

@@ -16,8 +16,8 @@ namespace kx::testing {
 
 class MqttBroker {
  public:
-  // user/password empty: anonymous clients allowed.
-  explicit MqttBroker(std::string user = {}, std::string password = {});
+  // user/password empty: anonymous clients allowed. ipv6: listens on ::1 as well.
+  explicit MqttBroker(std::string user = {}, std::string password = {}, bool ipv6 = false);
   ~MqttBroker();
   // Starts (again, on the same port and data); true once it accepts connections.
   bool Start();
