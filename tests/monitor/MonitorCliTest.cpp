@@ -6,15 +6,11 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <set>
 
 #include <gtest/gtest.h>
 
+#include "MqttBroker.h"
 #include "cli/Cli.h"
 
 namespace kx::cli {
@@ -38,32 +34,13 @@ std::set<QString> Keys(const QJsonObject& o) {
   return {keys.begin(), keys.end()};
 }
 
-// A loopback port of the test's own that takes no connection: an argument check
-// that failed would meet no broker there.
-class ClosedPort {
- public:
-  ClosedPort() : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t n = sizeof a;
-    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &n);
-    port_ = ntohs(a.sin_port);
-  }
-  ~ClosedPort() { ::close(fd_); }
-  QString Where() const { return QString("127.0.0.1:%1").arg(port_); }
-
- private:
-  int fd_;
-  int port_ = 0;
-};
-
 TEST(MonitorCli, RefusesBadUnitsNamesAndMqttOptionsBeforeStarting) {
   QTemporaryDir dir;
-  const ClosedPort closed;
+  // A check that failed would meet no broker there.
+  const kx::testing::ClosedPort closed;
+  const QString where = QString("127.0.0.1:%1").arg(closed.Port());
   const QStringList unit{"--unit", "/dev/ttyUSB0:1"};
-  const QStringList mqtt = unit + QStringList{"--mqtt", closed.Where()};
+  const QStringList mqtt = unit + QStringList{"--mqtt", where};
   struct Case {
     QStringList args;
     std::string named;  // in the message
@@ -74,7 +51,7 @@ TEST(MonitorCli, RefusesBadUnitsNamesAndMqttOptionsBeforeStarting) {
       {{"--unit", "/dev/ttyUSB0:0x1"}, "0..255"},
       {{"--unit", "/dev/ttyUSB0:1@9600@9600"}, "twice"},
       {{"--unit", "/dev/ttyUSB0:1:2"}, "address"},
-      {{"--unit", "/dev/ttyUSB0:1=" + QString(70000, 'a'), "--mqtt", closed.Where()}, "65,535"},
+      {{"--unit", "/dev/ttyUSB0:1=" + QString(70000, 'a'), "--mqtt", where}, "65,535"},
       {mqtt + QStringList{"--mqtt-prefix", QString(65600, 'p')}, "65,535"},
       {mqtt + QStringList{"--mqtt-prefix", QStringLiteral("kx\x01")}, "control character"},
       {mqtt + QStringList{"--mqtt-discovery-prefix", QStringLiteral("ha\x7f")}, "control character"},
@@ -82,7 +59,7 @@ TEST(MonitorCli, RefusesBadUnitsNamesAndMqttOptionsBeforeStarting) {
       {mqtt + QStringList{"--instance", "a/b"}, "--instance"},
       {mqtt + QStringList{"--mqtt-tls", "--mqtt-cafile", dir.filePath("missing.pem")}, "missing.pem"},
       {mqtt + QStringList{"--mqtt-user", "u", "--mqtt-password-file", dir.path()}, "is a folder"},
-      {unit + QStringList{"--mqtt", closed.Where() + ":1"}, (closed.Where() + ":1").toStdString()},
+      {unit + QStringList{"--mqtt", where + ":1"}, (where + ":1").toStdString()},
       {unit + QStringList{"--mqtt", "[::1"}, "[::1"},
   };
   for (const Case& c : cases) {

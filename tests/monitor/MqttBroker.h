@@ -14,6 +14,21 @@
 
 namespace kx::testing {
 
+// A loopback port of the test's own, bound but not listening: nothing else takes
+// it, and a connection to it is refused.
+class ClosedPort {
+ public:
+  ClosedPort();
+  ~ClosedPort();
+  ClosedPort(const ClosedPort&) = delete;
+  ClosedPort& operator=(const ClosedPort&) = delete;
+  int Port() const { return port_; }
+
+ private:
+  int fd_;
+  int port_ = 0;
+};
+
 class MqttBroker {
  public:
   // user/password empty: anonymous clients allowed. ipv6: listens on ::1 as well.
