@@ -1,11 +1,14 @@
 #include "cli/MonitorCommand.h"
 
-#include <fstream>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <map>
 #include <memory>
-#include <sstream>
 
 #include "cli/Cli.h"
+#include "files/SafeFile.h"
 #include "link/PortNaming.h"
 #include "monitor/Monitor.h"
 #include "sim/SimHost.h"
@@ -16,7 +19,7 @@ namespace kx::cli {
 const char* const kMonitorUsage =
     "monitor --unit UNIT [--unit UNIT ...] [--period MS] [--alarms-every N] [--count N] [--csv DIR]\n"
     "        [--mqtt HOST[:PORT] [--mqtt-user U] [--mqtt-password-file F] [--mqtt-tls [--mqtt-cafile F]]\n"
-    "        [--mqtt-prefix P] [--mqtt-discovery-prefix P | --no-discovery]]";
+    "        [--mqtt-prefix P] [--instance NAME] [--mqtt-discovery-prefix P | --no-discovery]]";
 
 const char* const kMonitorHelp =
     "Reads many units unattended, one live reading of every unit a period, until Ctrl-C or\n"
@@ -25,10 +28,18 @@ const char* const kMonitorHelp =
     "9600) and a name (default kx4200_<port basename>_<address>, reduced to [a-z0-9_]). Units\n"
     "on one port share the open port and are read in turn; ports are read in parallel. A cycle\n"
     "that overruns the period starts the next at once and counts an overrun.\n"
-    "Outputs: --csv DIR (one CSV per unit and local day, NAME-YYYY-MM-DD.csv), --mqtt (state\n"
-    "JSON on PREFIX/NAME/state, availability, Home Assistant discovery; see the README); plain\n"
-    "lines on stdout when neither is given. The password is read from --mqtt-password-file.\n"
-    "Exit status 0 after a stop; 3 when the broker refuses the credentials.";
+    "Outputs: --csv DIR (one CSV per unit and local day, NAME-YYYY-MM-DD.csv; a file of that\n"
+    "name that is not such a CSV is left alone and the day goes to NAME-YYYY-MM-DD-2.csv),\n"
+    "--mqtt (state JSON on PREFIX/NAME/state, availability, the monitor's own status on\n"
+    "PREFIX/status/INSTANCE, Home Assistant discovery; see the README); when neither is given,\n"
+    "one line per reading on stdout (with --json one JSON object per reading and one for the\n"
+    "summary). The password is read from --mqtt-password-file. A broker that is away is tried\n"
+    "again after 1 s, 2, 4, ... up to 60 s, readings queued meanwhile.\n"
+    "Exit status: 0 after a stop (Ctrl-C, SIGTERM), or after --count cycles that all went well;\n"
+    "1 when a counted run had a failed reading or ended with MQTT messages still queued;\n"
+    "2 bad arguments, a --csv folder that is not one, or a CSV log that could not be written;\n"
+    "3 the broker refused the credentials, the MQTT client could not be set up, or a port\n"
+    "number means no serial device.";
 
 std::vector<CliOption> MonitorOptionList() {
   return {{{"unit"}, "A unit: PATH|N[:ADDRESS][@BAUD][=NAME] (repeatable).", "UNIT"},
@@ -43,6 +54,7 @@ std::vector<CliOption> MonitorOptionList() {
           {{"mqtt-tls"}, "Connect to the broker over TLS."},
           {{"mqtt-cafile"}, "CA certificate for TLS (default: the system's).", "FILE"},
           {{"mqtt-prefix"}, "Topic prefix.", "PREFIX", "kx4200"},
+          {{"instance"}, "The monitor's name in its status topic PREFIX/status/NAME (default: host name).", "NAME"},
           {{"mqtt-discovery-prefix"}, "Home Assistant discovery prefix.", "PREFIX", "homeassistant"},
           {{"no-discovery"}, "Publish no Home Assistant discovery."}};
 }
@@ -59,16 +71,58 @@ bool ValidTopicLevel(const QString& s) {
   return !s.isEmpty() && !s.contains('#') && !s.contains('+') && !s.startsWith('/') && !s.endsWith('/');
 }
 
-std::string ReadPassword(const std::string& path, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = "cannot read the MQTT password file " + path;
-    return {};
+// HOST, HOST:PORT, [IPV6] or [IPV6]:PORT.
+void ParseBroker(const QString& where, monitor::MqttSettings& m) {
+  const QString badPort = "--mqtt: the port in '" + where + "' must be 1..65535";
+  QString host = where, port;
+  bool portGiven = false;
+  if (where.startsWith('[')) {
+    const qsizetype close = where.indexOf(']');
+    if (close < 0 || (close + 1 < where.size() && where[close + 1] != ':'))
+      Bad("--mqtt: '" + where + "' must be [ADDRESS] or [ADDRESS]:PORT");
+    host = where.mid(1, close - 1);
+    portGiven = close + 1 < where.size();
+    port = where.mid(close + 2);
+  } else if (where.count(':') > 1) {
+    Bad("--mqtt: '" + where + "' must be HOST or HOST:PORT (an IPv6 address in brackets: [::1]:1883)");
+  } else if (const qsizetype colon = where.indexOf(':'); colon >= 0) {
+    host = where.left(colon);
+    portGiven = true;
+    port = where.mid(colon + 1);
   }
-  std::string line;
-  std::getline(in, line);
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return line;
+  if (host.isEmpty()) Bad("--mqtt needs a host name");
+  m.host = host.toStdString();
+  m.port = m.tls ? 8883 : 1883;
+  if (portGiven) {
+    const auto n = ParseInteger(port, 1, 65535);
+    if (!n) Bad(badPort);
+    m.port = static_cast<int>(*n);
+  }
+}
+
+// A file the monitor reads must be a readable regular file: refused before
+// anything starts, naming the file.
+int OpenGivenFile(const char* option, const std::string& path) {
+  files::FileResult result;
+  const int fd = files::OpenInput(path, result);
+  if (fd < 0) Bad(QString("--%1: %2").arg(option, QString::fromStdString(files::Describe(result))));
+  return fd;
+}
+
+// The password is the file's first line.
+std::string ReadPassword(const std::string& path) {
+  const int fd = OpenGivenFile("mqtt-password-file", path);
+  std::string text;
+  char buffer[4096];
+  ssize_t n = 0;
+  while (text.find('\n') == std::string::npos && (n = ::read(fd, buffer, sizeof buffer)) > 0)
+    text.append(buffer, static_cast<size_t>(n));
+  const int error = errno;
+  ::close(fd);
+  if (n < 0) Bad(QString("--mqtt-password-file: cannot read %1: %2").arg(path.c_str(), std::strerror(error)));
+  text = text.substr(0, text.find('\n'));
+  if (!text.empty() && text.back() == '\r') text.pop_back();
+  return text;
 }
 
 }  // namespace
@@ -92,50 +146,41 @@ CliRun ParseMonitor(const CommandLine& line) {
   o.csvDir = line.File("csv");
 
   const bool mqttOption = line.IsSet("mqtt-user") || line.IsSet("mqtt-password-file") || line.IsSet("mqtt-tls") ||
-                          line.IsSet("mqtt-cafile") || line.IsSet("mqtt-prefix") ||
+                          line.IsSet("mqtt-cafile") || line.IsSet("mqtt-prefix") || line.IsSet("instance") ||
                           line.IsSet("mqtt-discovery-prefix") || line.IsSet("no-discovery");
-  std::string passwordFile;
   if (line.IsSet("mqtt")) {
     monitor::MqttSettings m;
-    const QString where = line.Value("mqtt");
-    const int colon = where.lastIndexOf(':');
-    m.host = (colon < 0 ? where : where.left(colon)).toStdString();
     m.tls = line.IsSet("mqtt-tls");
-    m.port = m.tls ? 8883 : 1883;
-    if (colon >= 0) {
-      const auto port = ParseInteger(where.mid(colon + 1), 1, 65535);
-      if (!port) Bad("--mqtt: the port in '" + where + "' must be 1..65535");
-      m.port = static_cast<int>(*port);
-    }
-    if (m.host.empty()) Bad("--mqtt needs a host name");
+    ParseBroker(line.Value("mqtt"), m);
     m.user = line.Value("mqtt-user").toStdString();
-    passwordFile = line.File("mqtt-password-file");
+    const std::string passwordFile = line.File("mqtt-password-file");
     if (!passwordFile.empty() && m.user.empty()) Bad("--mqtt-password-file needs --mqtt-user");
     if (line.IsSet("mqtt-cafile") && !m.tls) Bad("--mqtt-cafile needs --mqtt-tls");
     m.cafile = line.File("mqtt-cafile");
+    if (!m.cafile.empty()) ::close(OpenGivenFile("mqtt-cafile", m.cafile));
+    if (!passwordFile.empty()) m.password = ReadPassword(passwordFile);
     m.prefix = line.Value("mqtt-prefix").toStdString();
     if (!ValidTopicLevel(line.Value("mqtt-prefix"))) Bad("--mqtt-prefix must be a topic without wildcards");
+    const QString instance =
+        line.IsSet("instance") ? line.Value("instance") : QString::fromStdString(monitor::DefaultInstance());
+    if (instance.contains('/') || !ValidTopicLevel(instance))
+      Bad("--instance must be one topic level (no '/', '+' or '#'), not '" + instance + "'");
+    m.instance = instance.toStdString();
     o.discovery = !line.IsSet("no-discovery");
     if (!ValidTopicLevel(line.Value("mqtt-discovery-prefix")))
       Bad("--mqtt-discovery-prefix must be a topic without wildcards");
     o.discoveryPrefix = line.Value("mqtt-discovery-prefix").toStdString();
     o.mqtt = m;
+    if (const std::string fault = monitor::CheckMqttTopics(o); !fault.empty()) Bad(QString::fromStdString(fault));
   } else if (mqttOption) {
     Bad("the --mqtt-... options need --mqtt HOST");
   }
   const std::string sysClassTty = line.hooks().sysClassTty, devRoot = line.hooks().devRoot;
 
-  return [o, passwordFile, sysClassTty, devRoot](Env& env) mutable {
+  return [o, sysClassTty, devRoot](Env& env) mutable {
     monitor::MonitorIo io{[&env](std::string_view s) { env.out.OutLine(s); },
                           [&env](std::string_view s) { env.out.ErrLine(s); }, [&env] { return env.Stopped(); }};
-    if (!passwordFile.empty()) {
-      std::string error;
-      o.mqtt->password = ReadPassword(passwordFile, error);
-      if (!error.empty()) {
-        io.errLine("kx4200-cli: " + error);
-        return static_cast<int>(kExitUsage);
-      }
-    }
+    o.json = env.global.json;
     // The simulated lines: one per port named, serving the addresses named on it.
     std::vector<std::unique_ptr<VirtualDevice>> devices;
     std::map<std::string, std::unique_ptr<SimHost>> hosts;

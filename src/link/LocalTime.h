@@ -17,14 +17,19 @@ inline std::string FormatLocalTime(std::time_t t) {
   return text;
 }
 
-// The PC's local time now to the millisecond: "2014-05-06 09:03:07.250".
+// Local time to the millisecond, as the live CSV has it: "2014-05-06 09:03:07.250".
+inline std::string FormatLocalTimeMs(std::time_t t, int ms) {
+  char text[8];
+  std::snprintf(text, sizeof text, ".%03d", ms);
+  return FormatLocalTime(t) + text;
+}
+
+// The PC's local time now to the millisecond.
 inline std::string LocalTimeNowMs() {
   const auto now = std::chrono::system_clock::now();
   const long long ms =
       std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-  char text[8];
-  std::snprintf(text, sizeof text, ".%03lld", ms);
-  return FormatLocalTime(std::chrono::system_clock::to_time_t(now)) + text;
+  return FormatLocalTimeMs(std::chrono::system_clock::to_time_t(now), static_cast<int>(ms));
 }
 
 }  // namespace kx

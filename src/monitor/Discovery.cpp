@@ -40,13 +40,13 @@ std::vector<Sensor> Sensors(const DiscoveryUnit& unit) {
 }  // namespace
 
 std::vector<MqttMessage> DiscoveryMessages(const std::string& discoveryPrefix, const std::string& prefix,
-                                           const DiscoveryUnit& unit, int unitIndex) {
+                                           const std::string& statusTopic, const DiscoveryUnit& unit, int unitIndex) {
   std::string device = "{\"identifiers\":[" + JsonString(unit.name) + "],\"name\":" + JsonString(unit.name) +
                        ",\"model\":\"KX4200\"";
   if (!unit.firmware.empty()) device += ",\"sw_version\":" + JsonString(unit.firmware);
   device += "}";
-  const std::string availability = "[{\"topic\":" + JsonString(prefix + "/status") + "},{\"topic\":" +
-                                   JsonString(prefix + "/" + unit.name + "/availability") + "}]";
+  const std::string availability = "[{\"topic\":" + JsonString(statusTopic) + "},{\"topic\":" +
+                                   JsonString(UnitTopic(prefix, unit.name, "availability")) + "}]";
   std::vector<MqttMessage> out;
   for (const Sensor& s : Sensors(unit)) {
     const std::string uid = unit.name + "_" + s.id;
@@ -54,7 +54,7 @@ std::vector<MqttMessage> DiscoveryMessages(const std::string& discoveryPrefix, c
     const std::string tpl = "{{ value_json." + s.field + " if value_json.ok else None }}";
     std::string p = "{\"name\":" + JsonString(s.label) + ",\"unique_id\":" + JsonString(uid) +
                     ",\"object_id\":" + JsonString(uid) + ",\"state_topic\":" +
-                    JsonString(prefix + "/" + unit.name + "/state") + ",\"value_template\":" + JsonString(tpl);
+                    JsonString(UnitTopic(prefix, unit.name, "state")) + ",\"value_template\":" + JsonString(tpl);
     if (s.unit) p += ",\"unit_of_measurement\":" + JsonString(s.unit);
     if (s.deviceClass) p += ",\"device_class\":" + JsonString(s.deviceClass);
     p += ",\"state_class\":\"measurement\",\"availability\":" + availability +

@@ -20,9 +20,15 @@ struct DiscoveryUnit {
   std::vector<bool> cellFitted;  // 40 entries: false for a cell that read 0.000 V at start
 };
 
+// PREFIX/NAME/LEAF: a unit's state and availability.
+inline std::string UnitTopic(const std::string& prefix, const std::string& name, const char* leaf) {
+  return prefix + "/" + name + "/" + leaf;
+}
+
 // The config messages of one unit under discoveryPrefix, for the state and
-// availability topics under prefix.
+// availability topics under prefix; a sensor is available while both the
+// monitor's statusTopic and the unit's availability say online.
 std::vector<MqttMessage> DiscoveryMessages(const std::string& discoveryPrefix, const std::string& prefix,
-                                           const DiscoveryUnit& unit, int unitIndex);
+                                           const std::string& statusTopic, const DiscoveryUnit& unit, int unitIndex);
 
 }  // namespace kx::monitor

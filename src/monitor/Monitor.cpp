@@ -74,20 +74,24 @@ class Outputs {
     const std::string& name = o_.units[r.unit].name;
     r.ok ? ++u.good : ++u.failed;
     u.failedInRow = r.ok ? 0 : u.failedInRow + 1;
-    if (!mqtt_ && o_.csvDir.empty()) io_.outLine(PlainLine(name, r));
-    if (u.csv && !u.csv->Write(r) && !csvFailed_[r.unit]) {
-      csvFailed_[r.unit] = true;
-      io_.errLine("kx4200-cli: " + name + ": logging stopped: " + u.csv->Error());
+    if (!mqtt_ && o_.csvDir.empty()) io_.outLine(o_.json ? ReadingJson(name, r) : PlainLine(name, r));
+    if (u.csv) {
+      const bool written = u.csv->Write(r);
+      if (const std::string notice = u.csv->TakeNotice(); !notice.empty())
+        io_.errLine("kx4200-cli: " + name + ": " + notice);
+      if (!written && !csvFailed_[r.unit]) {
+        csvFailed_[r.unit] = true;
+        io_.errLine("kx4200-cli: " + name + ": logging stopped: " + u.csv->Error());
+      }
     }
     if (!mqtt_) return;
     const int unit = static_cast<int>(r.unit);
-    const std::string base = o_.mqtt->prefix + "/" + name;
     if (r.ok && o_.discovery && !u.described) {
       u.described = true;
       DiscoveryUnit d{name, u.firmware, {}};
       for (size_t i = 0; i < 40 && i < r.texts.size(); ++i)
         d.cellFitted.push_back(!CellNotFitted(std::strtod(r.texts[i].c_str(), nullptr)));
-      for (MqttMessage& m : DiscoveryMessages(o_.discoveryPrefix, o_.mqtt->prefix, d, unit)) {
+      for (MqttMessage& m : DiscoveryMessages(o_.discoveryPrefix, o_.mqtt->prefix, StatusTopic(*o_.mqtt), d, unit)) {
         mqtt_->SetSticky(m);
         mqtt_->Publish(std::move(m));
       }
@@ -97,14 +101,14 @@ class Outputs {
     if (!r.ok && u.failedInRow >= kOfflineAfter && u.online != false) online = false;
     if (online) {
       u.online = online;
-      const MqttMessage m{base + "/availability", *online ? "online" : "offline", true, unit};
+      const MqttMessage m{UnitTopic(o_.mqtt->prefix, name, "availability"), *online ? "online" : "offline", true, unit};
       mqtt_->SetSticky(m);
       // Online before the reading it comes with; offline after the third failure.
       if (*online) mqtt_->Publish(m);
-      mqtt_->Publish({base + "/state", StateJson(r), false, unit});
+      mqtt_->Publish({UnitTopic(o_.mqtt->prefix, name, "state"), StateJson(r), false, unit});
       if (!*online) mqtt_->Publish(m);
     } else {
-      mqtt_->Publish({base + "/state", StateJson(r), false, unit});
+      mqtt_->Publish({UnitTopic(o_.mqtt->prefix, name, "state"), StateJson(r), false, unit});
     }
   }
 
@@ -180,7 +184,10 @@ class Poller {
     Reading r;
     r.unit = unit;
     r.number = ++numbers_[unit];
-    r.time = std::time(nullptr);
+    const auto now = std::chrono::system_clock::now();
+    r.time = std::chrono::system_clock::to_time_t(now);
+    r.ms = static_cast<int>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000);
     if (hungUp) {
       r.error = "port " + path_ + ": " + Describe(LinkError::HungUp);
       return r;
@@ -236,6 +243,42 @@ class Poller {
   SerialPort port_;
   std::map<size_t, long long> numbers_;
 };
+
+// The summary per unit, as lines or one JSON object; the MQTT messages still queued.
+long long Summarise(const MonitorOptions& o, const MonitorIo& io, const Outputs& outputs,
+                    const std::vector<std::unique_ptr<Poller>>& pollers, MqttPublisher* mqtt, bool stopped) {
+  long long undelivered = 0;
+  std::string json = "{\"units\":[";
+  for (const auto& p : pollers) {
+    for (size_t i : p->Units()) {
+      const UnitState& u = outputs.Unit(i);
+      const std::string& name = o.units[i].name;
+      const std::string overruns = std::to_string(p->overruns.load());
+      std::string line = name + ": readings good " + std::to_string(u.good) + ", failed " + std::to_string(u.failed) +
+                         "; overruns " + overruns;
+      json += (json.back() == '[' ? "{\"unit\":" : ",{\"unit\":") + JsonString(name) +
+              ",\"good\":" + std::to_string(u.good) + ",\"failed\":" + std::to_string(u.failed) +
+              ",\"overruns\":" + overruns;
+      if (mqtt) {
+        const MqttCounts c = mqtt->Counts(static_cast<int>(i));
+        undelivered += c.queued;
+        line += "; mqtt published " + std::to_string(c.published) + ", queued " + std::to_string(c.queued) +
+                ", dropped " + std::to_string(c.dropped) + ", refused " + std::to_string(c.refused);
+        json += ",\"mqtt\":{\"published\":" + std::to_string(c.published) + ",\"queued\":" +
+                std::to_string(c.queued) + ",\"dropped\":" + std::to_string(c.dropped) +
+                ",\"refused\":" + std::to_string(c.refused) + "}";
+      }
+      if (u.csv && !u.csv->Error().empty()) {
+        line += "; logging stopped: " + u.csv->Error();
+        json += ",\"log_error\":" + JsonString(u.csv->Error());
+      }
+      json += "}";
+      if (!o.json) io.outLine(line);
+    }
+  }
+  if (o.json) io.outLine(json + "],\"stopped\":" + (stopped ? "true" : "false") + "}");
+  return undelivered;
+}
 
 }  // namespace
 
@@ -299,26 +342,43 @@ int RunMonitor(const MonitorOptions& o, const MonitorIo& io) {
   stop.cv.notify_all();
   for (auto& p : pollers) p->Interrupt();
   for (std::thread& t : threads) t.join();
+  const bool connectedAtEnd = mqtt && mqtt->Connected();
   if (mqtt) mqtt->Stop(o.flushMs);
   logEvents();
 
-  for (const auto& p : pollers) {
-    for (size_t i : p->Units()) {
-      const UnitState& u = outputs.Unit(i);
-      std::string line = o.units[i].name + ": readings good " + std::to_string(u.good) + ", failed " +
-                         std::to_string(u.failed) + "; overruns " + std::to_string(p->overruns.load());
-      if (mqtt) {
-        const MqttCounts c = mqtt->Counts(static_cast<int>(i));
-        line += "; mqtt published " + std::to_string(c.published) + ", queued " + std::to_string(c.queued) +
-                ", dropped " + std::to_string(c.dropped);
-      }
-      if (u.csv && !u.csv->Error().empty()) line += "; logging stopped: " + u.csv->Error();
-      io.outLine(line);
-    }
-  }
-  if (outputs.AnyCsvFailed()) return kMonitorUsage;
   const bool stopped = io.stopRequested && io.stopRequested();
-  return o.count > 0 && !stopped && outputs.AnyFailed() ? kMonitorDevice : kMonitorOk;
+  const long long undelivered = Summarise(o, io, outputs, pollers, mqtt.get(), stopped);
+  // Readings that never reached the broker are lost with the process: never a quiet success.
+  if (undelivered > 0)
+    io.errLine("kx4200-cli: " + std::to_string(undelivered) +
+               " MQTT messages were still queued at the end and are lost (" +
+               (connectedAtEnd ? "not acknowledged in time by the broker " : "no connection to the broker ") +
+               o.mqtt->host + ":" + std::to_string(o.mqtt->port) + ")");
+  if (outputs.AnyCsvFailed()) return kMonitorUsage;
+  const bool counted = o.count > 0 && !stopped;
+  return counted && (outputs.AnyFailed() || undelivered > 0) ? kMonitorDevice : kMonitorOk;
+}
+
+std::string CheckMqttTopics(const MonitorOptions& o) {
+  if (!o.mqtt) return {};
+  const MqttSettings& m = *o.mqtt;
+  // Control characters and the like are told against the option that holds them.
+  const std::pair<const char*, std::string> given[] = {
+      {"--mqtt-prefix", m.prefix}, {"--mqtt-discovery-prefix", o.discoveryPrefix}, {"--instance", m.instance}};
+  for (const auto& [option, text] : given)
+    if (const std::string fault = TopicFault(text); !fault.empty()) return std::string(option) + " " + fault;
+  if (const std::string fault = TopicFault(StatusTopic(m)); !fault.empty()) return "the MQTT status topic " + fault;
+  for (size_t i = 0; i < o.units.size(); ++i) {
+    const std::string& name = o.units[i].name;
+    std::vector<std::string> topics{UnitTopic(m.prefix, name, "state"), UnitTopic(m.prefix, name, "availability")};
+    if (o.discovery)
+      for (const MqttMessage& d : DiscoveryMessages(o.discoveryPrefix, m.prefix, StatusTopic(m), {name, {}, {}}, 0))
+        topics.push_back(d.topic);
+    for (const std::string& topic : topics)
+      if (const std::string fault = TopicFault(topic); !fault.empty())
+        return "an MQTT topic of the unit " + (name.size() > 40 ? name.substr(0, 40) + "..." : name) + " " + fault;
+  }
+  return {};
 }
 
 }  // namespace kx::monitor

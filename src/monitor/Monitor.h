@@ -25,6 +25,7 @@ struct MonitorOptions {
   int count = 0;         // cycles; 0: until stopped
   uint32_t currentRange = 1000;
   std::string csvDir;  // empty: no CSV
+  bool json = false;   // stdout: one JSON object per reading and for the summary
   std::optional<MqttSettings> mqtt;
   bool discovery = true;
   std::string discoveryPrefix = "homeassistant";
@@ -40,9 +41,14 @@ struct MonitorIo {
 };
 
 // Returns kMonitorOk after a stop or after count cycles without a failed reading;
-// kMonitorDevice when a reading of a counted run failed; kMonitorUsage when the
-// CSV folder is unusable or a log could not be written; kMonitorConnect when the
-// broker refused the credentials or the client could not be set up.
+// kMonitorDevice when a reading of a counted run failed or the run ended with MQTT
+// messages still queued; kMonitorUsage when the CSV folder is unusable or a log
+// could not be written; kMonitorConnect when the broker refused the credentials or
+// the client could not be set up.
 int RunMonitor(const MonitorOptions& options, const MonitorIo& io);
+
+// Why a topic the monitor would publish (given its units, prefixes and instance)
+// cannot be an MQTT topic; empty when every one can.
+std::string CheckMqttTopics(const MonitorOptions& options);
 
 }  // namespace kx::monitor

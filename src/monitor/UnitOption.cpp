@@ -1,7 +1,9 @@
 #include "monitor/UnitOption.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <string_view>
 #include <map>
 #include <set>
 
@@ -16,6 +18,15 @@ std::optional<int> Whole(const std::string& text, int low, int high) {
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
   if (text.empty() || ec != std::errc() || end != text.data() + text.size() || v < low || v > high) return std::nullopt;
   return v;
+}
+
+// Text after a ':' that was meant as a number ("-1", "+5", "0x1", "256"), as
+// opposed to a part of a device name ("1.0-port0" in a by-path name).
+bool NumberLike(const std::string& text) {
+  std::string_view t = text;
+  if (!t.empty() && (t[0] == '-' || t[0] == '+')) t.remove_prefix(1);
+  if (t.size() >= 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X')) return true;
+  return !t.empty() && std::all_of(t.begin(), t.end(), [](unsigned char c) { return std::isdigit(c); });
 }
 
 std::string Basename(const std::string& path) {
@@ -51,14 +62,22 @@ std::optional<UnitOption> ParseUnitOption(const std::string& text, std::string& 
     }
     unit.baud = *baud;
     rest.resize(at);
+    if (rest.find('@') != std::string::npos) {
+      error = "the baud rate is given twice in '" + text + "'";
+      return std::nullopt;
+    }
   }
   // A path may hold ':' itself (by-id names do); the address is digits after the last one.
   if (const size_t colon = rest.rfind(':'); colon != std::string::npos) {
-    const auto address = Whole(rest.substr(colon + 1), 0, 255);
-    if (address) {
+    const std::string tail = rest.substr(colon + 1);
+    if (const auto address = Whole(tail, 0, 255)) {
       unit.address = *address;
       rest.resize(colon);
-    } else if (rest.find('/') == std::string::npos || colon + 1 == rest.size()) {
+      if (const size_t before = rest.rfind(':'); before != std::string::npos && NumberLike(rest.substr(before + 1))) {
+        error = "more than one address in '" + text + "'";
+        return std::nullopt;
+      }
+    } else if (rest.find('/') == std::string::npos || tail.empty() || NumberLike(tail)) {
       error = "the address in '" + text + "' must be 0..255";
       return std::nullopt;
     }

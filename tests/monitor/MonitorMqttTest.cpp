@@ -1,7 +1,9 @@
 // The monitor against a real broker: discovery, state values, availability, a
-// broker outage, SIGTERM and refused credentials.
+// broker outage or one that starts late, SIGTERM, refused credentials and
+// refused messages, instances, an IPv6 address.
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -15,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include "MqttBroker.h"
+#include "cli/Cli.h"
 #include "monitor/Monitor.h"
 #include "sim/SimHost.h"
 #include "sim/VirtualDevice.h"
@@ -46,6 +49,7 @@ class MonitorRun {
     m.host = "127.0.0.1";
     m.port = brokerPort;
     m.prefix = "kxt";
+    m.instance = "test";
     options.mqtt = m;
   }
   ~MonitorRun() { Finish(); }
@@ -97,7 +101,7 @@ TEST(MonitorMqtt, DiscoveryStateValuesAndAvailability) {
   EXPECT_EQ(config["state_topic"].toString(), "kxt/u2/state");
   EXPECT_EQ(config["device"].toObject()["sw_version"].toString(), "1.30");
   EXPECT_EQ(config["availability"].toArray().size(), 2);
-  EXPECT_EQ(OnTopic(retained, "kxt/status").at(0).payload, "online");
+  EXPECT_EQ(OnTopic(retained, "kxt/status/test").at(0).payload, "online");
 
   // The state carries the simulated unit's values.
   const QJsonObject u2 = Json(OnTopic(live.Messages(), "kxt/u2/state").at(0).payload);
@@ -148,7 +152,7 @@ TEST(MonitorMqtt, BrokerOutageLosesNothingAndKeepsTheOrder) {
   const size_t before = OnTopic(persistent.Messages(), "kxt/u1/state").size();
   ASSERT_TRUE(persistent.WaitFor(Count("kxt/u1/state", before + 15), 30000));
   run.Finish();
-  ASSERT_TRUE(persistent.WaitFor(Count("kxt/status", 2)));  // online, then offline at the end
+  ASSERT_TRUE(persistent.WaitFor(Count("kxt/status/test", 2)));  // online, then offline at the end
 
   for (const char* unit : {"u1", "u2", "u5"}) {
     // Reading numbers 1, 2, 3, ... in order, none missing. QoS 1 is at least once: a
@@ -173,14 +177,15 @@ TEST(MonitorMqtt, SigtermPublishesOfflineAndExitsZero) {
   Subscriber sub(broker.Port(), "watch");
   const std::string out = broker.Dir() + "/out", err = broker.Dir() + "/err";
   const int pid = SpawnTool({KX_CLI_PATH, "--simulate", "monitor", "--unit", "1:3", "--period", "100", "--mqtt",
-                             "127.0.0.1:" + std::to_string(broker.Port()), "--mqtt-prefix", "site"},
+                             "127.0.0.1:" + std::to_string(broker.Port()), "--mqtt-prefix", "site", "--instance",
+                             "room1"},
                             out, err);
   ASSERT_GT(pid, 0);
   ASSERT_TRUE(sub.WaitFor(Count("site/kx4200_1_3/state", 2)));
   ::kill(pid, SIGTERM);
   EXPECT_EQ(WaitExit(pid, 20000), 0) << ReadFile(err);
-  ASSERT_TRUE(sub.WaitFor(Count("site/status", 2)));
-  EXPECT_EQ(OnTopic(sub.Messages(), "site/status").back().payload, "offline");
+  ASSERT_TRUE(sub.WaitFor(Count("site/status/room1", 2)));
+  EXPECT_EQ(OnTopic(sub.Messages(), "site/status/room1").back().payload, "offline");
   EXPECT_NE(ReadFile(out).find("kx4200_1_3: readings good"), std::string::npos);
 }
 
@@ -207,6 +212,110 @@ TEST(MonitorMqtt, WrongPasswordIsReportedPlainlyWithExitThree) {
       EXPECT_EQ(status, 0) << err;
     }
   }
+}
+
+// Waits for text in a file a spawned tool writes.
+bool WaitForText(const std::string& file, const std::string& text) {
+  for (int i = 0; i < 1000; ++i) {
+    if (ReadFile(file).find(text) != std::string::npos) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return false;
+}
+
+TEST(MonitorMqtt, ABrokerThatStartsAfterTheMonitorIsReached) {
+  MqttBroker broker;
+  const std::string out = broker.Dir() + "/out", err = broker.Dir() + "/err";
+  const std::string where = "127.0.0.1:" + std::to_string(broker.Port());
+  const int pid =
+      SpawnTool({KX_CLI_PATH, "--simulate", "monitor", "--unit", "1:3", "--period", "100", "--mqtt", where}, out, err);
+  ASSERT_GT(pid, 0);
+  ASSERT_TRUE(WaitForText(err, "not reached")) << ReadFile(err);
+  ASSERT_TRUE(broker.Start());
+  Subscriber sub(broker.Port(), "late");
+  EXPECT_TRUE(sub.WaitFor(Count("kx4200/kx4200_1_3/state", 3), 60000)) << ReadFile(err);
+  ::kill(pid, SIGTERM);
+  EXPECT_EQ(WaitExit(pid, 20000), 0) << ReadFile(err);
+  EXPECT_NE(ReadFile(out).find(", queued 0,"), std::string::npos) << ReadFile(out);
+
+  // A counted run that could not deliver says so and fails.
+  broker.Stop();
+  const int counted = SpawnTool({KX_CLI_PATH, "--simulate", "monitor", "--unit", "1:3", "--count", "2", "--period",
+                                 "0", "--mqtt", where},
+                                out, err);
+  EXPECT_EQ(WaitExit(counted, 30000), 1) << ReadFile(err);
+  EXPECT_NE(ReadFile(err).find("still queued"), std::string::npos) << ReadFile(err);
+}
+
+// Two monitors on one prefix: stopping one leaves the other's sensors available.
+TEST(MonitorMqtt, EachInstanceHasItsOwnStatus) {
+  MqttBroker broker;
+  ASSERT_TRUE(broker.Start());
+  Subscriber sub(broker.Port(), "watch");
+  char host[256] = {};
+  ::gethostname(host, sizeof host - 1);
+  const std::string where = "127.0.0.1:" + std::to_string(broker.Port());
+  const std::string dir = broker.Dir();
+  const int one = SpawnTool({KX_CLI_PATH, "--simulate", "monitor", "--unit", "1:3=a", "--period", "100", "--mqtt",
+                             where, "--instance", "one"},
+                            dir + "/out1", dir + "/err1");
+  const int two = SpawnTool(
+      {KX_CLI_PATH, "--simulate", "monitor", "--unit", "1:3=b", "--period", "100", "--mqtt", where}, dir + "/out2",
+      dir + "/err2");
+  ASSERT_TRUE(sub.WaitFor(Count("kx4200/a/state", 2))) << ReadFile(dir + "/err1");
+  ASSERT_TRUE(sub.WaitFor(Count("kx4200/b/state", 2))) << ReadFile(dir + "/err2");
+  ::kill(one, SIGTERM);
+  EXPECT_EQ(WaitExit(one, 20000), 0);
+  ASSERT_TRUE(sub.WaitFor(Count("kx4200/status/one", 2)));
+  EXPECT_EQ(OnTopic(sub.Messages(), "kx4200/status/one").back().payload, "offline");
+
+  const std::string status = std::string("kx4200/status/") + host;
+  const auto others = OnTopic(sub.Messages(), status);
+  ASSERT_EQ(others.size(), 1u);
+  EXPECT_EQ(others[0].payload, "online");
+  EXPECT_TRUE(OnTopic(sub.Messages(), "kx4200/status").empty());
+  const auto config = OnTopic(sub.Messages(), "homeassistant/sensor/b/total/config");
+  ASSERT_EQ(config.size(), 1u);
+  EXPECT_EQ(Json(config[0].payload)["availability"].toArray()[0].toObject()["topic"].toString().toStdString(), status);
+  ::kill(two, SIGTERM);
+  EXPECT_EQ(WaitExit(two, 20000), 0);
+}
+
+// A message the client library will not take (bad UTF-8, a wildcard in the topic)
+// is counted and said once per cause; it holds up nothing behind it.
+TEST(MonitorMqtt, APublishTheLibraryRefusesIsCountedAndSaidOnce) {
+  MqttBroker broker;
+  ASSERT_TRUE(broker.Start());
+  Subscriber sub(broker.Port(), "watch");
+  monitor::MqttSettings s;
+  s.host = "127.0.0.1";
+  s.port = broker.Port();
+  s.instance = "t";
+  monitor::MqttPublisher p(s);
+  std::string error;
+  ASSERT_EQ(p.Start(5000, error), monitor::MqttPublisher::StartResult::Connected) << error;
+  for (const char* topic : {"kx/bad\xff", "kx/bad\xfe", "kx/a+b", "kx/good"}) p.Publish({topic, "x", false, 0});
+  EXPECT_TRUE(sub.WaitFor(Count("kx/good", 1)));
+  p.Stop(5000);
+  const monitor::MqttCounts c = p.Counts(0);
+  EXPECT_EQ(c.refused, 3);
+  EXPECT_EQ(c.published, 1);
+  EXPECT_EQ(c.queued, 0);
+  int said = 0;
+  for (const std::string& e : p.TakeEvents()) said += e.find("refused") != std::string::npos;
+  EXPECT_EQ(said, 2);
+}
+
+TEST(MonitorMqtt, ABrokerByBracketedIpv6Address) {
+  MqttBroker broker({}, {}, true);
+  ASSERT_TRUE(broker.Start());
+  cli::CaptureOutput out;
+  const int status = cli::RunCli({"kx4200-cli", "--simulate", "monitor", "--unit", "1:1", "--count", "2", "--period",
+                                  "0", "--mqtt", QString("[::1]:%1").arg(broker.Port())},
+                                 out);
+  EXPECT_EQ(status, 0) << out.err;
+  EXPECT_NE(out.out.find(", queued 0,"), std::string::npos) << out.out;
+  EXPECT_EQ(out.out.find("published 0,"), std::string::npos) << out.out;
 }
 
 }  // namespace

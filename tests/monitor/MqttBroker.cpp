@@ -21,17 +21,7 @@ namespace kx::testing {
 
 namespace {
 
-int FreePort() {
-  const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  socklen_t n = sizeof a;
-  ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &n);
-  ::close(s);
-  return ntohs(a.sin_port);
-}
+int FreePort() { return ClosedPort().Port(); }
 
 bool Accepts(int port) {
   const int s = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -89,9 +79,23 @@ std::string ReadFile(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-MqttBroker::MqttBroker(std::string user, std::string password) : port_(FreePort()) {
+ClosedPort::ClosedPort() : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  socklen_t n = sizeof a;
+  ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &n);
+  port_ = ntohs(a.sin_port);
+}
+
+ClosedPort::~ClosedPort() { ::close(fd_); }
+
+MqttBroker::MqttBroker(std::string user, std::string password, bool ipv6) : port_(FreePort()) {
   std::ofstream conf(Dir() + "/mosquitto.conf");
-  conf << "listener " << port_ << " 127.0.0.1\n"
+  conf << "listener " << port_ << " 127.0.0.1\n";
+  if (ipv6) conf << "listener " << port_ << " ::1\n";
+  conf
        << "persistence true\npersistence_location " << Dir() << "/\n"
        << "user root\n"  // stays the test's own user when the tests run as root
        << "log_dest none\n";

@@ -14,10 +14,25 @@
 
 namespace kx::testing {
 
+// A loopback port of the test's own, bound but not listening: nothing else takes
+// it, and a connection to it is refused.
+class ClosedPort {
+ public:
+  ClosedPort();
+  ~ClosedPort();
+  ClosedPort(const ClosedPort&) = delete;
+  ClosedPort& operator=(const ClosedPort&) = delete;
+  int Port() const { return port_; }
+
+ private:
+  int fd_;
+  int port_ = 0;
+};
+
 class MqttBroker {
  public:
-  // user/password empty: anonymous clients allowed.
-  explicit MqttBroker(std::string user = {}, std::string password = {});
+  // user/password empty: anonymous clients allowed. ipv6: listens on ::1 as well.
+  explicit MqttBroker(std::string user = {}, std::string password = {}, bool ipv6 = false);
   ~MqttBroker();
   // Starts (again, on the same port and data); true once it accepts connections.
   bool Start();
