@@ -102,9 +102,10 @@ CTesterDlg::CTesterDlg(kx::PortNaming naming, QWidget* parent)
 }
 
 CTesterDlg::~CTesterDlg() {
-  // An exchange still on the worker (a tick) ends at once; the port closes after it.
+  // An exchange still on the worker (a tick, a drain) ends at once; the port closes after it.
   m_bClosing = true;
   if (m_hComm) m_hComm->Interrupt();
+  if (m_drainPort) m_drainPort->Interrupt();
   m_worker.reset();
   ClosePort();
 }
