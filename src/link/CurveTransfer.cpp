@@ -118,6 +118,12 @@ GroupImageOutcome ReadGroupImage(Port& port, int address, int group, std::vector
   return GroupImageOutcome::Ok;
 }
 
+int GroupPacketWireMs(int baud) {
+  if (baud <= 0) return 0;
+  const auto bits = 10 * (static_cast<long long>(Info(Command::ReadGroup).replyLength) + kGroupPacketFull + 2);
+  return static_cast<int>((bits * 1000 + baud - 1) / baud);
+}
+
 GroupDateResult ReadGroupDate(Port& port, int address, int group, bool verifyChecksum) {
   const ExchangeResult ex = Transact(port, address, Command::ReadGroupDate, GroupDateData(group),
                                      {.verifyChecksum = verifyChecksum});

@@ -69,6 +69,9 @@ struct GroupProgress {
 using GroupProgressCallback = std::function<void(const GroupProgress&)>;
 GroupImageOutcome ReadGroupImage(Port& port, int address, int group, std::vector<uint8_t>& image,
                                  int* badPackets = nullptr, const GroupProgressCallback& progress = {});
+// How long a whole packet (header, a full payload, checksum) takes on the wire at
+// baud, 10 bits a byte, in milliseconds rounded up.
+int GroupPacketWireMs(int baud);
 
 enum class GroupDateOutcome {
   Ok,

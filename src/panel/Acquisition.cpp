@@ -37,6 +37,9 @@ void CTesterDlg::ConnectAcquisition() {
   connect(m_btnAcquire, &QPushButton::clicked, this, [this] { OnAcquire(); });
   connect(m_btnContinuous, &QPushButton::clicked, this, [this] { OnContinuous(); });
   connect(&m_timer1, &QTimer::timeout, this, [this] { OnTimer(); });
+  m_timerDue.setSingleShot(true);
+  m_timerDue.setInterval(0);
+  connect(&m_timerDue, &QTimer::timeout, this, [this] { OnTimer(); });
 }
 
 CTesterDlg::Exchange<kx::ExchangeResult> CTesterDlg::LiveExchange() {
@@ -94,8 +97,11 @@ void CTesterDlg::OnContinuous() {
     UpdateData(false);
     return;
   }
-  AwaitTick();  // a reading in flight is counted before the run stops
+  AwaitLine();  // a reading in flight is counted before the run stops
   m_bContinuous = 0;
+  // Stopping the timer takes back a tick that fell due, as killing a window timer does.
+  m_bTickDue = false;
+  m_timerDue.stop();
   m_btnContinuous->setText(QStringLiteral("连续采集"));
   for (int id : kBusyControls) Control(id)->setEnabled(true);
   m_timer1.stop();
@@ -105,9 +111,16 @@ void CTesterDlg::OnContinuous() {
 }
 
 void CTesterDlg::OnTimer() {
+  if (m_bClosing) return;
   // Ticks never overlap on the one port: not while one is on the worker, nor while
   // a prompt of one runs a nested event loop, nor while an operation's exchange runs.
-  if (m_bInTick || m_bExchanging || m_bClosing) return;
+  // One that falls due meanwhile is kept and comes once, when the panel is free.
+  if (m_bInTick || m_bExchanging) {
+    if (m_bContinuous) m_bTickDue = true;
+    return;
+  }
+  m_bTickDue = false;
+  m_timerDue.stop();
   m_bInTick = true;
   m_strTickTime = kx::LocalTimeNowMs();
   UpdateData(true);

@@ -148,7 +148,7 @@ constexpr ControlDef kControls[] = {
     {0, K::Label, "组曲线数据", 401, 39, 42, 8},
     {kBtnReadGroup, K::IconButton, "读取", 462, 32, 46, 34},
     {0, K::Label, "曲线组记录日期：", 352, 55, 64, 8},
-    {kStaticGroupDate, K::Label, "", 416, 55, 90, 8},
+    {kStaticGroupDate, K::LabelElided, "", 416, 55, 46, 8},  // ends where "读取" begins
     {0, K::Label, "本组曲线共有记录点：", 352, 69, 80, 8},
     {kStaticPointCount, K::Label, "", 432, 69, 22, 8},
     {0, K::Label, "个", 455, 69, 8, 8},

@@ -10,6 +10,7 @@ enum class Kind {
   Label,          // static text
   LabelRight,     // static text, right-aligned
   LabelCentre,    // static text, centred, reports clicks
+  LabelElided,    // static text, elided when too wide (whole in its tooltip)
   Edit,
   EditDigits,     // edit that accepts digits only
   EditReadOnly,

@@ -7,6 +7,8 @@
 #include "panel/TesterDlg.h"
 
 bool CTesterDlg::OpenPort() {
+  AwaitLine();  // a tick may still use the port this replaces; a drain still holds the line
+  if (m_bClosing) return false;
   UpdateData(true);
   m_hComm.reset();
   // Only the selected list item is ever used as the rate; with none there is no rate.

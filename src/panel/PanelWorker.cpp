@@ -8,12 +8,15 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <atomic>
 #include <cmath>
 
 #include "curves/CurveGroup.h"
 #include "link/CommandTable.h"
+#include "link/LineDrain.h"
+#include "panel/ControlIds.h"
 #include "panel/TesterDlg.h"
 
 namespace {
@@ -104,25 +107,52 @@ bool CTesterDlg::RunExchange(const std::function<void(kx::Port&)>& job, const Po
     port.Interrupt();
   }
   m_worker->WaitIdle();  // nothing of the job runs once the port is closed
+  if (m_bCancelled && !m_bClosing) DrainCancelled();
   EndProgress();
   return !m_bCancelled && !m_bClosing;
 }
 
-void CTesterDlg::AwaitTick() {
-  if (!m_bTickInFlight) return;
+void CTesterDlg::AwaitLine() {
+  if (!m_bTickInFlight && !m_drainPort) return;
   QEventLoop loop;
-  m_tickWait = &loop;
+  m_lineWait = &loop;
   m_bExchanging = true;
   qApp->installEventFilter(this);
   loop.exec();
   qApp->removeEventFilter(this);
   m_bExchanging = false;
-  m_tickWait = nullptr;
-  if (m_bTickInFlight) {  // the application is quitting
+  m_lineWait = nullptr;
+  if (m_bTickInFlight || m_drainPort) {  // the application is quitting
     if (m_hComm) m_hComm->Interrupt();
+    if (m_drainPort) m_drainPort->Interrupt();
     m_worker->WaitIdle();
     m_bTickInFlight = false;
+    m_drainPort.reset();
   }
+  DeliverDueTick();
+}
+
+void CTesterDlg::DrainCancelled() {
+  // The interruption that cancelled the download lasts until the port is opened
+  // again; the rest of a packet takes at most a packet's time on the wire.
+  const std::string path = m_hComm->Path();
+  const int baud = m_hComm->AppliedBaud();
+  std::unique_ptr<kx::SerialPort> port = std::move(m_hComm);
+  if (port->Open(path, baud) != kx::LinkError::None) return;  // the line is gone, and with it the rest
+  m_drainPort = std::move(port);
+  kx::SerialPort& line = *m_drainPort;
+  const int limitMs = kx::GroupPacketWireMs(baud);
+  while (!m_worker->Start([this, &line, limitMs] {
+    kx::DrainLine(line, kx::Timeouts{}.readIntervalMs, limitMs);
+    QMetaObject::invokeMethod(this, [this] { FinishDrain(); }, Qt::QueuedConnection);
+  })) {
+    m_worker->WaitIdle();
+  }
+}
+
+void CTesterDlg::FinishDrain() {
+  m_drainPort.reset();
+  if (m_lineWait != nullptr) m_lineWait->quit();
 }
 
 void CTesterDlg::StartTickOnWorker() {
@@ -156,12 +186,22 @@ void CTesterDlg::FinishTick(const kx::ExchangeResult& result) {
   } else {
     ++m_nFailCount;
   }
-  UpdateData(false);
+  // Only the counters: what the operator typed while the reading ran stays, and
+  // the next tick reads it.
+  ControlAs<QLineEdit>(kx::panel::ids::kEditSuccessCount)->setText(QString::number(m_nSuccessCount));
+  ControlAs<QLineEdit>(kx::panel::ids::kEditFailCount)->setText(QString::number(m_nFailCount));
   // Still within the tick: a message about the log holds the next one back.
   LogReading(good ? &texts : nullptr);
   m_bInTick = false;
   if (m_bContinuous && !m_timer1.isActive() && m_timer1.interval() == 0 && !m_bClosing) m_timer1.start();
-  if (m_tickWait != nullptr) m_tickWait->quit();
+  if (m_lineWait != nullptr) m_lineWait->quit();
+  DeliverDueTick();
+}
+
+void CTesterDlg::DeliverDueTick() {
+  if (!m_bTickDue || !m_bContinuous || m_bClosing || m_bInTick || m_bExchanging) return;
+  m_bTickDue = false;
+  m_timerDue.start();
 }
 
 kx::GroupProgressCallback CTesterDlg::DownloadProgress() {
@@ -218,6 +258,7 @@ void CTesterDlg::EndProgress() {
   m_progressStrip->hide();
   m_bExchanging = false;
   m_bCancellable = false;
+  DeliverDueTick();
 }
 
 void CTesterDlg::CancelExchange() {
@@ -233,6 +274,7 @@ void CTesterDlg::closeEvent(QCloseEvent* event) {
     m_timer1.stop();
     if (m_hComm) m_hComm->Interrupt();
   }
+  if (m_drainPort) m_drainPort->Interrupt();  // what is left of a cancelled packet no longer matters
   QDialog::closeEvent(event);
 }
 

@@ -9,6 +9,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -62,6 +64,29 @@ class ClickLabel final : public QLabel {
   bool m_secondOfDouble = false;
 };
 
+// A read-out that must end where its neighbour begins: a text too wide for it is
+// shown elided and whole in its tooltip. text() stays whole for the data exchange.
+class ElidedLabel final : public QLabel {
+ public:
+  using QLabel::QLabel;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    const QRect area = contentsRect();
+    const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, area.width());
+    style()->drawItemText(&painter, area, static_cast<int>(alignment()), palette(), isEnabled(), shown,
+                          foregroundRole());
+  }
+  bool event(QEvent* event) override {
+    if (event->type() == QEvent::ToolTip) {
+      const bool fits = fontMetrics().horizontalAdvance(text()) <= contentsRect().width();
+      setToolTip(fits ? QString() : text());
+    }
+    return QLabel::event(event);
+  }
+};
+
 }  // namespace
 
 CTesterDlg::CTesterDlg(kx::PortNaming naming, QWidget* parent)
@@ -77,9 +102,10 @@ CTesterDlg::CTesterDlg(kx::PortNaming naming, QWidget* parent)
 }
 
 CTesterDlg::~CTesterDlg() {
-  // An exchange still on the worker (a tick) ends at once; the port closes after it.
+  // An exchange still on the worker (a tick, a drain) ends at once; the port closes after it.
   m_bClosing = true;
   if (m_hComm) m_hComm->Interrupt();
+  if (m_drainPort) m_drainPort->Interrupt();
   m_worker.reset();
   ClosePort();
 }
@@ -107,6 +133,9 @@ void CTesterDlg::BuildControls() {
         w = label;
         break;
       }
+      case Kind::LabelElided:
+        w = new ElidedLabel(text, this);
+        break;
       case Kind::LabelCentre: {
         auto* label = new ClickLabel(text, this);
         label->setAlignment(Qt::AlignCenter);

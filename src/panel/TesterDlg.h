@@ -66,7 +66,8 @@ class CTesterDlg : public QDialog {
   template <class T>
   T* ControlAs(int id) const { return qobject_cast<T*>(Control(id)); }
 
-  // Opens the port from the panel's fields (port number, selected baud item).
+  // Opens the port from the panel's fields (port number, selected baud item), once
+  // the worker is done with the line (a tick, a drain).
   bool OpenPort();
   // Closes m_hComm and sets it to null.
   void ClosePort();
@@ -211,8 +212,13 @@ class CTesterDlg : public QDialog {
   // loop (input to the controls swallowed, progress shown after a moment). False
   // when it was cancelled or the panel closed meanwhile.
   bool RunExchange(const std::function<void(kx::Port&)>& job, const PortUse& use);
-  // Waits (as RunExchange does) for a continuous acquisition tick in flight.
-  void AwaitTick();
+  // Waits (as RunExchange does) for what the worker still does on the line: a
+  // continuous acquisition tick in flight, or the drain after a cancelled download.
+  void AwaitLine();
+  // After a cancelled download the unit goes on sending the packet it had begun:
+  // the port is reopened and that rest taken off the line on the worker.
+  void DrainCancelled();
+  void FinishDrain();
   // The wait the table allows a command, as the exchange will wait it.
   static int WaitOf(kx::Command command);
   // A download's progress callback: it hands each report to the GUI thread.
@@ -225,6 +231,9 @@ class CTesterDlg : public QDialog {
   void EndProgress();
   void StartTickOnWorker();
   void FinishTick(const kx::ExchangeResult& result);
+  // A tick that fell due while one ran (or an exchange did) comes once, afterwards,
+  // as a window timer's does.
+  void DeliverDueTick();
   // Shows "请先停止当前采集!" and returns true while continuous acquisition runs.
   bool RefusedWhileAcquiring();
   // Shows why an operation does not go ahead; false, for PortUse::ready.
@@ -373,6 +382,8 @@ class CTesterDlg : public QDialog {
   kx::LinkError m_lastOpenError = kx::LinkError::None;
   std::map<int, QWidget*> m_controls;
   QTimer m_timer1;  // continuous acquisition
+  bool m_bTickDue = false;  // timer 1 fell due while it could not tick
+  QTimer m_timerDue;        // delivers that tick once the panel is free again
   bool m_inAddressCheck = false;
   std::vector<double> m_lastShown;  // the last good reading's shown values
   std::unique_ptr<CLiveTrendDlg> m_dlgLiveTrend;  // made on first use
@@ -388,7 +399,8 @@ class CTesterDlg : public QDialog {
   // ---- the worker and what the operator sees of it ----
   bool m_bExchanging = false;   // a handler waits for its exchange: input is swallowed
   bool m_bTickInFlight = false;  // a continuous acquisition tick runs on the worker
-  QEventLoop* m_tickWait = nullptr;  // the loop waiting for that tick, if any
+  QEventLoop* m_lineWait = nullptr;  // the loop waiting for the tick or the drain, if any
+  std::unique_ptr<kx::SerialPort> m_drainPort;  // a cancelled download's line, being drained
   bool m_bCancelled = false;     // the operator cancelled the operation in progress
   bool m_bClosing = false;       // the panel closed during an exchange: no more UI
   bool m_bCancellable = false;
@@ -409,7 +421,6 @@ void CTesterDlg::RunOnPort(const PortUse& use, Capture capture, Done done) {
   if (use.readFirst) UpdateData(true);
   if (use.busy == Busy::Refused && RefusedWhileAcquiring()) return;
   if (use.ready && !use.ready()) return;
-  AwaitTick();  // OpenPort replaces the port a tick may still be using
   if (!OpenPort()) {
     if (use.openFailure != nullptr) ShowMessage(use.openFailure);
     return;

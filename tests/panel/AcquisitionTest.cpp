@@ -1,3 +1,4 @@
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 
@@ -22,6 +23,19 @@ class Acquisition : public PanelFixture {
     return texts;
   }
   bool Enabled(int id) const { return panel->Control(id)->isEnabled(); }
+  // Runs the event loop until n readings of the run have been counted (bounded,
+  // so that one that never comes fails instead of hanging).
+  void AwaitCounted(int n) {
+    QEventLoop loop;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
+      if (Probe().SuccessCount() + Probe().FailCount() >= n) loop.quit();
+    });
+    watch.start(5);
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    loop.exec();
+    ASSERT_GE(Probe().SuccessCount() + Probe().FailCount(), n);
+  }
   // The twelve controls a run disables.
   static constexpr int kBusy[] = {kBtnSetAddress,      kBtnSetBaud,       kBtnReadAlarm,     kBtnReadGear,
                                   kBtnReadTime,        kBtnFactoryMode,   kBtnReadVersion,   kBtnSetVoltAlarm,
@@ -175,20 +189,56 @@ TEST_F(Acquisition, BusyRuleRefusesSingleReadingWithoutDisturbingTheRun) {
   IconButton(kBtnContinuous)->click();
 }
 
+TEST_F(Acquisition, TextTypedDuringAReadingSurvivesItAndTheNextTickUsesIt) {
+  Edit(kEditPeriod)->setText("100000");  // only the test's ticks
+  IconButton(kBtnContinuous)->click();
+  panel->OnTimer();
+  ASSERT_TRUE(Probe().TickInFlight());
+  // Typed while the reading is on the line.
+  Edit(kEditAddress)->setText("5");
+  Edit(kEditCurrentRange)->setText("200");
+  Edit(kEditGroupNo)->setText("2");
+  AwaitCounted(1);
+
+  EXPECT_EQ(Edit(kEditAddress)->text(), "5");
+  EXPECT_EQ(Edit(kEditCurrentRange)->text(), "200");
+  EXPECT_EQ(Edit(kEditGroupNo)->text(), "2");
+  EXPECT_EQ(Edit(kEditSuccessCount)->text(), "1");  // the reading is still counted
+  device->SetAddress(5);
+  Tick();
+  EXPECT_EQ(Requests().back()[3], 5);
+  EXPECT_EQ(Edit(kEditSuccessCount)->text(), "2");
+  IconButton(kBtnContinuous)->click();
+  EXPECT_TRUE(prompts.Texts().isEmpty()) << prompts.Texts().join('|').toStdString();
+}
+
+TEST_F(Acquisition, TicksFallingDueDuringAReadingAreDeliveredOnceAfterIt) {
+  Edit(kEditPeriod)->setText("100000");  // the test fires the timer itself
+  IconButton(kBtnContinuous)->click();
+  panel->OnTimer();
+  ASSERT_TRUE(Probe().TickInFlight());
+  panel->OnTimer();  // the timer falls due twice while the reading runs
+  panel->OnTimer();
+  AwaitCounted(2);
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(Probe().TickInFlight());
+  EXPECT_EQ(Probe().SuccessCount(), 2);
+  EXPECT_EQ(device->RequestCount(), 2u);
+
+  // Stopping the run drops a tick that fell due during its last reading.
+  panel->OnTimer();
+  panel->OnTimer();
+  IconButton(kBtnContinuous)->click();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(Probe().SuccessCount(), 3);
+  EXPECT_EQ(device->RequestCount(), 3u);
+}
+
 TEST_F(Acquisition, TimerDrivesTheReadings) {
   Edit(kEditPeriod)->setText("1");
   IconButton(kBtnContinuous)->click();
   ASSERT_TRUE(panel->IsAcquiring());
-  // Runs the event loop until two ticks have been counted (bounded, so a timer that
-  // never fires fails instead of hanging).
-  QEventLoop loop;
-  QTimer watch;
-  QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
-    if (Probe().SuccessCount() + Probe().FailCount() >= 2) loop.quit();
-  });
-  watch.start(5);
-  QTimer::singleShot(10000, &loop, &QEventLoop::quit);
-  loop.exec();
+  AwaitCounted(2);
   IconButton(kBtnContinuous)->click();
   EXPECT_GE(Probe().SuccessCount(), 2);
   EXPECT_EQ(Probe().FailCount(), 0);

@@ -1,4 +1,6 @@
+#include <QApplication>
 #include <QDir>
+#include <QHelpEvent>
 #include <QFile>
 #include <QTemporaryDir>
 #include <ctime>
@@ -123,6 +125,13 @@ TEST_F(CurveGroups, DownloadFillsTheGroupAndReadsItsDate) {
   EXPECT_EQ(Static(kStaticPointCount)->text(), QStringLiteral("250"));
   EXPECT_EQ(Static(kStaticGroupDate)->text().toStdString(), kx::FormatGroupDate(groups[0].date));
   EXPECT_TRUE(GroupButtons(true));
+  // The date keeps clear of "读取"; too wide for its static, it is whole in its tooltip.
+  QLabel* date = Static(kStaticGroupDate);
+  EXPECT_LT(date->geometry().right(), IconButton(kBtnReadGroup)->geometry().left());
+  ASSERT_GT(date->fontMetrics().horizontalAdvance(date->text()), date->contentsRect().width());
+  QHelpEvent hover(QEvent::ToolTip, QPoint(1, 1), date->mapToGlobal(QPoint(1, 1)));
+  QApplication::sendEvent(date, &hover);
+  EXPECT_EQ(date->toolTip(), date->text());
   EXPECT_EQ(Probe().Port(), nullptr);
 
   // Count query, 25 identical packet requests, then the date of group 1.

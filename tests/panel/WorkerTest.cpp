@@ -87,7 +87,7 @@ TEST_F(Worker, PacedDownloadKeepsTheEventLoopRunningAndReportsEveryPacket) {
   EXPECT_FALSE(panel->findChild<QWidget*>(QStringLiteral("progressStrip"))->isVisible());
 }
 
-TEST_F(Worker, CancelledDownloadKeepsTheHeldGroupAndThePortReopens) {
+TEST_F(Worker, CancelledDownloadKeepsTheHeldGroupAndLeavesTheLineClean) {
   Read(2);
   ASSERT_EQ(Probe().GroupPoints(), 12);
   Pace();
@@ -103,14 +103,16 @@ TEST_F(Worker, CancelledDownloadKeepsTheHeldGroupAndThePortReopens) {
   EXPECT_EQ(Probe().Port(), nullptr);
   EXPECT_TRUE(panel->isVisible());  // Esc cancelled the download, not the window
 
-  // The unit would still be sending the rest of the cancelled packet for up to a
-  // second; a fresh line stands for the operator waiting that out.
-  host->HangUp();
-  ASSERT_TRUE(host->Replug());
-  device->SetPacing(false);
-  Read(1);
+  // The unit is still sending the rest of the cancelled packet: operations started
+  // at once get the port only after it, and see none of it.
+  IconButton(kBtnQueryCount)->click();
+  EXPECT_EQ(Static(kStaticGroupCount)->text(), QStringLiteral("共2条曲线,0条在画"));
+  Read(2);
   EXPECT_TRUE(prompts.Texts().isEmpty()) << prompts.Texts().join('|').toStdString();
-  EXPECT_EQ(Probe().GroupImage(), groups[0].image);
+  EXPECT_EQ(Probe().GroupImage(), groups[1].image);
+  const auto sent = Requests();
+  ASSERT_FALSE(sent.empty());
+  EXPECT_EQ(sent.back()[4], 0x09);  // the download ended with the group's date
 }
 
 TEST_F(Worker, InputDuringAnExchangeStartsNothing) {
