@@ -100,7 +100,9 @@ TEST_F(AppRun, TheScreenshotFollowsTheFileRules) {
   r = Run({"--screenshot", shot});
   EXPECT_EQ(r.status, 0) << r.err.toStdString();
   EXPECT_TRUE(Content(shot).startsWith("\x89PNG"));
-  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"fifo.png", "shot.png"}));
+  // No temporary left beside them.
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::System | QDir::Hidden),
+            QStringList({"fifo.png", "shot.png"}));
 }
 
 TEST_F(AppRun, ASettingsFileThatIsNoRegularFileIsLeftAlone) {
