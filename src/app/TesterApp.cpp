@@ -1,11 +1,20 @@
 #include "app/TesterApp.h"
 
-#include <QApplication>
-#include <QCommandLineParser>
-#include <QFont>
-#include <QIcon>
-#include <cstdio>
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
 
+#include <QApplication>
+#include <QBuffer>
+#include <QFile>
+#include <QIcon>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <cstdio>
+#include <span>
+#include <string>
+
+#include "files/SafeFile.h"
 #include "kxres/ResourcePaths.h"
 #include "panel/PanelSettings.h"
 #include "panel/TesterDlg.h"
@@ -35,6 +44,76 @@ const char* const kUsage =
     "The panel remembers the port number, baud rate, address, acquisition period,\n"
     "current range, window position and the last folders of its file dialogs in\n"
     "~/.config/kx4200/kx4200.ini (below $XDG_CONFIG_HOME when set).\n";
+
+// SIGTERM, SIGHUP and SIGINT (a logout, a closed terminal, Ctrl-C) close the
+// panel as its close button does, so that its settings are remembered and the
+// simulated unit's folder goes. The handler only wakes the event loop through a
+// pipe; a second signal of the same kind ends the program at once.
+class QuitSignals {
+ public:
+  QuitSignals() {
+    if (::pipe2(s_pipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    struct sigaction action{};
+    action.sa_handler = [](int) {
+      const char byte = 1;
+      [[maybe_unused]] const ssize_t n = ::write(s_pipe[1], &byte, 1);
+    };
+    action.sa_flags = SA_RESETHAND | SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    for (int signal : kSignals) ::sigaction(signal, &action, nullptr);
+  }
+  ~QuitSignals() {
+    for (int signal : kSignals) ::signal(signal, SIG_DFL);
+    for (int& fd : s_pipe) {
+      if (fd >= 0) ::close(fd);
+      fd = -1;
+    }
+  }
+  QuitSignals(const QuitSignals&) = delete;
+  QuitSignals& operator=(const QuitSignals&) = delete;
+
+  int ReadFd() const { return s_pipe[0]; }
+  void Drain() const {
+    char bytes[16];
+    while (::read(s_pipe[0], bytes, sizeof bytes) > 0) {
+    }
+  }
+
+ private:
+  static constexpr int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
+  static inline int s_pipe[2] = {-1, -1};
+};
+
+// As a logout: whatever the operator has open on top of the panel is dismissed,
+// then the panel closes (remembering its settings, ending an exchange in flight).
+void CloseForQuit(CTesterDlg& panel) {
+  for (int i = 0; i < 16; ++i) {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr || modal == &panel) break;
+    if (auto* dialog = qobject_cast<QDialog*>(modal))
+      dialog->reject();
+    else
+      modal->close();
+  }
+  panel.close();
+}
+
+// The picture of the panel through the file module, as every file the tool writes.
+int SaveScreenshot(CTesterDlg& panel, const std::string& path) {
+  QByteArray png;
+  QBuffer buffer(&png);
+  if (!buffer.open(QIODevice::WriteOnly) || !panel.grab().save(&buffer, "PNG")) {
+    std::fprintf(stderr, "kx4200: could not draw the panel for %s\n", path.c_str());
+    return 1;
+  }
+  const kx::files::FileResult written = kx::files::WriteFile(
+      path, std::span(reinterpret_cast<const uint8_t*>(png.constData()), static_cast<size_t>(png.size())));
+  if (!written.ok()) {
+    std::fprintf(stderr, "kx4200: %s\n", kx::files::Describe(written).c_str());
+    return 1;
+  }
+  return 0;
+}
 
 }  // namespace
 
@@ -101,6 +180,16 @@ CTesterApp::~CTesterApp() = default;
 int CTesterApp::Run(AppOptions options) {
   int exitCode = 0;
   if (AnswerOptions(options, exitCode)) return exitCode;
+  // A bad picture file is refused before anything starts.
+  const std::string screenshot = QFile::encodeName(options.screenshot).toStdString();
+  if (!screenshot.empty()) {
+    const kx::files::FileResult checked = kx::files::CheckOutput(screenshot);
+    if (!checked.ok()) {
+      std::fprintf(stderr, "kx4200: %s\n", kx::files::Describe(checked).c_str());
+      return 2;
+    }
+  }
+  const QuitSignals quitSignals;
   // The dialog face must be mapped before any widget exists.
   kx::InstallDialogFont();
   QIcon icon;
@@ -118,13 +207,25 @@ int CTesterApp::Run(AppOptions options) {
     std::fprintf(stderr, "kx4200: simulated device on %s (port 1)\n", m_host->Path().c_str());
   }
   CTesterDlg panel(options.naming);
-  panel.UseSettings(kx::panel::OpenUserSettings(), options.defaults);
-  if (!options.screenshot.isEmpty()) {
+  panel.UseSettings(kx::panel::OpenUserSettings, options.defaults);
+  if (!screenshot.empty()) {
     panel.show();
     QApplication::processEvents();
-    const bool saved = panel.grab().save(options.screenshot, "PNG");
-    if (!saved) std::fprintf(stderr, "kx4200: could not write %s\n", qPrintable(options.screenshot));
-    return saved ? 0 : 1;
+    return SaveScreenshot(panel, screenshot);
+  }
+  // A handler may open another box after the one dismissed: the quit is repeated
+  // until the panel's own loop has ended.
+  QSocketNotifier quitNotifier(QSocketNotifier::Read);
+  QTimer quitting;
+  QObject::connect(&quitting, &QTimer::timeout, [&panel] { CloseForQuit(panel); });
+  QObject::connect(&quitNotifier, &QSocketNotifier::activated, [&] {
+    quitSignals.Drain();
+    quitting.start(50);
+    CloseForQuit(panel);
+  });
+  if (quitSignals.ReadFd() >= 0) {
+    quitNotifier.setSocket(quitSignals.ReadFd());
+    quitNotifier.setEnabled(true);
   }
   panel.exec();
   return 0;

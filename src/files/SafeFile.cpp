@@ -99,6 +99,16 @@ int CreateTemporary(const std::string& target, std::string& temporary) {
   return -1;
 }
 
+// A folder that takes no temporary (no write permission) still lets an existing
+// file that may be written be rewritten in place.
+bool MayRewriteInPlace(int createError, bool existed, const std::string& target) {
+  return (createError == EACCES || createError == EPERM) && existed && ::access(target.c_str(), W_OK) == 0;
+}
+
+// stat() failed for a reason other than a name that does not exist yet (a link
+// loop, a folder that may not be searched): no file can be written there.
+bool Unreachable(int statError) { return statError != ENOENT && statError != ENOTDIR; }
+
 // A replaced file keeps its permissions, and its owner where the process may keep it.
 void KeepOwnership(int fd, const struct stat& old) {
   ::fchmod(fd, old.st_mode & 07777);
@@ -132,6 +142,7 @@ FileResult OpenDestination(const std::string& path, Destination& d) {
   if (path.empty()) return Fail(FileError::EmptyName, path, 0);
   d.target = FinalTarget(path);
   d.existed = ::stat(d.target.c_str(), &d.old) == 0;
+  if (!d.existed && Unreachable(errno)) return Fail(FileError::CreateFailed, path);
   if (d.existed && S_ISDIR(d.old.st_mode)) return Fail(FileError::IsDirectory, path, 0);
   if (d.existed && !S_ISREG(d.old.st_mode)) return Fail(FileError::NotRegular, path, 0);
   d.fd = CreateTemporary(d.target, d.temporary);
@@ -142,7 +153,7 @@ FileResult OpenDestination(const std::string& path, Destination& d) {
   }
   const int error = errno;
   d.temporary.clear();
-  if ((error == EACCES || error == EPERM) && d.existed && ::access(d.target.c_str(), W_OK) == 0) {
+  if (MayRewriteInPlace(error, d.existed, d.target)) {
     d.fd = ::open(d.target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     if (d.fd >= 0) return {};
   }
@@ -260,14 +271,30 @@ FileResult CheckOutput(const std::string& path) {
   if (path.empty()) return Fail(FileError::EmptyName, path, 0);
   if (path.back() == '/') return Fail(FileError::IsDirectory, path, 0);
   struct stat st{};
-  if (::stat(path.c_str(), &st) == 0) {
+  const bool exists = ::stat(path.c_str(), &st) == 0;
+  const std::string target = FinalTarget(path);
+  if (exists) {
     if (S_ISDIR(st.st_mode)) return Fail(FileError::IsDirectory, path, 0);
     if (!S_ISREG(st.st_mode)) return Fail(FileError::NotRegular, path, 0);
-    return {};
+  } else {
+    if (Unreachable(errno)) return Fail(FileError::CreateFailed, path);
+    struct stat folder{};
+    if (::stat(FolderOf(target).c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode))
+      return Fail(FileError::NoFolder, path, 0);
   }
-  struct stat folder{};
-  if (::stat(FolderOf(FinalTarget(path)).c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode))
-    return Fail(FileError::NoFolder, path, 0);
+  // A folder that takes no new file (read-only, no permission) is found now, not
+  // after a whole exchange: a temporary is made beside the target and removed again.
+  std::string probe;
+  const int fd = CreateTemporary(target, probe);
+  if (fd < 0) {
+    const int error = errno;
+    if (MayRewriteInPlace(error, exists, target)) return {};
+    return Fail(FileError::CreateFailed, path, error);
+  }
+  const int slot = Register(probe);
+  ::close(fd);
+  ::unlink(probe.c_str());
+  Unregister(slot);
   return {};
 }
 

@@ -45,7 +45,9 @@ std::string FinalTarget(const std::string& path);
 bool TargetExists(const std::string& path);
 
 // An output the command may write: not empty, not a folder, not an existing
-// non-regular file, in a folder that exists.
+// non-regular file, not a link loop, in a folder that exists and takes a new
+// file (tried with a temporary that is removed again) or holding a file that
+// may be rewritten in place.
 FileResult CheckOutput(const std::string& path);
 
 // Every output checked, and no two of inputs and outputs the same file (device

@@ -76,7 +76,8 @@ QString CTesterDlg::LogPath() const { return m_log ? QFile::decodeName(m_log->Pa
 
 void CTesterDlg::RememberFolder(QString& folder, const char* key, const QString& chosenFile) {
   folder = QFileInfo(chosenFile).absolutePath();
-  if (!m_settings) return;
-  m_settings->setValue(QLatin1String(key), folder);
-  m_settings->sync();
+  QSettings* store = Settings();
+  if (!store) return;
+  store->setValue(QLatin1String(key), folder);
+  store->sync();
 }

@@ -1,12 +1,20 @@
 #include "panel/PanelSettings.h"
 
+#include <sys/stat.h>
+
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
+#include <QStandardPaths>
 #include <algorithm>
+#include <cerrno>
 #include <climits>
+#include <cstdio>
+#include <cstring>
 #include <iterator>
+#include <string>
 
 #include "link/CommandTable.h"
 #include "panel/FieldText.h"
@@ -100,8 +108,24 @@ void WritePanelSettings(QSettings& store, const PanelSettings& s) {
 }
 
 std::unique_ptr<QSettings> OpenUserSettings() {
-  return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("kx4200"),
-                                     QStringLiteral("kx4200"));
+  const QString path =
+      QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/kx4200/kx4200.ini");
+  // QSettings reads whatever stands there: a FIFO would hang the panel, a device
+  // be read from. Only a regular file, or none yet, is the store.
+  const QByteArray name = QFile::encodeName(path);
+  std::string refusal;
+  struct stat st{};
+  if (::stat(name.constData(), &st) == 0) {
+    if (!S_ISREG(st.st_mode)) refusal = "is not a regular file";
+  } else if (errno != ENOENT) {
+    refusal = std::string("cannot be used: ") + std::strerror(errno);
+  }
+  if (!refusal.empty()) {
+    std::fprintf(stderr, "kx4200: %s %s; the panel's settings are neither read nor remembered\n", name.constData(),
+                 refusal.c_str());
+    return nullptr;
+  }
+  return std::make_unique<QSettings>(path, QSettings::IniFormat);
 }
 
 }  // namespace kx::panel

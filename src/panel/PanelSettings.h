@@ -39,6 +39,8 @@ inline constexpr const char* kKeyLogFolder = "folders/log";
 
 // The store of the program: QSettings in INI format under the user's
 // configuration folder (XDG_CONFIG_HOME, ~/.config by default): kx4200/kx4200.ini.
+// Null, after saying so on stderr, when something other than a regular file
+// stands there (a FIFO would hang the panel): nothing is then read or remembered.
 std::unique_ptr<QSettings> OpenUserSettings();
 
 }  // namespace kx::panel

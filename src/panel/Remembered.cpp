@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QSettings>
+#include <utility>
 
 #include "panel/ControlIds.h"
 #include "panel/FieldText.h"
@@ -12,9 +13,16 @@
 using namespace kx::panel::ids;
 using kx::panel::FieldText;
 
-void CTesterDlg::UseSettings(std::unique_ptr<QSettings> store, bool startWithDefaults) {
-  m_settings = std::move(store);
-  if (m_settings && !startWithDefaults) ApplySettings(kx::panel::ReadPanelSettings(*m_settings));
+void CTesterDlg::UseSettings(SettingsOpener open, bool startWithDefaults) {
+  m_openSettings = std::move(open);
+  m_settings.reset();
+  if (startWithDefaults) return;
+  if (QSettings* store = Settings()) ApplySettings(kx::panel::ReadPanelSettings(*store));
+}
+
+QSettings* CTesterDlg::Settings() {
+  if (m_openSettings) m_settings = std::exchange(m_openSettings, nullptr)();
+  return m_settings.get();
 }
 
 kx::panel::PanelSettings CTesterDlg::CurrentSettings() const {
@@ -50,5 +58,5 @@ void CTesterDlg::ApplySettings(const kx::panel::PanelSettings& s) {
 }
 
 void CTesterDlg::SaveSettings() {
-  if (m_settings) kx::panel::WritePanelSettings(*m_settings, CurrentSettings());
+  if (QSettings* store = Settings()) kx::panel::WritePanelSettings(*store, CurrentSettings());
 }

@@ -142,11 +142,13 @@ class CTesterDlg : public QDialog {
   void MakeReport();
 
   // ---- remembered settings ----
-  // Attaches the store the panel remembers its settings in (the panel itself never
-  // opens one, so that tests keep away from the user's): unless startWithDefaults,
-  // its values are shown at once; they are written back when the panel closes, and
-  // each folder as soon as it is chosen.
-  void UseSettings(std::unique_ptr<QSettings> store, bool startWithDefaults);
+  // Attaches how the store the panel remembers its settings in is opened (the panel
+  // itself names none, so that tests keep away from the user's). It is opened once:
+  // at once, its values shown, unless startWithDefaults, which needs no file until
+  // something is remembered. The settings are written back when the panel closes,
+  // and each folder as soon as it is chosen; a null store remembers nothing.
+  using SettingsOpener = std::function<std::unique_ptr<QSettings>()>;
+  void UseSettings(SettingsOpener open, bool startWithDefaults);
   // The settings as the controls show them now (a field that does not convert
   // keeps its last good value), and showing given ones.
   kx::panel::PanelSettings CurrentSettings() const;
@@ -393,7 +395,10 @@ class CTesterDlg : public QDialog {
   std::string m_strTickTime;  // when the tick in flight started, as the log writes it
   // The last folders of the file dialogs; empty: the current folder.
   QString m_strOpenFolder, m_strSaveFolder, m_strLogFolder;
-  std::unique_ptr<QSettings> m_settings;  // null: nothing is remembered
+  // The store, opened on first use (Settings()); null then: nothing is remembered.
+  SettingsOpener m_openSettings;
+  std::unique_ptr<QSettings> m_settings;
+  QSettings* Settings();
   std::unique_ptr<CProtocolMonitorDlg> m_dlgMonitor;  // made on first use
 
   // ---- the worker and what the operator sees of it ----

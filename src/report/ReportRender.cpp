@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QString>
+#include <QTextLayout>
 #include <cstdio>
 #include <optional>
 #include <vector>
@@ -122,9 +123,45 @@ QString VersionText(const ReportData& d) {
   return d.version.ok() ? U(FormatVersion(*d.version.value)) : QStringLiteral("未读到 (") + U(FailureText(d.version.failure)) + ")";
 }
 
+// The title wraps over at most three lines, the last cut with an ellipsis when
+// more would follow: however long, it leaves the page to the unit's state (the
+// whole title is the document's own, in its metadata).
+void DrawTitle(Sheet& s, const QString& title) {
+  constexpr qsizetype kMaxLines = 3;
+  constexpr double kPoints = 18;
+  s.SetFont(kPoints, true);
+  QPainter& p = s.Painter();
+  QString text = title;
+  text.replace(QLatin1Char('\n'), QChar::LineSeparator);
+  QTextLayout layout(text, p.font(), p.device());
+  QTextOption option;
+  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  layout.setTextOption(option);
+  std::vector<std::pair<int, int>> lines;  // start and length in text
+  layout.beginLayout();
+  while (static_cast<qsizetype>(lines.size()) <= kMaxLines) {
+    QTextLine line = layout.createLine();
+    if (!line.isValid()) break;
+    line.setLineWidth(s.Width());
+    lines.emplace_back(line.textStart(), line.textLength());
+  }
+  layout.endLayout();
+  const bool cut = static_cast<qsizetype>(lines.size()) > kMaxLines;
+  if (cut) lines.resize(kMaxLines);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const auto [start, length] = lines[i];
+    QString shown = text.mid(start, length);
+    if (cut && i + 1 == lines.size()) {
+      // The last line runs on into the rest and is cut at the width.
+      shown = text.mid(start, 2 * length + 2).replace(QChar::LineSeparator, QLatin1Char(' '));
+      shown = p.fontMetrics().elidedText(shown, Qt::ElideRight, static_cast<int>(s.Width()));
+    }
+    s.Line(shown.remove(QChar::LineSeparator).trimmed(), kPoints, true, Qt::AlignHCenter);
+  }
+}
+
 void DrawHeader(Sheet& s, const ReportData& d) {
-  // A long title wraps rather than running off the page.
-  s.Paragraph(U(d.title), 18, true, 0, Qt::AlignHCenter);
+  DrawTitle(s, U(d.title));
   s.Skip(3);
   s.KeyValue(QStringLiteral("生成时间"), U(FormatLocalTime(d.madeAt)));
   // A stable by-id name is long: the port has its own row.

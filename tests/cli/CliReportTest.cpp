@@ -132,6 +132,33 @@ TEST_F(CliReportTest, WhatTheUnitDoesNotAnswerTheReportSaysInItsPlace) {
   EXPECT_TRUE(text.contains("设备不存在"));
 }
 
+TEST_F(CliReportTest, ALongTitleIsCutToThreeLinesAndEverySectionStaysOnPageOne) {
+  ASSERT_TRUE(dir.isValid());
+  device.SetAlarmWordOverride(0xFFFF);  // the longest alarm list as well
+  for (const int length : {800, 12000}) {
+    QString title;
+    while (title.size() < length) title += QStringLiteral("一号机房蓄电池组放电测试");
+    title.truncate(length);
+    const QString pdf = Path("long.pdf");
+    ASSERT_EQ(Run({"report", "-o", pdf, "--title", title}), kx::cli::kExitOk) << out.err;
+    EXPECT_EQ(PdfPages(pdf), 1);
+    const QString text = PdfText(pdf);
+    for (const char* section : {"一号机房蓄电池组放电测试", "…", "生成时间", "固件版本", "设备时钟", "实时数据", "电池40",
+                                "总电压", "报警状态", "第 1 页 共 1 页"})
+      EXPECT_TRUE(text.contains(QString::fromUtf8(section))) << length << ": " << section;
+    for (const QString& alarm : QString::fromStdString(kx::DescribeAlarmWord(0xFFFF)).split('\n', Qt::SkipEmptyParts))
+      EXPECT_TRUE(text.contains(Spaced(alarm.toStdString()))) << alarm.toStdString();
+    // Three lines of title at most above the report's first row.
+    const QStringList lines =
+        text.left(text.indexOf(QStringLiteral("生成时间"))).trimmed().split(QRegularExpression(R"(\s*\n\s*)"));
+    EXPECT_LE(lines.size(), 3) << length;
+    // The whole title is the document's.
+    const auto info = QRegularExpression(QStringLiteral(R"(^Title:\s+(.*)$)"), QRegularExpression::MultilineOption)
+                          .match(RunTool(QStringLiteral("pdfinfo"), {pdf}));
+    EXPECT_EQ(info.captured(1), title) << length;
+  }
+}
+
 TEST_F(CliReportTest, ABadOutputOrAMissingGroupIsRefusedBeforeTheUnitIsAsked) {
   ASSERT_TRUE(dir.isValid());
   EXPECT_EQ(Run({"report", "-o", dir.path()}), kx::cli::kExitUsage);

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -46,6 +47,10 @@ void Put(const QString& path, const QByteArray& bytes) {
 
 class CliSafeFilesTest : public ::testing::Test {
  protected:
+  void TearDown() override {
+    if (!m_mounted.isEmpty()) ::umount(m_mounted.toLocal8Bit().constData());
+    ::chmod(Path("ro").toLocal8Bit().constData(), 0755);  // so that the folder can be removed
+  }
   QString Path(const char* name) const { return m_dir.filePath(QString::fromUtf8(name)); }
   // A curve file to export from.
   QString Group() {
@@ -54,6 +59,7 @@ class CliSafeFilesTest : public ::testing::Test {
     return bin;
   }
   QTemporaryDir m_dir;
+  QString m_mounted;
 };
 
 TEST_F(CliSafeFilesTest, BadOutputsAreRefusedBeforeTheUnitIsAsked) {
@@ -81,6 +87,49 @@ TEST_F(CliSafeFilesTest, BadOutputsAreRefusedBeforeTheUnitIsAsked) {
     EXPECT_FALSE(r.err.contains(" TX ")) << "a request was sent: " << r.err.toStdString();
   }
   EXPECT_FALSE(QFile::exists(Path("same.bin")));
+
+  // A link loop is no new file to make: it stays a loop, and the cause is told.
+  ASSERT_TRUE(QFile::link("loop.csv", Path("loop.csv")));
+  r = RunCli({"export", bin, "--csv", Path("loop.csv")});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(r.err.contains("Too many levels of symbolic links")) << r.err.toStdString();
+  EXPECT_TRUE(QFileInfo(Path("loop.csv")).isSymLink());
+}
+
+// Every command that writes a file finds a read-only folder before the unit hears anything.
+TEST_F(CliSafeFilesTest, AReadOnlyFolderIsFoundBeforeTheUnitIsAsked) {
+  const QString bin = Group();
+  const QString ro = Path("ro");
+  ASSERT_TRUE(QDir().mkdir(ro));
+  // Root writes through permissions: it gets a read-only file system instead.
+  const QByteArray folder = ro.toLocal8Bit();
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::mount("tmpfs", folder.constData(), "tmpfs", 0, "size=16k"), 0);
+    m_mounted = ro;
+  }
+  Put(ro + "/old.pdf", "old");  // not writable either, so not rewritten in place
+  ASSERT_EQ(::chmod((ro + "/old.pdf").toLocal8Bit().constData(), 0444), 0);
+  if (::geteuid() == 0)
+    ASSERT_EQ(::mount("tmpfs", folder.constData(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=16k"), 0);
+  else
+    ASSERT_EQ(::chmod(folder.constData(), 0555), 0);
+  const QList<QStringList> writers = {
+      {"download", "2", "-o", ro + "/g.bin"},
+      {"download", "2", "--csv", ro + "/g.csv"},
+      {"acquire", "--csv", ro + "/live.csv"},
+      {"report", "-o", ro + "/x.pdf"},
+      {"report", "-o", ro + "/old.pdf"},
+      {"export", bin, "--png", ro + "/chart.png"},
+  };
+  for (const QStringList& command : writers) {
+    const Result r = RunCli(QStringList{"--simulate", "--trace"} + command);
+    EXPECT_EQ(r.status, 2) << command.join(' ').toStdString();
+    EXPECT_FALSE(r.err.contains(" TX ")) << "a request was sent: " << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(command.last()) && r.err.contains(::geteuid() == 0 ? "Read-only file system"
+                                                                                   : "Permission denied"))
+        << r.err.toStdString();
+  }
+  EXPECT_EQ(QDir(ro).entryList(QDir::Files | QDir::Hidden), QStringList{"old.pdf"});
 }
 
 TEST_F(CliSafeFilesTest, AnExistingLogSurvivesAPortThatDoesNotOpen) {

@@ -152,6 +152,10 @@ TEST_F(SafeFileTest, AWritableFileInAReadOnlyFolderIsRewrittenInPlace) {
   const pid_t child = fork();
   if (child == 0) {
     if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) _exit(3);
+    // The check before any exchange agrees: the old file may be rewritten, a new one not made.
+    const auto fresh = kx::files::CheckOutput(File("ro/new.bin"));
+    if (fresh.error != FileError::CreateFailed || fresh.sysError != EACCES) _exit(4);
+    if (!kx::files::CheckOutput(File("ro/g.bin")).ok()) _exit(5);
     const auto r = kx::files::WriteFile(File("ro/g.bin"), "new");
     _exit(r.ok() ? 0 : 1);
   }
@@ -161,6 +165,19 @@ TEST_F(SafeFileTest, AWritableFileInAReadOnlyFolderIsRewrittenInPlace) {
   EXPECT_EQ(WEXITSTATUS(status), 0);
   EXPECT_EQ(Read(File("ro/g.bin")), "new");
   ::chmod(File("ro").c_str(), 0755);
+}
+
+TEST_F(SafeFileTest, ALinkLoopIsRefusedWithItsCauseAndLeftAlone) {
+  fs::create_symlink("b.csv", File("a.csv"));
+  fs::create_symlink("a.csv", File("b.csv"));
+  const auto checked = kx::files::CheckOutputs({}, {File("a.csv")});
+  EXPECT_EQ(checked.sysError, ELOOP);
+  EXPECT_NE(kx::files::Describe(checked).find("Too many levels of symbolic links"), std::string::npos);
+  EXPECT_EQ(kx::files::WriteFile(File("a.csv"), "x").sysError, ELOOP);
+  kx::files::StreamFile log(File("b.csv"));
+  EXPECT_EQ(log.Append("x").sysError, ELOOP);
+  EXPECT_TRUE(fs::is_symlink(File("a.csv")) && fs::is_symlink(File("b.csv")));
+  EXPECT_EQ(Entries(m_dir), 2u);
 }
 
 TEST_F(SafeFileTest, AStreamLeavesTheOldFileUntilItsFirstBlock) {

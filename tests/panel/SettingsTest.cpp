@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <functional>
 
 #include "PanelFixture.h"
 #include "panel/PanelSettings.h"
@@ -20,10 +21,16 @@ class Settings : public PanelFixture {
   std::unique_ptr<QSettings> Store() const {
     return std::make_unique<QSettings>(dir.filePath("kx4200.ini"), QSettings::IniFormat);
   }
+  std::function<std::unique_ptr<QSettings>()> Opener() {
+    return [this] {
+      ++opened;
+      return Store();
+    };
+  }
   // A panel on the same unit as a new run of the program would show it.
   std::unique_ptr<CTesterDlg> NextRun(bool defaults) {
     auto next = std::make_unique<CTesterDlg>(panel->PortNames());
-    next->UseSettings(Store(), defaults);
+    next->UseSettings(Opener(), defaults);
     return next;
   }
   QString Folder(const char* name) const {
@@ -31,10 +38,11 @@ class Settings : public PanelFixture {
     return dir.filePath(name);
   }
   QTemporaryDir dir;
+  int opened = 0;  // times the store was opened
 };
 
 TEST_F(Settings, WhatThePanelShowsWhenItClosesComesBack) {
-  panel->UseSettings(Store(), false);
+  panel->UseSettings(Opener(), false);
   Edit(kEditPort)->setText("3");
   Combo(kComboBaud)->setCurrentIndex(5);
   Edit(kEditAddress)->setText("17");
@@ -59,15 +67,18 @@ TEST_F(Settings, WhatThePanelShowsWhenItClosesComesBack) {
   ASSERT_EQ(prompts.openRequests.size(), 2u);
   EXPECT_EQ(prompts.openRequests[1].initialFolder, Folder("curves"));
 
-  // --defaults: the start-up values, whatever the file holds; closing then replaces it.
+  // --defaults: the start-up values, whatever the file holds (it is not even opened); closing then replaces it.
   next->reject();  // as Esc or the close button
+  opened = 0;
   next = NextRun(true);
+  EXPECT_EQ(opened, 0);
   EXPECT_EQ(next->CurrentSettings().port, 1);
   EXPECT_EQ(next->CurrentSettings().baud, 9600);
   EXPECT_EQ(next->ControlAs<QLineEdit>(kEditAddress)->text(), "0");
   EXPECT_EQ(next->ControlAs<QLineEdit>(kEditPeriod)->text(), "1000");
   EXPECT_EQ(next->ControlAs<QLineEdit>(kEditCurrentRange)->text(), "1000");
   next->reject();
+  EXPECT_EQ(opened, 1);
   auto store = Store();
   EXPECT_EQ(kx::panel::ReadPanelSettings(*store), PanelSettings{});
 }
@@ -84,7 +95,7 @@ TEST_F(Settings, ABadFileFallsBackFieldByField) {
   auto store = Store();
   EXPECT_EQ(kx::panel::ReadPanelSettings(*store), defaults);
   // The panel starts on the defaults, and closing writes a good file over the bad one.
-  panel->UseSettings(Store(), false);
+  panel->UseSettings(Opener(), false);
   EXPECT_EQ(panel->CurrentSettings(), defaults);
   Edit(kEditPort)->setText("4");
   panel->reject();
