@@ -63,7 +63,8 @@ TEST(SerialPortInterrupt, EndsASleepThroughAPacedReply) {
   ASSERT_EQ(port.Write(request.data(), request.size()), request.size());
 
   std::thread canceller([&] {
-    while (device.RequestCount() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    for (int i = 0; i < 30000 && device.RequestCount() == 0; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     port.Interrupt();
   });

@@ -245,7 +245,7 @@ TEST(LinePaceTest, SleepsThroughAReplyOnlyWhereTheLineSetsThePace) {
 
   LinePace line(38400, 0);  // 260 us a byte
   EXPECT_EQ(line.NextSleepUs(109, 0, 0, 0), 0);  // nothing yet: the first byte wakes
-  EXPECT_EQ(line.NextSleepUs(108, 1, 1, 300), 300 + 108 * 260 - LinePace::kMarginUs - 300);
+  EXPECT_EQ(line.NextSleepUs(108, 1, 1, 300), 108 * 260 - LinePace::kMarginUs);  // due at 28380
   EXPECT_EQ(line.NextSleepUs(8, 101, 100, 26500), 28380 - LinePace::kMarginUs - 26500);
   EXPECT_EQ(line.NextSleepUs(8, 101, 0, 28000), 0);  // a sleep in vain: a silence, woken by its end
   EXPECT_EQ(line.NextSleepUs(7, 102, 1, 900000), 7 * 260 - LinePace::kMarginUs);  // reckoned anew
