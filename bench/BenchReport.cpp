@@ -1,7 +1,9 @@
 // Reads the JSON figures of the benchmark programs and prints one Markdown table:
 // figure, measured value, target and headroom (how many times the target is
-// beaten; 1.00 or more means met). Exits 1 when a target is missed or a figure is
-// absent. With the files of several runs, each figure is the median over the runs.
+// beaten; 1.00 or more means met). Exits 1 when a target is missed or a benchmark
+// failed, 2 when a figure asked for is not in the files (a renamed benchmark or
+// counter), naming each one. With the files of several runs, each figure is the
+// median over the runs.
 //
 //   kx4200-bench-report FILE.json...
 
@@ -14,6 +16,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <set>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -22,15 +26,31 @@ namespace {
 // Every run of each benchmark, by name (several files: repeated runs).
 QMap<QString, QList<QJsonObject>> g_figures;
 
-// The median over the runs of a benchmark's counter; NaN when it did not run or failed.
+// Figures asked for and not found, and benchmarks that reported an error.
+std::set<std::string> g_absent;
+std::set<std::string> g_failed;
+
+// The median over the runs of a benchmark's counter. A name or counter that is not
+// in the files is recorded (the report then fails, naming it) and gives NaN, as
+// does a benchmark that reported an error.
 double Get(const char* benchmark, const char* counter) {
   const auto it = g_figures.find(QString::fromLatin1(benchmark));
-  if (it == g_figures.end()) return NAN;
+  if (it == g_figures.end()) {
+    g_absent.insert(benchmark);
+    return NAN;
+  }
   std::vector<double> values;
   for (const QJsonObject& run : *it) {
-    if (run.contains(QStringLiteral("error_occurred"))) return NAN;
+    if (run.contains(QStringLiteral("error_occurred"))) {
+      g_failed.insert(std::string(benchmark) + ": " +
+                      run.value(QStringLiteral("error_message")).toString(QStringLiteral("failed")).toStdString());
+      return NAN;
+    }
     const QJsonValue v = run.value(QString::fromLatin1(counter));
-    if (!v.isDouble()) return NAN;
+    if (!v.isDouble()) {
+      g_absent.insert(std::string(benchmark) + " (counter " + counter + ")");
+      return NAN;
+    }
     values.push_back(v.toDouble());
   }
   std::sort(values.begin(), values.end());
@@ -58,8 +78,8 @@ void Row(const char* figure, double measured, const char* unit, Goal goal, doubl
               met ? "met" : "**MISSED**", *note ? "; " : "", note);
 }
 
-void Info(const char* figure, double measured, const char* unit, const char* note) {
-  std::printf("| %s | %.4g %s | (baseline) | | %s |\n", figure, measured, unit, note);
+void Info(const char* figure, double measured, const char* unit, const char* note, const char* target = "(baseline)") {
+  std::printf("| %s | %.4g %s | %s | | %s |\n", figure, measured, unit, target, note);
 }
 
 }  // namespace
@@ -111,13 +131,23 @@ int main(int argc, char** argv) {
     Row(figure, t / wire, "×", Goal::AtMost, 1.05, note);
   }
 
-  const double live = Get("BM_LiveReadings/baud:0/iterations:3/real_time", "per_s");
-  std::snprintf(note, sizeof note, "%.0f failed", Get("BM_LiveReadings/baud:0/iterations:3/real_time", "failed"));
+  const char* unpaced = "BM_LiveReadings/baud:0/trend:0/iterations:3/real_time";
+  const double live = Get(unpaced, "per_s");
+  std::snprintf(note, sizeof note, "%.0f failed", Get(unpaced, "failed"));
   Row("4. Live readings, unpaced", live, "/s", Goal::AtLeast, 500.0, note);
-  const char* paced = "BM_LiveReadings/baud:38400/iterations:3/real_time";
+  const char* paced = "BM_LiveReadings/baud:38400/trend:0/iterations:3/real_time";
   const double limit = Get(paced, "wire_limit_per_s");
   std::snprintf(note, sizeof note, "wire limit %.1f/s, %.0f failed", limit, Get(paced, "failed"));
   Row("4. Live readings paced at 38400 baud", Get(paced, "per_s"), "/s", Goal::AtLeast, 0.9 * limit, note);
+
+  std::snprintf(note, sizeof note, "median of 20, %.0f readings of history",
+                Get("BM_LiveTrendPerReading/iterations:20/real_time", "history"));
+  Row("7. Live trend, GUI-thread CPU per reading, 10 min of history at 30/s",
+      Get("BM_LiveTrendPerReading/iterations:20/real_time", "cpu_per_reading_ms"), "ms", Goal::AtMost, 2.0, note);
+  const double withTrend = Get("BM_LiveReadings/baud:0/trend:1/iterations:3/real_time", "per_s");
+  std::snprintf(note, sizeof note, "%.0f/s with, %.0f/s without", withTrend, live);
+  Row("8. Live readings at period 0 with the trend open, share of the rate without", 100.0 * withTrend / live, "%",
+      Goal::AtLeast, 90.0, note);
 
   const std::pair<const char*, const char*> stalls[] = {
       {"BM_GuiStall/op:0/iterations:1/real_time", "13. Largest GUI stall, group download paced at 9600 baud"},
@@ -172,5 +202,47 @@ int main(int argc, char** argv) {
                 added, Get(inMemory, "us_without"), ptyExchange, Get(onPty, "per_s_without"), Get(onPty, "per_s_with"));
   Row("14. Protocol monitor open, cost per live reading on the pseudo-terminal", 100.0 * added / ptyExchange, "%",
       Goal::AtMost, 1.0, note);
+
+  // A live reading on a paced line: the exchanging thread's CPU and wake-ups.
+  for (const auto& [baud, name] : {std::pair{38400, "BM_LivePaced/baud:38400/readings:200/iterations:1/real_time"},
+                                   std::pair{9600, "BM_LivePaced/baud:9600/readings:50/iterations:1/real_time"}}) {
+    char figure[128];
+    std::snprintf(figure, sizeof figure, "15. Live reading paced at %d baud, CPU per reading, median", baud);
+    std::snprintf(note, sizeof note, "mean %.3g ms, %.0f readings", Get(name, "cpu_mean_ms"), Get(name, "samples"));
+    Row(figure, Get(name, "cpu_ms"), "ms", Goal::AtMost, 0.3, note);
+    std::snprintf(figure, sizeof figure, "15. Live reading paced at %d baud, wake-ups (poll returns) per reply, median",
+                  baud);
+    std::snprintf(note, sizeof note, "most %.0f; %.0f read calls, %.0f voluntary context switches",
+                  Get(name, "poll_returns_max"), Get(name, "reads"), Get(name, "sleeps"));
+    Row(figure, Get(name, "poll_returns"), "", Goal::AtMost, 5.0, note);
+    std::snprintf(figure, sizeof figure, "15. Live reading paced at %d baud, reply noticed after its last byte, median",
+                  baud);
+    std::snprintf(note, sizeof note, "p90 %.3g ms", Get(name, "noticed_p90_ms"));
+    Row(figure, Get(name, "noticed_ms"), "ms", Goal::AtMost, 0.2, note);
+    std::snprintf(figure, sizeof figure, "15. Live reading paced at %d baud, × wire time", baud);
+    std::snprintf(note, sizeof note, "%.2f ms against %.2f ms on the wire", Get(name, "reading_ms"),
+                  Get(name, "wire_ms"));
+    Row(figure, Get(name, "reading_ms") / Get(name, "wire_ms"), "×", Goal::AtMost, 1.05, note);
+  }
+
+  // The monitor against a minimal Python poller, one after the other on the same line and broker.
+  const char* versus = "MonitorVersusPython";
+  std::snprintf(note, sizeof note, "%.0f ms CPU over %.0f readings", Get(versus, "monitor_cpu_ms"),
+                Get(versus, "monitor_readings"));
+  Info("16. kx4200-cli monitor, 32 units paced at 38400, CPU per reading", Get(versus, "monitor_cpu_per_reading_ms"),
+       "ms", note, "(compared)");
+  std::snprintf(note, sizeof note, "%.0f ms CPU over %.0f readings", Get(versus, "python_cpu_ms"),
+                Get(versus, "python_readings"));
+  Info("16. Python poller (pyserial, paho-mqtt), same line, CPU per reading",
+       Get(versus, "python_cpu_per_reading_ms"), "ms", note);
+  Row("16. Python poller's CPU per reading ÷ the monitor's", Get(versus, "ratio"), "×", Goal::AtLeast, 8.0,
+      "same run, same line and broker");
+
+  for (const std::string& failed : g_failed) std::fprintf(stderr, "kx4200-bench-report: %s\n", failed.c_str());
+  if (!g_absent.empty()) {
+    for (const std::string& name : g_absent)
+      std::fprintf(stderr, "kx4200-bench-report: no figure %s in the results\n", name.c_str());
+    return 2;
+  }
   return g_missed ? 1 : 0;
 }

@@ -4,9 +4,15 @@
 // every 2 ms) in the same process, so that the ratio holds on a noisy machine.
 
 #include <benchmark/benchmark.h>
+#include <dlfcn.h>
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <numeric>
 #include <random>
 #include <thread>
 
@@ -22,6 +28,39 @@
 #include "sim/VirtualDevice.h"
 
 using namespace kxbench;
+
+// The calls of the measuring thread, counted where they enter the C library: these
+// definitions take the place of the library's for the whole program and pass each
+// call on. Other threads (the simulated unit's) count into their own copies.
+namespace {
+thread_local long t_pollReturns = 0;
+thread_local long t_reads = 0;
+
+template <typename F>
+F Next(const char* name) {
+  return reinterpret_cast<F>(::dlsym(RTLD_NEXT, name));
+}
+}  // namespace
+
+extern "C" int poll(pollfd* fds, nfds_t n, int timeoutMs) {
+  static const auto next = Next<int (*)(pollfd*, nfds_t, int)>("poll");
+  const int ready = next(fds, n, timeoutMs);
+  ++t_pollReturns;
+  return ready;
+}
+
+extern "C" int ppoll(pollfd* fds, nfds_t n, const timespec* timeout, const sigset_t* mask) {
+  static const auto next = Next<int (*)(pollfd*, nfds_t, const timespec*, const sigset_t*)>("ppoll");
+  const int ready = next(fds, n, timeout, mask);
+  ++t_pollReturns;
+  return ready;
+}
+
+extern "C" ssize_t read(int fd, void* data, size_t n) {
+  static const auto next = Next<ssize_t (*)(int, void*, size_t)>("read");
+  ++t_reads;
+  return next(fd, data, n);
+}
 
 namespace {
 
@@ -170,6 +209,55 @@ void BM_GroupDownload(benchmark::State& state) {
 BENCHMARK(BM_GroupDownload)->ArgName("baud")->Arg(0)->Iterations(20)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_GroupDownload)->ArgName("baud")->Arg(38400)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_GroupDownload)->ArgName("baud")->Arg(9600)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Live readings back to back on a line paced at baud, as a monitor or the panel
+// makes them (purge, request, wait, read): per reading the exchanging thread's CPU
+// time, its poll returns (wake-ups), read calls and voluntary context switches; the
+// time from the unit's write of the reply's last byte to the exchange's end; and a
+// reading's time against its wire time (request and reply, 10 bits a byte).
+void BM_LivePaced(benchmark::State& state) {
+  const int baud = static_cast<int>(state.range(0));
+  const int readings = static_cast<int>(state.range(1));
+  Rig rig(baud, true);
+  if (!rig.ok) {
+    state.SkipWithError("no pseudo-terminal");
+    return;
+  }
+  std::vector<double> cpu, polls, reads, sleeps, noticed, took;
+  for (auto _ : state) {
+    for (int i = 0; i < readings; ++i) {
+      const double cpu0 = ThreadCpuMs();
+      const long polls0 = t_pollReturns, reads0 = t_reads, sleeps0 = ThreadSleeps();
+      const Clock::time_point t0 = Clock::now();
+      const kx::ExchangeResult x = kx::Transact(rig.port, 0, kx::Command::Acquire, {});
+      const Clock::time_point t1 = Clock::now();
+      cpu.push_back(ThreadCpuMs() - cpu0);
+      polls.push_back(static_cast<double>(t_pollReturns - polls0));
+      reads.push_back(static_cast<double>(t_reads - reads0));
+      sleeps.push_back(static_cast<double>(ThreadSleeps() - sleeps0));
+      if (x.outcome != kx::ExchangeOutcome::Ok) {
+        state.SkipWithError("a reading failed");
+        return;
+      }
+      noticed.push_back(Ms(t1 - rig.host.LastReplyByteAt()));
+      took.push_back(Ms(t1 - t0));
+    }
+  }
+  const double wireMs = static_cast<double>(kLiveRequest.size() + kLiveReplyLength) * 10.0 * 1000.0 / baud;
+  SetFigure(state, "cpu_ms", Median(cpu));
+  SetFigure(state, "cpu_mean_ms", std::accumulate(cpu.begin(), cpu.end(), 0.0) / static_cast<double>(cpu.size()));
+  SetFigure(state, "poll_returns", Median(polls));
+  SetFigure(state, "poll_returns_max", *std::max_element(polls.begin(), polls.end()));
+  SetFigure(state, "reads", Median(reads));
+  SetFigure(state, "sleeps", Median(sleeps));
+  SetFigure(state, "noticed_ms", Median(noticed));
+  SetFigure(state, "noticed_p90_ms", Percentile(noticed, 0.9));
+  SetFigure(state, "reading_ms", Median(took));
+  SetFigure(state, "wire_ms", wireMs);
+  SetFigure(state, "samples", static_cast<double>(cpu.size()));
+}
+BENCHMARK(BM_LivePaced)->ArgNames({"baud", "readings"})->Args({38400, 200})->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LivePaced)->ArgNames({"baud", "readings"})->Args({9600, 50})->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // What the protocol monitor costs the exchanges: live readings back to back with
 // no tracer, and with the monitor's collector installed and drained every 150 ms

@@ -12,9 +12,13 @@
 //            periods after the start, and over the whole run from wait4.
 //   soak     the same process with unpaced units polled every 20 ms for --soak-s
 //            seconds; resident memory (VmRSS) sampled each second.
+//   versus   `kx4200-cli monitor` and a minimal Python poller (bench/poller.py:
+//            pyserial and paho-mqtt), one after the other on the same 32 paced
+//            units and broker, period 5000 ms, live readings and state messages
+//            only; each one's CPU clock per reading over --cpu-cycles periods.
 // Writes the figures as benchmark JSON so that the report reads them like the others.
 //
-//   kx4200-bench-monitor [--out FILE] [--cpu-cycles N] [--soak-s S] [--cli PATH]
+//   kx4200-bench-monitor [--out FILE] [--cpu-cycles N] [--soak-s S] [--cli PATH] [--only versus]
 
 #include <mosquitto.h>
 #include <signal.h>
@@ -30,6 +34,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -291,11 +296,87 @@ bool Soak(const std::string& cli, int port, int seconds, const std::string& dir,
   return true;
 }
 
+// The state messages a subscriber has received so far.
+size_t StateMessages(kx::testing::Subscriber& subscriber) {
+  size_t n = 0;
+  for (const kx::testing::Received& m : subscriber.Messages())
+    if (m.topic.size() > 6 && m.topic.compare(m.topic.size() - 6, 6, "/state") == 0) ++n;
+  return n;
+}
+
+struct PerReading {
+  double cpuMs = 0;
+  size_t readings = 0;
+  double Ms() const { return readings ? cpuMs / static_cast<double>(readings) : 0; }
+};
+
+// A poller of the 32 paced units as its own process (args made from the line's
+// path): its CPU clock over `periods` whole periods from 2.5 s after its first
+// state message (start-up over, readings half a period away), and the state
+// messages a subscriber receives in that window.
+bool CpuPerReading(const std::function<std::vector<std::string>(const std::string&)>& args, const char* tag, int port,
+                   int periods, const std::string& dir, PerReading& f) {
+  Line line(kUnits, true);
+  if (!line.ok) return false;
+  kx::testing::Subscriber subscriber(port, std::string("kx4200-bench-") + tag);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // subscribed before the first reading
+  const std::string out = dir + "/" + tag + ".out", err = dir + "/" + tag + ".err";
+  const int pid = kx::testing::SpawnTool(args(line.host->Path()), out, err);
+  if (pid <= 0) return false;
+  clockid_t clock{};
+  bool ok = ::clock_getcpuclockid(pid, &clock) == 0 &&
+            subscriber.WaitFor([](const std::vector<kx::testing::Received>& all) {
+              for (const auto& m : all)
+                if (m.topic.find("/state") != std::string::npos) return true;
+              return false;
+            });
+  if (ok) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+    const size_t n0 = StateMessages(subscriber);
+    const double c0 = ProcessCpuMs(clock);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5000 * periods));
+    f.cpuMs = ProcessCpuMs(clock) - c0;
+    f.readings = StateMessages(subscriber) - n0;
+  }
+  ::kill(pid, SIGTERM);
+  const int code = kx::testing::WaitExit(pid, 20000);
+  if (!ok || code != 0 || f.readings == 0) {
+    std::fprintf(stderr, "%s exited with %d: %s\n", tag, code, kx::testing::ReadFile(err).c_str());
+    return false;
+  }
+  return true;
+}
+
+struct VersusFigures {
+  PerReading monitor, python;
+};
+
+bool Versus(const std::string& cli, int port, int periods, const std::string& dir, VersusFigures& f) {
+  auto monitor = [&](const std::string& path) {
+    std::vector<std::string> a{cli, "monitor", "--period", "5000", "--alarms-every", "0", "--no-discovery",
+                               "--mqtt", "127.0.0.1:" + std::to_string(port)};
+    for (int i = 0; i < kUnits; ++i) {
+      a.push_back("--unit");
+      a.push_back(path + ":" + std::to_string(i + 1) + "@" + std::to_string(kBaud) + "=u" + std::to_string(i + 1));
+    }
+    return a;
+  };
+  auto python = [&](const std::string& path) {
+    return std::vector<std::string>{"/usr/bin/python3", KX_POLLER_SCRIPT, "--line", path, "--baud",
+                                    std::to_string(kBaud), "--units", std::to_string(kUnits), "--period-ms", "5000",
+                                    "--mqtt", "127.0.0.1:" + std::to_string(port)};
+  };
+  const bool monitorOk = CpuPerReading(monitor, "versus-monitor", port, periods, dir, f.monitor);
+  const bool pythonOk = CpuPerReading(python, "versus-python", port, periods, dir, f.python);
+  return monitorOk && pythonOk;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::string out, cli = KX_CLI_PROGRAM;
   int cpuCycles = 4, soakSeconds = 60;
+  bool versusOnly = false;
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--out") && i + 1 < argc) {
       out = argv[++i];
@@ -305,8 +386,11 @@ int main(int argc, char** argv) {
       soakSeconds = std::max(6, std::atoi(argv[++i]));
     } else if (!std::strcmp(argv[i], "--cli") && i + 1 < argc) {
       cli = argv[++i];
+    } else if (!std::strcmp(argv[i], "--only") && i + 1 < argc && !std::strcmp(argv[i + 1], "versus")) {
+      versusOnly = true;
+      ++i;
     } else {
-      std::fprintf(stderr, "usage: %s [--out FILE] [--cpu-cycles N] [--soak-s S] [--cli PATH]\n", argv[0]);
+      std::fprintf(stderr, "usage: %s [--out FILE] [--cpu-cycles N] [--soak-s S] [--cli PATH] [--only versus]\n", argv[0]);
       return 2;
     }
   }
@@ -321,37 +405,61 @@ int main(int argc, char** argv) {
   PublishFigures publish;
   CpuFigures cpu;
   SoakFigures soak;
-  std::fprintf(stderr, "cycle of 32 paced units ...\n");
-  const bool cycleOk = Cycle(5, cycle);
-  std::fprintf(stderr, "publish delay ...\n");
-  const bool publishOk = Publish(broker.Port(), 100, publish);
-  std::fprintf(stderr, "CPU over %d periods of 5 s ...\n", cpuCycles);
-  const bool cpuOk = Cpu(cli, broker.Port(), cpuCycles, broker.Dir(), cpu);
-  std::fprintf(stderr, "soak of %d s ...\n", soakSeconds);
-  const bool soakOk = Soak(cli, broker.Port(), soakSeconds, broker.Dir(), soak);
+  VersusFigures versus;
+  bool cycleOk = true, publishOk = true, cpuOk = true, soakOk = true;
+  if (!versusOnly) {
+    std::fprintf(stderr, "cycle of 32 paced units ...\n");
+    cycleOk = Cycle(5, cycle);
+    std::fprintf(stderr, "publish delay ...\n");
+    publishOk = Publish(broker.Port(), 100, publish);
+    std::fprintf(stderr, "CPU over %d periods of 5 s ...\n", cpuCycles);
+    cpuOk = Cpu(cli, broker.Port(), cpuCycles, broker.Dir(), cpu);
+    std::fprintf(stderr, "soak of %d s ...\n", soakSeconds);
+    soakOk = Soak(cli, broker.Port(), soakSeconds, broker.Dir(), soak);
+  }
+  std::fprintf(stderr, "monitor against a Python poller, %d periods of 5 s each ...\n", cpuCycles);
+  const bool versusOk = Versus(cli, broker.Port(), cpuCycles, broker.Dir(), versus);
   broker.Stop();
 
   auto failed = [](bool ok) { return ok ? "" : ", \"error_occurred\": true"; };
-  char json[2048];
-  std::snprintf(
-      json, sizeof json,
-      "{\n  \"benchmarks\": [\n"
-      "    {\"name\": \"MonitorCycle\", \"median_ms\": %.3f, \"max_ms\": %.3f, \"wire_ms\": %.3f, "
-      "\"reply_wire_ms\": %.3f, \"cycles\": %d, "
-      "\"failed\": %d%s},\n"
-      "    {\"name\": \"MonitorPublish\", \"median_ms\": %.3f, \"p90_ms\": %.3f, \"samples\": %d%s},\n"
-      "    {\"name\": \"MonitorCpu\", \"percent\": %.4f, \"cpu_ms\": %.3f, \"window_ms\": %.1f, \"periods\": %d, "
-      "\"whole_run_percent\": %.4f%s},\n"
-      "    {\"name\": \"MonitorSoak\", \"early_mb\": %.3f, \"late_mb\": %.3f, \"peak_mb\": %.3f, \"seconds\": %d, "
-      "\"readings_per_unit\": %lld, \"published_per_unit\": %lld%s}\n"
-      "  ]\n}\n",
-      cycle.medianMs, cycle.maxMs, cycle.wireMs, cycle.replyWireMs, cycle.cycles, cycle.failed, failed(cycleOk), publish.medianMs,
-      publish.p90Ms, publish.samples, failed(publishOk), cpu.percent, cpu.cpuMs, cpu.windowMs, cpuCycles,
-      cpu.wholePercent, failed(cpuOk), soak.earlyMb, soak.lateMb, soak.peakMb, soak.seconds, soak.readings, soak.published,
-      failed(soakOk));
+  std::vector<std::string> entries;
+  char entry[512];
+  if (!versusOnly) {
+    std::snprintf(entry, sizeof entry,
+                  "{\"name\": \"MonitorCycle\", \"median_ms\": %.3f, \"max_ms\": %.3f, \"wire_ms\": %.3f, "
+                  "\"reply_wire_ms\": %.3f, \"cycles\": %d, \"failed\": %d%s}",
+                  cycle.medianMs, cycle.maxMs, cycle.wireMs, cycle.replyWireMs, cycle.cycles, cycle.failed,
+                  failed(cycleOk));
+    entries.push_back(entry);
+    std::snprintf(entry, sizeof entry,
+                  "{\"name\": \"MonitorPublish\", \"median_ms\": %.3f, \"p90_ms\": %.3f, \"samples\": %d%s}",
+                  publish.medianMs, publish.p90Ms, publish.samples, failed(publishOk));
+    entries.push_back(entry);
+    std::snprintf(entry, sizeof entry,
+                  "{\"name\": \"MonitorCpu\", \"percent\": %.4f, \"cpu_ms\": %.3f, \"window_ms\": %.1f, "
+                  "\"periods\": %d, \"whole_run_percent\": %.4f%s}",
+                  cpu.percent, cpu.cpuMs, cpu.windowMs, cpuCycles, cpu.wholePercent, failed(cpuOk));
+    entries.push_back(entry);
+    std::snprintf(entry, sizeof entry,
+                  "{\"name\": \"MonitorSoak\", \"early_mb\": %.3f, \"late_mb\": %.3f, \"peak_mb\": %.3f, "
+                  "\"seconds\": %d, \"readings_per_unit\": %lld, \"published_per_unit\": %lld%s}",
+                  soak.earlyMb, soak.lateMb, soak.peakMb, soak.seconds, soak.readings, soak.published, failed(soakOk));
+    entries.push_back(entry);
+  }
+  std::snprintf(entry, sizeof entry,
+                "{\"name\": \"MonitorVersusPython\", \"monitor_cpu_per_reading_ms\": %.4f, \"monitor_cpu_ms\": %.3f, "
+                "\"monitor_readings\": %zu, \"python_cpu_per_reading_ms\": %.4f, \"python_cpu_ms\": %.3f, "
+                "\"python_readings\": %zu, \"ratio\": %.3f, \"periods\": %d%s}",
+                versus.monitor.Ms(), versus.monitor.cpuMs, versus.monitor.readings, versus.python.Ms(),
+                versus.python.cpuMs, versus.python.readings,
+                versus.monitor.Ms() > 0 ? versus.python.Ms() / versus.monitor.Ms() : 0.0, cpuCycles, failed(versusOk));
+  entries.push_back(entry);
+  std::string json = "{\n  \"benchmarks\": [\n";
+  for (size_t i = 0; i < entries.size(); ++i) json += "    " + entries[i] + (i + 1 < entries.size() ? ",\n" : "\n");
+  json += "  ]\n}\n";
   std::FILE* f = out.empty() ? stdout : std::fopen(out.c_str(), "w");
   if (!f) return 1;
-  std::fputs(json, f);
+  std::fputs(json.c_str(), f);
   if (f != stdout) std::fclose(f);
-  return cycleOk && publishOk && cpuOk && soakOk ? 0 : 1;
+  return cycleOk && publishOk && cpuOk && soakOk && versusOk ? 0 : 1;
 }

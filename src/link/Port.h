@@ -55,7 +55,10 @@ class Port {
   virtual size_t Read(uint8_t* data, size_t n, int extraMs = 0) = 0;
   // Waits until at least count bytes are queued or timeoutMs passes; returns the
   // number queued (which may exceed count, or fall short at the deadline).
-  // Reads nothing for the caller.
+  // Reads nothing for the caller. Read and this wait end once the bytes are
+  // there; a port that knows its line's byte time need not wake for each byte
+  // on the way (SerialPort sleeps through a reply's line time), one that does not
+  // (no baud rate) wakes as bytes arrive. An interruption ends either at once.
   virtual size_t WaitForBytes(size_t count, int timeoutMs) = 0;
   // Bytes received and not yet read.
   virtual size_t Queued() = 0;

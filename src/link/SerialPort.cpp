@@ -41,14 +41,11 @@ LinkError OpenErrorFrom(int error) {
   }
 }
 
-// Milliseconds until deadline, rounded up so that poll never wakes just before it.
-int MsUntil(Clock::time_point deadline) {
-  const auto left = deadline - Clock::now();
-  if (left <= Clock::duration::zero()) return 0;
-  const auto us = std::chrono::duration_cast<std::chrono::microseconds>(left).count();
-  const long long ms = (us + 999) / 1000;
-  return ms > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(ms);
-}
+// A read looks at the line at least this often while it sleeps through a reply, so
+// that a silence of the inter-byte time-out is timed from within this much of its start.
+constexpr long long kSilenceLookUs = 5000;
+
+long long Us(Clock::duration d) { return std::chrono::duration_cast<std::chrono::microseconds>(d).count(); }
 
 }  // namespace
 
@@ -95,17 +92,49 @@ void SerialPort::InterruptAll() {
 
 bool SerialPort::Cancelled() const { return interrupted_.load() || g_interruptedAll.load(); }
 
-int SerialPort::PollLine(short events, int timeoutMs, short& revents) {
+int SerialPort::PollLine(short events, Clock::time_point until, short& revents) {
   pollfd fds[3] = {{fd_, events, 0}, {wakeFd_, POLLIN, 0}, {InterruptAllFd(), POLLIN, 0}};
   for (;;) {
     if (Cancelled()) return 2;
-    const int ready = ::poll(fds, 3, timeoutMs);
+    const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::max(until - Clock::now(), Clock::duration::zero()));
+    const timespec timeout{static_cast<time_t>(left.count() / 1'000'000'000),
+                           static_cast<long>(left.count() % 1'000'000'000)};
+    const int ready = ::ppoll(fds, 3, &timeout, nullptr);
     if (ready < 0 && errno == EINTR) continue;  // a signal's handler may have asked to stop
     if (ready < 0) return -1;
     if (Cancelled()) return 2;
     revents = fds[0].revents;
     return ready == 0 ? 0 : 1;
   }
+}
+
+LinePace::LinePace(int baud, long long capUs)
+    : byteUs_(baud > 0 ? 10'000'000 / baud : 0), capUs_(capUs), followsBaud_(baud > 0) {}
+
+long long LinePace::NextSleepUs(size_t remaining, size_t arrived, size_t gained, long long elapsedUs) {
+  const bool sleptInVain = slept_ && gained == 0;
+  slept_ = false;
+  if (!followsBaud_ || arrived == 0) return 0;
+  // A pseudo-terminal or a buffer hands over faster than the line: its pace says nothing.
+  if (static_cast<long long>(arrived) * byteUs_ > elapsedUs + 2 * byteUs_ + kMarginUs) {
+    followsBaud_ = false;
+    return 0;
+  }
+  if (sleptInVain) {  // a pause: the reply's time is reckoned again from its next byte
+    dueUs_ = -1;
+    return 0;
+  }
+  // The earliest the rest can be complete, by the look that saw the reply furthest
+  // along: bytes held back (a converter's chunks, a sender running late) may come
+  // all at once.
+  const long long due = elapsedUs + static_cast<long long>(remaining) * byteUs_;
+  if (dueUs_ < 0 || due < dueUs_) dueUs_ = due;
+  long long sleepUs = dueUs_ - kMarginUs - elapsedUs;
+  if (sleepUs < kMarginUs) return 0;
+  if (capUs_ > 0) sleepUs = std::min(sleepUs, capUs_);
+  slept_ = true;
+  return sleepUs;
 }
 
 LinkError SerialPort::Fail(LinkError error) {
@@ -221,7 +250,7 @@ void SerialPort::Close() {
   appliedBaud_ = 0;
 }
 
-bool SerialPort::Fill(int timeoutMs) {
+bool SerialPort::Fill(Clock::time_point until, bool sleep) {
   if (fd_ < 0) {
     lastError_ = LinkError::NotOpen;
     return false;
@@ -230,31 +259,35 @@ bool SerialPort::Fill(int timeoutMs) {
     lastError_ = LinkError::HungUp;
     return false;
   }
-  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-  pollfd pfd{fd_, POLLIN, 0};
+  // Asleep, the line is watched for a hang-up only: data does not wake the thread.
+  short revents = 0;
   for (;;) {
-    const int ready = PollLine(POLLIN, MsUntil(deadline), pfd.revents);
+    const int ready = PollLine(sleep ? 0 : POLLIN, until, revents);
     if (ready == 2) {
       lastError_ = LinkError::Cancelled;
       return false;
     }
-    if (ready == 1 && pfd.revents != 0) break;
-    if (ready == 1) continue;  // only the wake-up descriptors stirred
-    if (ready == 0) return true;  // nothing arrived in time
-    lastError_ = LinkError::Io;
-    return false;
+    if (ready < 0) {
+      lastError_ = LinkError::Io;
+      return false;
+    }
+    if (ready == 1 && revents == 0) continue;  // only the wake-up descriptors stirred
+    if (ready == 0 && !sleep) return true;     // nothing arrived in time
+    break;  // readable, hung up or in error; or the sleep is over: take what came meanwhile
   }
-  if (pfd.revents & POLLNVAL) {
+  if (revents & POLLNVAL) {
     lastError_ = LinkError::Io;
     return false;
   }
   // Readable, hung up or in error: read tells which, and must drain what is there,
-  // since poll keeps reporting unread bytes.
+  // since poll keeps reporting unread bytes. A read that fills less than the chunk
+  // took all there was; a hang-up is read to its end.
   uint8_t chunk[4096];
   for (;;) {
     const ssize_t got = ::read(fd_, chunk, sizeof chunk);
     if (got > 0) {
       buffer_.insert(buffer_.end(), chunk, chunk + got);
+      if (static_cast<size_t>(got) < sizeof chunk && !(revents & POLLHUP)) break;
       continue;
     }
     if (got == 0) {  // end of file on a terminal: the line hung up
@@ -272,12 +305,39 @@ bool SerialPort::Fill(int timeoutMs) {
     }
     return false;
   }
-  if (pfd.revents & POLLHUP) {  // the bytes before the hang-up are kept for the caller
+  if (revents & POLLHUP) {  // the bytes before the hang-up are kept for the caller
     hungUp_ = true;
     lastError_ = LinkError::HungUp;
     return false;
   }
   return true;
+}
+
+void SerialPort::Gather(size_t wanted, Clock::time_point deadline, std::optional<Clock::duration> interval) {
+  const Clock::time_point start = Clock::now();
+  const size_t base = buffer_.size();
+  // The interval runs from the last byte received; bytes already queued count as
+  // received now. Those a sleep brought count as received when it ends.
+  std::optional<Clock::time_point> lastByte;
+  if (base > 0) lastByte = start;
+  LinePace pace(appliedBaud_, interval ? kSilenceLookUs : 0);
+  size_t gained = 0;
+  for (;;) {
+    if (buffer_.size() >= wanted) return;
+    const Clock::time_point now = Clock::now();
+    Clock::time_point wakeAt = deadline;
+    if (interval && lastByte) wakeAt = std::min(wakeAt, *lastByte + *interval);
+    if (now >= wakeAt) {
+      lastError_ = LinkError::Timeout;
+      return;
+    }
+    const long long sleepUs = pace.NextSleepUs(wanted - buffer_.size(), buffer_.size() - base, gained, Us(now - start));
+    const size_t before = buffer_.size();
+    const bool ok = sleepUs > 0 ? Fill(std::min(wakeAt, now + std::chrono::microseconds(sleepUs)), true) : Fill(wakeAt);
+    gained = buffer_.size() - before;
+    if (gained > 0) lastByte = Clock::now();
+    if (!ok) return;
+  }
 }
 
 void SerialPort::Purge() {
@@ -315,13 +375,12 @@ size_t SerialPort::Write(const uint8_t* data, size_t n) {
     }
     if (put < 0 && errno == EINTR) continue;
     if (put < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-      const int left = MsUntil(deadline);
-      if (left == 0) {
+      if (Clock::now() >= deadline) {
         lastError_ = LinkError::Timeout;
         break;
       }
       pollfd pfd{fd_, POLLOUT, 0};
-      const int ready = PollLine(POLLOUT, left, pfd.revents);
+      const int ready = PollLine(POLLOUT, deadline, pfd.revents);
       if (ready == 2) {
         lastError_ = LinkError::Cancelled;
         break;
@@ -354,38 +413,16 @@ size_t SerialPort::Read(uint8_t* data, size_t n, int extraMs) {
     return 0;
   }
   lastError_ = LinkError::None;
-  const Clock::time_point start = Clock::now();
   const Clock::time_point totalDeadline =
-      start + std::chrono::milliseconds(static_cast<long long>(timeouts_.readTotalPerByteMs) * n +
-                                        timeouts_.readTotalConstantMs + std::max(0, extraMs));
-  const auto interval = std::chrono::milliseconds(timeouts_.readIntervalMs);
-  size_t got = 0;
-  // The interval timer runs from the last byte received; bytes already queued
-  // count as received when the read starts.
-  std::optional<Clock::time_point> lastByte;
-  for (;;) {
-    const size_t take = std::min(n - got, buffer_.size());
-    if (take > 0) {
-      std::copy_n(buffer_.begin(), take, data + got);
-      buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(take));
-      got += take;
-      if (!lastByte) lastByte = start;
-    }
-    if (got == n) break;
-    Clock::time_point wakeAt = totalDeadline;
-    if (lastByte && timeouts_.readIntervalMs > 0) wakeAt = std::min(wakeAt, *lastByte + interval);
-    const int left = MsUntil(wakeAt);
-    if (left == 0) {
-      lastError_ = LinkError::Timeout;
-      break;
-    }
-    const size_t before = buffer_.size();
-    if (!Fill(left)) {
-      if (buffer_.size() > before) continue;  // hand over what came before the hang-up
-      break;
-    }
-    if (buffer_.size() > before) lastByte = Clock::now();
-  }
+      Clock::now() + std::chrono::milliseconds(static_cast<long long>(timeouts_.readTotalPerByteMs) * n +
+                                               timeouts_.readTotalConstantMs + std::max(0, extraMs));
+  std::optional<Clock::duration> interval;
+  if (timeouts_.readIntervalMs > 0) interval = std::chrono::milliseconds(timeouts_.readIntervalMs);
+  Gather(n, totalDeadline, interval);
+  // What came before a time-out or a hang-up is handed over too.
+  const size_t got = std::min(n, buffer_.size());
+  std::copy_n(buffer_.begin(), got, data);
+  buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(got));
   return got;
 }
 
@@ -397,16 +434,10 @@ size_t SerialPort::WaitForBytes(size_t count, int timeoutMs) {
   lastError_ = LinkError::None;
   const size_t wanted = count & 0xFFFF;  // the wait compares the count as 16 bits
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(std::max(0, timeoutMs));
-  if (!Fill(0)) return buffer_.size();
-  for (;;) {
-    if (buffer_.size() >= wanted) return buffer_.size();
-    const int left = MsUntil(deadline);
-    if (left == 0) {
-      lastError_ = LinkError::Timeout;
-      return buffer_.size();
-    }
-    if (!Fill(left)) return buffer_.size();
-  }
+  // Enough already queued, or no time to wait: count what the driver holds too.
+  if ((buffer_.size() >= wanted || timeoutMs <= 0) && !Fill(Clock::now())) return buffer_.size();
+  Gather(wanted, deadline, std::nullopt);
+  return buffer_.size();
 }
 
 size_t SerialPort::Peek(uint8_t* data, size_t n) const {
@@ -420,7 +451,7 @@ size_t SerialPort::Queued() {
     lastError_ = LinkError::NotOpen;
     return 0;
   }
-  Fill(0);
+  Fill(Clock::now());
   int pending = 0;
   if (!hungUp_ && ::ioctl(fd_, FIONREAD, &pending) != 0) pending = 0;
   return buffer_.size() + static_cast<size_t>(std::max(0, pending));

@@ -2,6 +2,8 @@
 // A serial device over POSIX termios: exclusive, raw 8N1, DTR low, event-driven waits.
 
 #include <atomic>
+#include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,6 +11,33 @@
 #include "link/UucpLock.h"
 
 namespace kx {
+
+// When a wait for bytes looks at the line next. A reply's bytes cannot come faster
+// than the line carries them (10 bits a byte at the baud rate), so once a reply has
+// begun the wait sleeps until the rest could be there, less a margin, instead of
+// waking for each byte. It wakes on the next arrival instead where the baud rate is
+// unknown (0), before the first byte, after a sleep that brought nothing (a silence,
+// then timed from the byte that ends it), when the rest is due within about the
+// margin or overdue (held back, it may come at once), and for the rest of a wait
+// whose bytes came faster than the baud allows (a pseudo-terminal), where the pace
+// says nothing.
+class LinePace {
+ public:
+  static constexpr long long kMarginUs = 500;
+  // capUs > 0 bounds each sleep (a read that must notice a silence within that much).
+  LinePace(int baud, long long capUs);
+  // After a look at the line: the bytes still wanted, those arrived since the wait
+  // began, those this look brought, and the time since the wait began. Returns how
+  // long to sleep before the next look; 0: wake on the next arrival.
+  long long NextSleepUs(size_t remaining, size_t arrived, size_t gained, long long elapsedUs);
+
+ private:
+  long long byteUs_;
+  long long capUs_;
+  bool followsBaud_;
+  bool slept_ = false;
+  long long dueUs_ = -1;  // when the rest can be complete at the earliest; -1: not known
+};
 
 class SerialPort final : public Port {
  public:
@@ -43,13 +72,20 @@ class SerialPort final : public Port {
   static void InterruptAll();
 
  private:
+  using Clock = std::chrono::steady_clock;
+
   bool Cancelled() const;
-  // Polls the line for events (POLLIN or POLLOUT) and the interruption; -1 on
-  // error, 0 on time-out, 1 when the line is ready, 2 when interrupted.
-  int PollLine(short events, int timeoutMs, short& revents);
-  // Moves what the driver holds into buffer_; waits at most timeoutMs for the
-  // first byte (0: do not wait). Returns false on hang-up or error.
-  bool Fill(int timeoutMs);
+  // Polls the line for events (POLLIN, POLLOUT, or 0 for a hang-up only) and the
+  // interruption until `until`; -1 on error, 0 on time-out, 1 when the line is ready,
+  // 2 when interrupted.
+  int PollLine(short events, Clock::time_point until, short& revents);
+  // Moves what the driver holds into buffer_; waits until `until` for the first byte
+  // (now: do not wait), or with sleep until `until` whatever comes (ended early only
+  // by an interruption or a hang-up). Returns false on hang-up, error or interruption.
+  bool Fill(Clock::time_point until, bool sleep = false);
+  // Takes bytes in until buffer_ holds wanted, the deadline passes or, with an
+  // interval, that long passes without a byte (Timeout), or the line fails.
+  void Gather(size_t wanted, Clock::time_point deadline, std::optional<Clock::duration> interval);
   LinkError Fail(LinkError error);
   // Best effort: asks a USB adapter to pass bytes on without its usual delay.
   void SetLowLatency();

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <thread>
 
+#include "link/CurveTransfer.h"
 #include "link/Frame.h"
 #include "link/SerialPort.h"
 #include "sim/SimHost.h"
@@ -45,6 +46,35 @@ TEST(SerialPortInterrupt, EndsALongWaitAndLeavesThePortReusable) {
   const auto version = RequestFrame(0, 0x03);
   ASSERT_EQ(port.Write(version.data(), version.size()), version.size());
   EXPECT_EQ(port.WaitForBytes(11, 5000), 11u);
+}
+
+// Once a reply is under way the wait sleeps through its line time; an interruption
+// still ends that sleep at once, not when the rest of the reply is due.
+TEST(SerialPortInterrupt, EndsASleepThroughAPacedReply) {
+  VirtualDevice device;
+  device.SetGroups(VirtualDevice::DefaultGroups(1700000000, 1));
+  device.SetBaud(1200);
+  device.SetPacing(true);  // a 909-byte packet: 7.6 s on the line
+  SimHost host{device};
+  ASSERT_TRUE(host.Start());
+  SerialPort port;
+  ASSERT_EQ(port.Open(host.Path(), 1200), LinkError::None);
+  const auto request = GroupImageFrame(0, 1);
+  ASSERT_EQ(port.Write(request.data(), request.size()), request.size());
+
+  std::thread canceller([&] {
+    for (int i = 0; i < 30000 && device.RequestCount() == 0; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    port.Interrupt();
+  });
+  port.WaitForBytes(909, 30000);
+  const size_t arrived = port.Queued();  // taken in or still in the driver
+  canceller.join();
+  EXPECT_EQ(port.LastError(), LinkError::Cancelled);
+  // The wait ended about 35 bytes in; a sleep that only the reply's due time could
+  // end would have returned with nearly all of it there.
+  EXPECT_LT(arrived, 450u);
 }
 
 }  // namespace

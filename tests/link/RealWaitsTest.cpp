@@ -107,11 +107,15 @@ TEST(RealWaitsTest, EveryCommandWaitsItsOwnTimeAndNoLonger) {
 
 // The read interval time-out (1000 ms between two bytes) ends a packet read, whose
 // total time-out (50 ms a byte) is far longer; a pause shorter than it does not.
+// Paced too, where the read sleeps through the packet's line time: the pause is
+// still timed from its start.
 TEST(RealWaitsTest, APauseInsideAPacketEndsTheReadOnlyPastTheInterval) {
   SetWaitScale(1.0);
-  auto download = [](int pauseMs) {
+  auto download = [](int pauseMs, bool paced) {
     VirtualDevice device;
-    device.SetGroups(VirtualDevice::DefaultGroups(std::time(nullptr), 1));
+    // One packet of 891 bytes: about 0.9 s on the line, the pause after its 300th byte.
+    device.SetGroups({VirtualDevice::MakeGroup(std::time(nullptr) - 600, 10, 1)});
+    device.SetPacing(paced);
     SimHost host(device);
     if (!host.Start()) return GroupImageOutcome::WriteFailed;
     SerialPort port;
@@ -120,10 +124,12 @@ TEST(RealWaitsTest, APauseInsideAPacketEndsTheReadOnlyPastTheInterval) {
     std::vector<uint8_t> image;
     return ReadGroupImage(port, 0, 1, image);
   };
-  auto inside = std::async(std::launch::async, download, 1000 - kMarginMs);
-  auto outside = std::async(std::launch::async, download, 1000 + kMarginMs);
-  EXPECT_EQ(inside.get(), GroupImageOutcome::Ok);
-  EXPECT_EQ(outside.get(), GroupImageOutcome::ShortPayload);
+  for (const bool paced : {false, true}) {
+    auto inside = std::async(std::launch::async, download, 1000 - kMarginMs, paced);
+    auto outside = std::async(std::launch::async, download, 1000 + kMarginMs, paced);
+    EXPECT_EQ(inside.get(), GroupImageOutcome::Ok) << (paced ? "paced" : "unpaced");
+    EXPECT_EQ(outside.get(), GroupImageOutcome::ShortPayload) << (paced ? "paced" : "unpaced");
+  }
 }
 
 }  // namespace

@@ -237,6 +237,31 @@ TEST_F(SerialPortTest, DeviceAtAnotherBaudDoesNotAnswer) {
   EXPECT_EQ(Transact(port, 0, Command::ReadGear, {}).outcome, ExchangeOutcome::Ok);
 }
 
+// The wait's schedule: asleep only while a reply is under way on a line that keeps
+// its baud rate, waking a margin before the rest can be complete, never past the cap.
+TEST(LinePaceTest, SleepsThroughAReplyOnlyWhereTheLineSetsThePace) {
+  LinePace unknown(0, 0);
+  EXPECT_EQ(unknown.NextSleepUs(100, 1, 1, 1000), 0);  // no baud rate: every arrival
+
+  LinePace line(38400, 0);  // 260 us a byte
+  EXPECT_EQ(line.NextSleepUs(109, 0, 0, 0), 0);  // nothing yet: the first byte wakes
+  EXPECT_EQ(line.NextSleepUs(108, 1, 1, 300), 108 * 260 - LinePace::kMarginUs);  // due at 28380
+  EXPECT_EQ(line.NextSleepUs(8, 101, 100, 26500), 28380 - LinePace::kMarginUs - 26500);
+  EXPECT_EQ(line.NextSleepUs(8, 101, 0, 28000), 0);  // a sleep in vain: a silence, woken by its end
+  EXPECT_EQ(line.NextSleepUs(7, 102, 1, 900000), 7 * 260 - LinePace::kMarginUs);  // reckoned anew
+  // Behind the schedule (bytes held back): the rest may come at any moment.
+  EXPECT_EQ(line.NextSleepUs(6, 103, 1, 901800), 0);
+  LinePace nearEnd(38400, 0);
+  EXPECT_EQ(nearEnd.NextSleepUs(3, 106, 106, 27600), 0);  // the rest is due within the margin
+
+  LinePace capped(9600, 5000);
+  EXPECT_EQ(capped.NextSleepUs(100, 9, 9, 10000), 5000);
+
+  LinePace fast(9600, 0);  // a whole reply 0.1 ms after the request: no line's pace
+  EXPECT_EQ(fast.NextSleepUs(800, 109, 109, 100), 0);
+  EXPECT_EQ(fast.NextSleepUs(800, 109, 0, 10'000'000), 0);  // and for the rest of the wait
+}
+
 TEST_F(SerialPortTest, PacedReplyTakesItsTimeOnTheLine) {
   SerialPort port;
   device.SetBaud(1200);
