@@ -175,38 +175,6 @@ std::string ExtremesText(const GroupExtremes& e) {
          "  最大压差 " + Printf("%.0fmV ", std::round(e.spread * 1000.0)) + FormatClock(e.spreadTime);
 }
 
-std::vector<CellCurveStats> CurveCellStats(const CCurveGroup& group) {
-  std::vector<CellCurveStats> stats;
-  for (int k = 0; k < kCellCount && k < static_cast<int>(group.m_curves.size()); ++k) {
-    const CCurve& c = *group.m_curves[k];
-    CellCurveStats s;
-    s.cell = k;
-    std::optional<size_t> lo, hi, first, last;
-    double sum = 0;
-    for (size_t j = 0; j < c.m_values.size() && j < c.m_times.size(); ++j) {
-      const float v = c.m_values[j];
-      if (!Fitted(v)) continue;
-      if (!first) first = j;
-      last = j;
-      if (!lo || v < c.m_values[*lo]) lo = j;
-      if (!hi || v > c.m_values[*hi]) hi = j;
-      sum += v;
-      ++s.points;
-    }
-    if (s.points > 0) {
-      s.lowest = c.m_values[*lo];
-      s.lowestTime = c.m_times[*lo];
-      s.highest = c.m_values[*hi];
-      s.highestTime = c.m_times[*hi];
-      s.mean = sum / static_cast<double>(s.points);
-      s.first = c.m_values[*first];
-      s.last = c.m_values[*last];
-    }
-    stats.push_back(s);
-  }
-  return stats;
-}
-
 std::string CellStatsCsv(const CCurveGroup& group) {
   std::string csv = "cell,min_V,min_time,max_V,max_time,mean_V,first_V,last_V\n";
   for (const CellCurveStats& s : CurveCellStats(group)) {
