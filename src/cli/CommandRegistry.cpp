@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 #include <algorithm>
+#include <cmath>
 #include <ctime>
 #include <optional>
 
@@ -195,6 +196,47 @@ CliRun ParseExport(const CommandLine& line) {
   return [o](Env& env) { return Export(env, o); };
 }
 
+// The discharge analysis's parameters, as analyze and report take them.
+analysis::Parameters ParseAnalysisParameters(const CommandLine& line) {
+  const auto number = [&line](const char* option) {
+    bool ok = false;
+    const double v = line.Value(option).trimmed().toDouble(&ok);
+    return ok ? v : std::nan("");  // refused below, with the option's range
+  };
+  analysis::Parameters p;
+  if (line.IsSet("end-voltage")) p.endVoltage = number("end-voltage");
+  if (line.IsSet("rated-minutes")) p.ratedMinutes = number("rated-minutes");
+  p.kFactor = number("k-factor");
+  p.passPercent = number("pass-percent");
+  p.weakPercent = number("weak-percent");
+  p.driftPercent = number("drift-percent");
+  const auto range = [](double low, bool lowIncluded, double high) {
+    return QStringLiteral("a number %1 %2 and at most %3").arg(lowIncluded ? "from" : "above").arg(low).arg(high);
+  };
+  const char* option = nullptr;
+  QString what;
+  switch (analysis::CheckParameters(p)) {
+    case analysis::ParameterError::None: return p;
+    case analysis::ParameterError::EndVoltage:
+      option = "end-voltage", what = range(0, false, analysis::kMaxEndVoltage) + " V";
+      break;
+    case analysis::ParameterError::RatedMinutes:
+      option = "rated-minutes", what = range(0, false, analysis::kMaxRatedMinutes) + " minutes";
+      break;
+    case analysis::ParameterError::KFactor: option = "k-factor", what = range(0, false, analysis::kMaxKFactor); break;
+    case analysis::ParameterError::PassPercent:
+      option = "pass-percent", what = range(0, false, analysis::kMaxPercent);
+      break;
+    case analysis::ParameterError::WeakPercent:
+      option = "weak-percent", what = range(0, true, analysis::kMaxPercent);
+      break;
+    case analysis::ParameterError::DriftPercent:
+      option = "drift-percent", what = range(0, true, analysis::kMaxPercent);
+      break;
+  }
+  Bad(QStringLiteral("--%1 must be %2, not '%3'").arg(QLatin1String(option), what, line.Value(option)));
+}
+
 CliRun ParseReport(const CommandLine& line) {
   line.Positionals(0, 0);
   ReportOptions o;
@@ -208,6 +250,17 @@ CliRun ParseReport(const CommandLine& line) {
         "'");
   o.currentRange = static_cast<int>(*range);
   return [o](Env& env) { return Report(env, o); };
+}
+
+CliRun ParseAnalyze(const CommandLine& line) {
+  const QStringList a = line.Positionals(1, 1);
+  if (a[0].isEmpty()) Bad("analyze needs a curve file name");
+  AnalyzeOptions o;
+  o.bin = a[0].toStdString();
+  o.baseline = line.File("baseline");
+  o.csv = line.File("csv");
+  o.parameters = ParseAnalysisParameters(line);
+  return [o](Env& env) { return Analyze(env, o); };
 }
 
 CliRun ParsePorts(const CommandLine& line) {
@@ -247,6 +300,18 @@ CliRun ParseScan(const CommandLine& line) {
 // ---------------------------------------------------------------- the table
 
 const CliOption kCsvOption{{"csv"}, "Write a CSV table.", "FILE"};
+
+// analyze's options; report takes them too.
+std::vector<CliOption> AnalysisOptions(const char* csv) {
+  return {{{"end-voltage"}, "End voltage per cell (default: by the cells' voltage at the start).", "V"},
+          {{"rated-minutes"}, "Rated discharge time; gives the capacity and pass or fail.", "M"},
+          {{"k-factor"}, "Temperature correction factor at the start (default 1).", "K", "1"},
+          {{"pass-percent"}, "Capacity in % that passes (default 80).", "P", "80"},
+          {{"weak-percent"}, "A cell more % below the mean at the string's end is weak (default 3).", "W", "3"},
+          {{"baseline"}, "An older test of the same string to compare with.", "OLD.bin"},
+          {{"drift-percent"}, "A deviation fallen by more points since the baseline is drift (default 2).", "D", "2"},
+          {{"csv"}, csv, "FILE"}};
+}
 
 const std::vector<CliCommand>& Table() {
   static const std::vector<CliCommand> table{
@@ -341,6 +406,23 @@ const std::vector<CliCommand>& Table() {
                    {{"stats"}, "Write per-cell statistics as CSV.", "FILE"}},
        .needsPort = false,
        .parse = ParseExport},
+      {.name = "analyze",
+       .synopsis = "analyze FILE.bin [--rated-minutes M] ...",
+       .summary = "a discharge test: capacity, weak cells",
+       .usage = "analyze FILE.bin [--end-voltage V] [--rated-minutes M] [--k-factor K] [--pass-percent P]\n"
+                "        [--weak-percent W] [--baseline OLD.bin] [--drift-percent D] [--csv FILE]",
+       .help = "Analyses a discharge test recorded in a curve file: the end voltage per cell (assumed\n"
+               "from the cells' voltage at the start unless given), when the string and each cell\n"
+               "reached it, the first cell to get there, the capacity by the time-adjusted method\n"
+               "(time to the end voltage / (rated time x K)) with pass or fail, the cells below the\n"
+               "mean at the string's end (weak), and warnings about the wiring (the cells' sum against\n"
+               "the total voltage, a reading that never changes). --baseline compares each cell with\n"
+               "an older test of the same string. Cells reading 0 V throughout are left out.\n"
+               "Exit status 0 whatever the verdict; 2 for bad arguments or a file that cannot be\n"
+               "read or holds nothing to analyse.",
+       .options = AnalysisOptions("Write the per-cell table as CSV."),
+       .needsPort = false,
+       .parse = ParseAnalyze},
       {.name = "report",
        .synopsis = "report -o FILE.pdf [--group FILE.bin]",
        .summary = "a test report as a PDF",

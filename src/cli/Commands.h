@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/Discharge.h"
 #include "cli/CliTypes.h"
 #include "link/Alarms.h"
 #include "link/GearCalibration.h"
@@ -64,6 +65,15 @@ struct ExportOptions {
 // The PNG and PDF need a QGuiApplication.
 int Export(Env& env, const ExportOptions& options);
 
+// The discharge analysis of a curve file, against an older one when given.
+struct AnalyzeOptions {
+  std::string bin;
+  std::string baseline;  // empty: none
+  std::string csv;       // the per-cell table
+  analysis::Parameters parameters;
+};
+int Analyze(Env& env, const AnalyzeOptions& options);
+
 struct ReportOptions {
   std::string output;  // the PDF
   std::string group;   // a curve file for page 2; empty: none
@@ -81,6 +91,17 @@ struct ScanOptions {
   int waitMs = 0;  // 0: long enough for the reply at each rate
 };
 int Scan(Env& env, const ScanOptions& options);
+
+// Reads a curve file into group; false (exit 2) after saying why it cannot be read.
+bool LoadGroupFile(Env& env, const std::string& path, CCurveGroup& group);
+// Analyses group and the baseline, when given; none (exit 2) after saying why
+// either holds nothing to analyse.
+std::optional<analysis::Result> AnalyseGroups(Env& env, const CCurveGroup& group, const std::string& groupName,
+                                              const CCurveGroup* baseline, const std::string& baselineName,
+                                              const analysis::Parameters& parameters);
+
+// Writes one output whole or not at all through the file module; "-" is standard output.
+bool WriteOutput(Env& env, const std::string& path, std::string_view bytes);
 
 // Curve CSV of a group image: header, one row per point, three decimals.
 std::string CurveCsv(std::span<const uint8_t> image);
