@@ -83,7 +83,7 @@ ValueAxis FitAxis(double lo, double hi, int divisions) {
   return axis;
 }
 
-std::optional<ValueAxis> FitVisibleCells(const CCurveGroup& group) {
+std::optional<ValueAxis> FitVisibleCells(const CCurveGroup& group, std::optional<double> include) {
   float lo = std::numeric_limits<float>::max(), hi = std::numeric_limits<float>::lowest();
   for (int k = 0; k < kCellCount && k < static_cast<int>(group.m_curves.size()); ++k) {
     if (group.m_visible[k] == 0) continue;
@@ -94,6 +94,7 @@ std::optional<ValueAxis> FitVisibleCells(const CCurveGroup& group) {
     }
   }
   if (lo > hi) return std::nullopt;
+  if (include) return FitAxis(std::min<double>(lo, *include), std::max<double>(hi, *include));
   return FitAxis(lo, hi);
 }
 

@@ -26,8 +26,9 @@ struct ValueAxis {
 // `divisions` steps; a single value gets a small band around it.
 ValueAxis FitAxis(double lo, double hi, int divisions = 5);
 // The axis fitted to the visible cells' values over the group; cells reading
-// exactly 0 V are not fitted and left out. nullopt when nothing is left.
-std::optional<ValueAxis> FitVisibleCells(const CCurveGroup& group);
+// exactly 0 V are not fitted and left out. nullopt when nothing is left. The
+// axis also reaches include, when given (a line drawn over the curves).
+std::optional<ValueAxis> FitVisibleCells(const CCurveGroup& group, std::optional<double> include = std::nullopt);
 // "3.25V" for 3.25 on an axis of 0.05 steps.
 std::string AxisLabel(const ValueAxis& axis, double volts);
 

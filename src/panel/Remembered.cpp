@@ -15,6 +15,8 @@ using kx::panel::FieldText;
 void CTesterDlg::UseSettings(std::unique_ptr<QSettings> store, bool startWithDefaults) {
   m_settings = std::move(store);
   if (m_settings && !startWithDefaults) ApplySettings(kx::panel::ReadPanelSettings(*m_settings));
+  // The viewer keeps its analysis parameters in the same store.
+  m_dlgCurveView.UseSettings(m_settings.get(), !startWithDefaults);
 }
 
 kx::panel::PanelSettings CTesterDlg::CurrentSettings() const {
