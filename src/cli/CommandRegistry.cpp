@@ -249,6 +249,14 @@ CliRun ParseReport(const CommandLine& line) {
     Bad("--current-range must be a whole number of amperes from 1 to 1000000, not '" + line.Value("current-range") +
         "'");
   o.currentRange = static_cast<int>(*range);
+  o.parameters = ParseAnalysisParameters(line);
+  o.baseline = line.File("baseline");
+  o.csv = line.File("csv");
+  if (o.group.empty()) {
+    for (const char* option : {"end-voltage", "rated-minutes", "k-factor", "pass-percent", "weak-percent", "baseline",
+                               "drift-percent", "csv"})
+      if (line.IsSet(option)) Bad(QStringLiteral("--%1 analyses the curve file of --group; give one").arg(option));
+  }
   return [o](Env& env) { return Report(env, o); };
 }
 
@@ -426,17 +434,24 @@ const std::vector<CliCommand>& Table() {
       {.name = "report",
        .synopsis = "report -o FILE.pdf [--group FILE.bin]",
        .summary = "a test report as a PDF",
-       .usage = "report -o FILE.pdf [--group FILE.bin] [--title TEXT] [--current-range I]",
-       .help = "Writes a one- or two-page A4 test report: the port, address and baud rate, the\n"
-               "firmware version, the unit's clock against the PC's, one live reading (the 40 cells\n"
-               "with the highest and lowest marked, total voltage, current, temperatures, analogue\n"
-               "inputs) and the alarm status. --group adds a page with the curve file's chart and\n"
-               "each cell's lowest, highest, mean, first and last value. A unit that does not answer\n"
-               "still gets a report that says so, with exit status 1 (3 when the port does not open).",
-       .options = {{{"o", "output"}, "Write the report to this PDF file.", "FILE.pdf"},
-                   {{"group"}, "Add this curve file's chart and statistics.", "FILE.bin"},
-                   {{"title"}, "The report's title.", "TEXT", report::kDefaultTitle},
-                   {{"current-range"}, "Current full scale in amperes.", "I", "1000"}},
+       .usage = "report -o FILE.pdf [--group FILE.bin] [--title TEXT] [--current-range I] [--end-voltage V]\n"
+                "        [--rated-minutes M] [--k-factor K] [--pass-percent P] [--weak-percent W]\n"
+                "        [--baseline OLD.bin] [--drift-percent D] [--csv FILE]",
+       .help = "Writes an A4 test report: the port, address and baud rate, the firmware version, the\n"
+               "unit's clock against the PC's, one live reading (the 40 cells with the highest and\n"
+               "lowest marked, total voltage, current, temperatures, analogue inputs) and the alarm\n"
+               "status. --group adds a page with the curve file's chart and each cell's lowest,\n"
+               "highest, mean, first and last value, and a page with its discharge analysis, which\n"
+               "takes analyze's options. A unit that does not answer still gets a report that says\n"
+               "so, with exit status 1 (3 when the port does not open).",
+       .options = [] {
+         std::vector<CliOption> o{{{"o", "output"}, "Write the report to this PDF file.", "FILE.pdf"},
+                                  {{"group"}, "Add this curve file's chart, statistics and analysis.", "FILE.bin"},
+                                  {{"title"}, "The report's title.", "TEXT", report::kDefaultTitle},
+                                  {{"current-range"}, "Current full scale in amperes.", "I", "1000"}};
+         for (const CliOption& a : AnalysisOptions("Write the analysis's per-cell table as CSV.")) o.push_back(a);
+         return o;
+       }(),
        .parse = ParseReport},
       {.name = "ports",
        .summary = "the serial ports and their numbers",

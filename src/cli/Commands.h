@@ -76,9 +76,13 @@ int Analyze(Env& env, const AnalyzeOptions& options);
 
 struct ReportOptions {
   std::string output;  // the PDF
-  std::string group;   // a curve file for page 2; empty: none
+  std::string group;   // a curve file for pages 2 and 3; empty: none
   std::string title;
   int currentRange = 1000;
+  // The analysis page's, as analyze takes them (they need a group).
+  std::string baseline;
+  std::string csv;
+  analysis::Parameters parameters;
 };
 // Needs a QGuiApplication. A unit that does not answer still gets its report.
 int Report(Env& env, const ReportOptions& options);
