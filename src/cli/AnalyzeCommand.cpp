@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QString>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -170,6 +171,7 @@ void PrintText(Output& out, const analysis::Result& r, const AnalyzeOptions& o) 
       if (b->drifted) text += "  drifted";
     }
     if (c->weak) text += "  weak";
+    if (std::find(r.stuckCells.begin(), r.stuckCells.end(), c->cell) != r.stuckCells.end()) text += "  stuck";
     out.OutLine(text);
   }
 }
