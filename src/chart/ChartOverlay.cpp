@@ -68,7 +68,8 @@ void DrawOverlay(const CCurveGroup& group, Canvas& canvas, const Rect& area, con
   // Under the line at the left: a discharge's curves are still above it there,
   // and the crossings crowd the right.
   canvas.SetTextAlign(TextAlign::LeftTop);
-  canvas.Text(plot.left + 2 * size.marker, lineY + size.marker, "终止电压 " + analysis::Fixed(overlay.endVoltage, 3) + "V");
+  canvas.Text(plot.left + 2 * size.marker, lineY + size.marker,
+              "终止电压 " + analysis::Fixed(overlay.endVoltage, 3) + "V");
   if (canvas.SetPen({PenStyle::Solid, size.ring, kLineColor}) && canvas.SetBrush(kWhite)) {
     for (const AnalysisOverlay::Crossing& c : overlay.crossings) {
       const int32_t cx = x(c.minutes * 60.0);

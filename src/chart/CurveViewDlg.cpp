@@ -1,8 +1,8 @@
 #include "chart/CurveViewDlg.h"
 
 #include <QBitmap>
-#include <QFile>
 #include <QCheckBox>
+#include <QFile>
 #include <QFont>
 #include <QHeaderView>
 #include <QIcon>
@@ -286,7 +286,8 @@ void CCurveViewDlg::LoadBaseline() {
   if (path.isEmpty()) return;
   const kx::CurveFileRead read = kx::ReadCurveFile(QFile::encodeName(path).toStdString());
   if (!read.result.ok()) {
-    m_strBaselineProblem = QStringLiteral("基准文件无法读取: ") + QString::fromStdString(kx::CurveFileMessage(read.result.status));
+    m_strBaselineProblem =
+        QStringLiteral("基准文件无法读取: ") + QString::fromStdString(kx::CurveFileMessage(read.result.status));
     return;
   }
   m_baseline = std::make_unique<CCurveGroup>();

@@ -51,7 +51,7 @@ int Report(Env& env, const ReportOptions& options) {
       return kExitUsage;
     analysisPage = report::AnalysisPage{options.parameters, analysis::Analyse(group, options.parameters, old),
                                         options.baseline, {}};
-  } else if (!options.csv.empty()) {
+  } else if (!options.csv.empty() || !options.baseline.empty()) {
     env.Fail(options.group + ": nothing to analyse: no record points");
     return kExitUsage;
   }
