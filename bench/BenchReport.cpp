@@ -238,6 +238,12 @@ int main(int argc, char** argv) {
   Row("16. Python poller's CPU per reading ÷ the monitor's", Get(versus, "ratio"), "×", Goal::AtLeast, 8.0,
       "same run, same line and broker");
 
+  const char* analysis = "BM_Analysis/iterations:200/real_time";
+  std::snprintf(note, sizeof note, "p90 %.3g ms; CPU time median %.3g ms", Get(analysis, "p90_ms"),
+                Get(analysis, "cpu_median_ms"));
+  Row("17. Discharge analysis, 255 points × 40 cells with a baseline, median", Get(analysis, "median_ms"), "ms",
+      Goal::AtMost, 5.0, note);
+
   for (const std::string& failed : g_failed) std::fprintf(stderr, "kx4200-bench-report: %s\n", failed.c_str());
   if (!g_absent.empty()) {
     for (const std::string& name : g_absent)

@@ -9,14 +9,16 @@
 #include <optional>
 
 #include "chart/ChartDraw.h"
+#include "chart/ChartOverlay.h"
 #include "chart/ChartScale.h"
 #include "chart/QPainterCanvas.h"
 
 namespace kx {
 
 namespace {
-std::optional<ValueAxis> AxisFor(const CCurveGroup& group, bool autoScale) {
-  return autoScale ? FitVisibleCells(group) : std::nullopt;
+std::optional<ValueAxis> AxisFor(const CCurveGroup& group, bool autoScale, const AnalysisOverlay* overlay = nullptr) {
+  if (!autoScale) return std::nullopt;
+  return FitVisibleCells(group, overlay ? std::optional(overlay->endVoltage) : std::nullopt);
 }
 }  // namespace
 
@@ -30,12 +32,14 @@ QImage RenderChartImage(CCurveGroup& group, QSize size, bool autoScale) {
   return image;
 }
 
-bool DrawChartPage(CCurveGroup& group, QPaintDevice& page, bool autoScale) {
+bool DrawChartPage(CCurveGroup& group, QPaintDevice& page, bool autoScale, const AnalysisOverlay* overlay) {
   QPainter painter;
   if (!painter.begin(&page)) return false;
   QPainterCanvas canvas(painter);
-  const auto axis = AxisFor(group, autoScale);
-  Draw(group, canvas, Rect{0, 0, page.width(), page.height()}, true, axis ? &*axis : nullptr);
+  const auto axis = AxisFor(group, autoScale, overlay);
+  const Rect area{0, 0, page.width(), page.height()};
+  Draw(group, canvas, area, true, axis ? &*axis : nullptr);
+  if (overlay) DrawOverlay(group, canvas, area, axis ? &*axis : nullptr, *overlay, true);
   return painter.end();
 }
 

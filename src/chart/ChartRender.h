@@ -13,6 +13,8 @@ class QPaintDevice;
 
 namespace kx {
 
+struct AnalysisOverlay;
+
 // Every rendering takes autoScale: the voltage axis fitted to the visible cells
 // (FitVisibleCells) instead of the fixed 0..15 V one.
 
@@ -20,8 +22,10 @@ namespace kx {
 QImage RenderChartImage(CCurveGroup& group, QSize size = QSize(890, 560), bool autoScale = false);
 
 // One page: the chart in printer mode over the device's printable area
-// (0, 0, width, height) in its own dots. False when the page cannot be started.
-bool DrawChartPage(CCurveGroup& group, QPaintDevice& page, bool autoScale = false);
+// (0, 0, width, height) in its own dots, with the analysis's overlay when given
+// (the axis then reaches its end voltage). False when the page cannot be started.
+bool DrawChartPage(CCurveGroup& group, QPaintDevice& page, bool autoScale = false,
+                   const AnalysisOverlay* overlay = nullptr);
 
 // An A4 portrait PDF page at 600 dpi without margins, titled "SimplePrintDoc";
 // empty when it cannot be drawn. Rendered in memory: files are written whole by

@@ -83,7 +83,7 @@ ValueAxis FitAxis(double lo, double hi, int divisions) {
   return axis;
 }
 
-std::optional<ValueAxis> FitVisibleCells(const CCurveGroup& group) {
+std::optional<ValueAxis> FitVisibleCells(const CCurveGroup& group, std::optional<double> include) {
   float lo = std::numeric_limits<float>::max(), hi = std::numeric_limits<float>::lowest();
   for (int k = 0; k < kCellCount && k < static_cast<int>(group.m_curves.size()); ++k) {
     if (group.m_visible[k] == 0) continue;
@@ -94,6 +94,7 @@ std::optional<ValueAxis> FitVisibleCells(const CCurveGroup& group) {
     }
   }
   if (lo > hi) return std::nullopt;
+  if (include) return FitAxis(std::min<double>(lo, *include), std::max<double>(hi, *include));
   return FitAxis(lo, hi);
 }
 
@@ -173,38 +174,6 @@ std::string ExtremesText(const GroupExtremes& e) {
   return "最高 " + CellName(e.highest.cell) + Printf(" %.3fV ", e.highest.volts) + FormatClock(e.highest.time) +
          "  最低 " + CellName(e.lowest.cell) + Printf(" %.3fV ", e.lowest.volts) + FormatClock(e.lowest.time) +
          "  最大压差 " + Printf("%.0fmV ", std::round(e.spread * 1000.0)) + FormatClock(e.spreadTime);
-}
-
-std::vector<CellCurveStats> CurveCellStats(const CCurveGroup& group) {
-  std::vector<CellCurveStats> stats;
-  for (int k = 0; k < kCellCount && k < static_cast<int>(group.m_curves.size()); ++k) {
-    const CCurve& c = *group.m_curves[k];
-    CellCurveStats s;
-    s.cell = k;
-    std::optional<size_t> lo, hi, first, last;
-    double sum = 0;
-    for (size_t j = 0; j < c.m_values.size() && j < c.m_times.size(); ++j) {
-      const float v = c.m_values[j];
-      if (!Fitted(v)) continue;
-      if (!first) first = j;
-      last = j;
-      if (!lo || v < c.m_values[*lo]) lo = j;
-      if (!hi || v > c.m_values[*hi]) hi = j;
-      sum += v;
-      ++s.points;
-    }
-    if (s.points > 0) {
-      s.lowest = c.m_values[*lo];
-      s.lowestTime = c.m_times[*lo];
-      s.highest = c.m_values[*hi];
-      s.highestTime = c.m_times[*hi];
-      s.mean = sum / static_cast<double>(s.points);
-      s.first = c.m_values[*first];
-      s.last = c.m_values[*last];
-    }
-    stats.push_back(s);
-  }
-  return stats;
 }
 
 std::string CellStatsCsv(const CCurveGroup& group) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/CurveStats.h"
 #include "chart/Canvas.h"
 #include "curves/CurveGroup.h"
 
@@ -25,8 +26,9 @@ struct ValueAxis {
 // `divisions` steps; a single value gets a small band around it.
 ValueAxis FitAxis(double lo, double hi, int divisions = 5);
 // The axis fitted to the visible cells' values over the group; cells reading
-// exactly 0 V are not fitted and left out. nullopt when nothing is left.
-std::optional<ValueAxis> FitVisibleCells(const CCurveGroup& group);
+// exactly 0 V are not fitted and left out. nullopt when nothing is left. The
+// axis also reaches include, when given (a line drawn over the curves).
+std::optional<ValueAxis> FitVisibleCells(const CCurveGroup& group, std::optional<double> include = std::nullopt);
 // "3.25V" for 3.25 on an axis of 0.05 steps.
 std::string AxisLabel(const ValueAxis& axis, double volts);
 
@@ -61,19 +63,6 @@ struct GroupExtremes {
 GroupExtremes FindExtremes(const CCurveGroup& group, bool visibleOnly = true);
 // "最高 电池17 3.412V 10:20:30  最低 电池5 3.281V 10:21:30  最大压差 131mV 10:25:30".
 std::string ExtremesText(const GroupExtremes& extremes);
-
-// One cell's curve over the group (values of exactly 0 V left out); the values
-// are meaningful only when points > 0.
-struct CellCurveStats {
-  int cell = 0;  // 0-based
-  size_t points = 0;
-  float lowest = 0, highest = 0;
-  CurveTime lowestTime = 0, highestTime = 0;
-  double mean = 0;
-  float first = 0, last = 0;
-};
-// The 40 cells' statistics (fewer when the group holds fewer curves).
-std::vector<CellCurveStats> CurveCellStats(const CCurveGroup& group);
 
 // Per-cell statistics as CSV: cell,min_V,min_time,max_V,max_time,mean_V,first_V,last_V
 // for the 40 cells (values of exactly 0 V left out), then the largest spread.

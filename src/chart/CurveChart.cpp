@@ -3,7 +3,6 @@
 #include <QPainter>
 
 #include "chart/ChartDraw.h"
-#include "chart/ChartScale.h"
 #include "chart/QPainterCanvas.h"
 
 CCurveChart::CCurveChart(QWidget* parent) : QWidget(parent) {
@@ -17,10 +16,17 @@ CCurveChart::CCurveChart(QWidget* parent) : QWidget(parent) {
 
 CCurveChart::~CCurveChart() = default;
 
+std::optional<kx::ValueAxis> CCurveChart::Axis() const {
+  if (!m_bAutoScale) return std::nullopt;
+  return kx::FitVisibleCells(m_group, m_overlay ? std::optional(m_overlay->endVoltage) : std::nullopt);
+}
+
 void CCurveChart::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), Qt::white);
   kx::QPainterCanvas canvas(painter);
-  const auto axis = m_bAutoScale ? kx::FitVisibleCells(m_group) : std::nullopt;
-  kx::Draw(m_group, canvas, kx::Rect{0, 0, kx::kChartWidth, kx::kChartHeight}, false, axis ? &*axis : nullptr);
+  const auto axis = Axis();
+  const kx::Rect area{0, 0, kx::kChartWidth, kx::kChartHeight};
+  kx::Draw(m_group, canvas, area, false, axis ? &*axis : nullptr);
+  if (m_overlay) kx::DrawOverlay(m_group, canvas, area, axis ? &*axis : nullptr, *m_overlay, false);
 }

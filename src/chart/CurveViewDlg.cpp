@@ -2,6 +2,7 @@
 
 #include <QBitmap>
 #include <QCheckBox>
+#include <QFile>
 #include <QFont>
 #include <QHeaderView>
 #include <QIcon>
@@ -15,9 +16,11 @@
 #include <QTreeWidget>
 #include <cmath>
 
+#include "analysis/AnalysisText.h"
 #include "chart/ChartDraw.h"
 #include "chart/ChartRender.h"
 #include "chart/ChartScale.h"
+#include "curves/CurveFile.h"
 #include "ui/DialogUnits.h"
 #include "ui/Prompts.h"
 #include "ui/SongFont.h"
@@ -25,6 +28,8 @@
 namespace {
 
 const QString kRootText = QStringLiteral("曲线组");
+// The analysis pane, right of the chart.
+constexpr int kPaneWidth = 440;
 
 template <typename W>
 W* Place(W* widget, const char* id, QRect geometry) {
@@ -97,6 +102,22 @@ CCurveViewDlg::CCurveViewDlg(QWidget* parent) : QDialog(parent) {
   m_chart.setParent(this);
   m_chart.setObjectName(QStringLiteral("1049"));
   m_chart.move(kx::DluToPixels(82), kx::DluToPixels(33));
+
+  // The discharge analysis: closed, the window is the template's.
+  m_btnAnalysis = Place(new QPushButton(QStringLiteral("放电分析"), this), "analysis", kx::DluRect(82, 419, 60, 14));
+  m_btnAnalysis->setCheckable(true);
+  m_btnAnalysis->setAutoDefault(false);
+  connect(m_btnAnalysis, &QPushButton::clicked, this, &CCurveViewDlg::OnAnalysis);
+  m_paneAnalysis = new CDischargePane(this);
+  m_paneAnalysis->setGeometry(m_chart.geometry().right() + 1, 0, kPaneWidth, height());
+  m_paneAnalysis->hide();
+  m_paneAnalysis->SetSettings(m_analysisSettings);
+  connect(m_paneAnalysis, &CDischargePane::ParametersChanged, this, &CCurveViewDlg::Reanalyse);
+  connect(m_paneAnalysis, &CDischargePane::CellChosen, this, [this](int cell) {
+    if (!m_chart.m_overlay) return;
+    m_chart.m_overlay->highlightCell = cell;
+    m_chart.update();
+  });
 }
 
 CCurveViewDlg::~CCurveViewDlg() = default;
@@ -138,6 +159,7 @@ void CCurveViewDlg::OnInitDialog() {
   std::fill(std::begin(all), std::end(all), 1);
   PushVisibility(all);
   setWindowTitle(m_strTitle);
+  Reanalyse();  // the group may be another one
 }
 
 void CCurveViewDlg::PushVisibility(const int (&flags)[kx::kCellCount]) {
@@ -198,7 +220,7 @@ void CCurveViewDlg::OnMouseMove(QPoint clientPoint) {
   UpdateData(false);
 
   const QPoint inChart = clientPoint - m_chart.pos();
-  const auto axis = m_chart.m_bAutoScale ? kx::FitVisibleCells(m_chart.m_group) : std::nullopt;
+  const auto axis = m_chart.Axis();
   const auto pick = kx::PickCurve(m_chart.m_group, kx::Rect{0, 0, kx::kChartWidth, kx::kChartHeight},
                                   axis ? &*axis : nullptr, inChart.x(), inChart.y());
   m_staticPicked->setText(pick ? QString::fromStdString(kx::PickText(*pick)) : QString());
@@ -222,10 +244,88 @@ void CCurveViewDlg::OnPrint() {
   QPrinter printer(QPrinter::HighResolution);
   printer.setDocName(QStringLiteral("SimplePrintDoc"));
   if (!kx::Prompts::Current().Print(this, printer)) return;
-  if (!PrintChart(m_chart.m_group, printer, m_chart.m_bAutoScale))
+  // With the analysis open the page carries what the screen shows of it, and the verdict.
+  std::optional<kx::AnalysisOverlay> overlay = m_analysis ? m_chart.m_overlay : std::nullopt;
+  if (overlay) overlay->headline = kx::analysis::VerdictLine(*m_analysis);
+  if (!PrintChart(m_chart.m_group, printer, m_chart.m_bAutoScale, overlay ? &*overlay : nullptr))
     kx::Prompts::Current().Message(this, QStringLiteral("无法开始打印，请检查打印机!"));
 }
 
-bool CCurveViewDlg::PrintChart(CCurveGroup& group, QPrinter& printer, bool autoScale) {
-  return kx::DrawChartPage(group, printer, autoScale);
+bool CCurveViewDlg::PrintChart(CCurveGroup& group, QPrinter& printer, bool autoScale,
+                               const kx::AnalysisOverlay* overlay) {
+  return kx::DrawChartPage(group, printer, autoScale, overlay);
+}
+
+bool CCurveViewDlg::AnalysisOpen() const { return m_btnAnalysis->isChecked(); }
+
+void CCurveViewDlg::OnAnalysis() {
+  const bool open = AnalysisOpen();
+  m_paneAnalysis->setVisible(open);
+  setFixedSize(open ? m_paneAnalysis->geometry().right() + 1 : kx::DluToPixels(670), kx::DluToPixels(440));
+  // The end voltage is a line near the bottom of the fixed 0..15 V frame: fit the axis.
+  if (open && !m_checkAutoScale->isChecked()) {
+    m_checkAutoScale->setChecked(true);
+    OnAutoScale();
+  }
+  Reanalyse();
+}
+
+void CCurveViewDlg::UseSettings(QSettings* store, bool readStored) {
+  m_settings = store;
+  if (!store || !readStored) return;
+  m_analysisSettings = kx::ReadAnalysisSettings(*store);
+  m_paneAnalysis->SetSettings(m_analysisSettings);
+  LoadBaseline();
+  Reanalyse();
+}
+
+void CCurveViewDlg::LoadBaseline() {
+  m_baseline.reset();
+  m_strBaselineProblem.clear();
+  const QString& path = m_analysisSettings.baselinePath;
+  if (path.isEmpty()) return;
+  const kx::CurveFileRead read = kx::ReadCurveFile(QFile::encodeName(path).toStdString());
+  if (!read.result.ok()) {
+    m_strBaselineProblem =
+        QStringLiteral("基准文件无法读取: ") + QString::fromStdString(kx::CurveFileMessage(read.result.status));
+    return;
+  }
+  m_baseline = std::make_unique<CCurveGroup>();
+  m_baseline->LoadGroupImage(read.image);
+}
+
+kx::analysis::Result CCurveViewDlg::AnalyseGroup(const CCurveGroup& group, QString* note) const {
+  kx::analysis::Result r = kx::analysis::Analyse(group, m_analysisSettings.parameters, m_baseline.get());
+  QString why = m_strBaselineProblem;
+  if (r.baseline && r.baseline->status != kx::analysis::Status::Ok)
+    why = QStringLiteral("基准文件: ") + QString::fromStdString(kx::analysis::StatusText(r.baseline->status));
+  if (note) *note = why;
+  return r;
+}
+
+void CCurveViewDlg::Reanalyse() {
+  m_analysis.reset();
+  const int highlight = m_chart.m_overlay ? m_chart.m_overlay->highlightCell : -1;
+  m_chart.m_overlay.reset();
+  m_chart.update();
+  if (!AnalysisOpen()) return;
+  const auto parameters = m_paneAnalysis->ReadParameters();
+  if (!parameters) return;  // the pane says which one is wrong
+  const kx::AnalysisSettings settings{*parameters, m_paneAnalysis->BaselinePath()};
+  if (settings != m_analysisSettings) {
+    const bool newBaseline = settings.baselinePath != m_analysisSettings.baselinePath;
+    m_analysisSettings = settings;
+    if (newBaseline) LoadBaseline();
+    if (m_settings) kx::WriteAnalysisSettings(*m_settings, m_analysisSettings);
+  }
+  QString note;
+  kx::analysis::Result result = AnalyseGroup(m_chart.m_group, &note);
+  if (result.status != kx::analysis::Status::Ok) {
+    m_paneAnalysis->ShowProblem(QString::fromStdString(kx::analysis::StatusText(result.status)));
+    return;
+  }
+  m_paneAnalysis->ShowResult(result, *parameters, note);
+  m_chart.m_overlay = kx::OverlayOf(result);
+  if (result.Cell(highlight)) m_chart.m_overlay->highlightCell = highlight;
+  m_analysis = std::move(result);
 }

@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 #include <algorithm>
+#include <cmath>
 #include <ctime>
 #include <optional>
 
@@ -195,6 +196,47 @@ CliRun ParseExport(const CommandLine& line) {
   return [o](Env& env) { return Export(env, o); };
 }
 
+// The discharge analysis's parameters, as analyze and report take them.
+analysis::Parameters ParseAnalysisParameters(const CommandLine& line) {
+  const auto number = [&line](const char* option) {
+    bool ok = false;
+    const double v = line.Value(option).trimmed().toDouble(&ok);
+    return ok ? v : std::nan("");  // refused below, with the option's range
+  };
+  analysis::Parameters p;
+  if (line.IsSet("end-voltage")) p.endVoltage = number("end-voltage");
+  if (line.IsSet("rated-minutes")) p.ratedMinutes = number("rated-minutes");
+  p.kFactor = number("k-factor");
+  p.passPercent = number("pass-percent");
+  p.weakPercent = number("weak-percent");
+  p.driftPercent = number("drift-percent");
+  const auto range = [](double low, bool lowIncluded, double high) {
+    return QStringLiteral("a number %1 %2 and at most %3").arg(lowIncluded ? "from" : "above").arg(low).arg(high);
+  };
+  const char* option = nullptr;
+  QString what;
+  switch (analysis::CheckParameters(p)) {
+    case analysis::ParameterError::None: return p;
+    case analysis::ParameterError::EndVoltage:
+      option = "end-voltage", what = range(0, false, analysis::kMaxEndVoltage) + " V";
+      break;
+    case analysis::ParameterError::RatedMinutes:
+      option = "rated-minutes", what = range(0, false, analysis::kMaxRatedMinutes) + " minutes";
+      break;
+    case analysis::ParameterError::KFactor: option = "k-factor", what = range(0, false, analysis::kMaxKFactor); break;
+    case analysis::ParameterError::PassPercent:
+      option = "pass-percent", what = range(0, false, analysis::kMaxPercent);
+      break;
+    case analysis::ParameterError::WeakPercent:
+      option = "weak-percent", what = range(0, true, analysis::kMaxPercent);
+      break;
+    case analysis::ParameterError::DriftPercent:
+      option = "drift-percent", what = range(0, true, analysis::kMaxPercent);
+      break;
+  }
+  Bad(QStringLiteral("--%1 must be %2, not '%3'").arg(QLatin1String(option), what, line.Value(option)));
+}
+
 CliRun ParseReport(const CommandLine& line) {
   line.Positionals(0, 0);
   ReportOptions o;
@@ -207,7 +249,26 @@ CliRun ParseReport(const CommandLine& line) {
     Bad("--current-range must be a whole number of amperes from 1 to 1000000, not '" + line.Value("current-range") +
         "'");
   o.currentRange = static_cast<int>(*range);
+  o.parameters = ParseAnalysisParameters(line);
+  o.baseline = line.File("baseline");
+  o.csv = line.File("csv");
+  if (o.group.empty()) {
+    for (const char* option : {"end-voltage", "rated-minutes", "k-factor", "pass-percent", "weak-percent", "baseline",
+                               "drift-percent", "csv"})
+      if (line.IsSet(option)) Bad(QStringLiteral("--%1 analyses the curve file of --group; give one").arg(option));
+  }
   return [o](Env& env) { return Report(env, o); };
+}
+
+CliRun ParseAnalyze(const CommandLine& line) {
+  const QStringList a = line.Positionals(1, 1);
+  if (a[0].isEmpty()) Bad("analyze needs a curve file name");
+  AnalyzeOptions o;
+  o.bin = a[0].toStdString();
+  o.baseline = line.File("baseline");
+  o.csv = line.File("csv");
+  o.parameters = ParseAnalysisParameters(line);
+  return [o](Env& env) { return Analyze(env, o); };
 }
 
 CliRun ParsePorts(const CommandLine& line) {
@@ -247,6 +308,18 @@ CliRun ParseScan(const CommandLine& line) {
 // ---------------------------------------------------------------- the table
 
 const CliOption kCsvOption{{"csv"}, "Write a CSV table.", "FILE"};
+
+// analyze's options; report takes them too.
+std::vector<CliOption> AnalysisOptions(const char* csv) {
+  return {{{"end-voltage"}, "End voltage per cell (default: by the cells' voltage at the start).", "V"},
+          {{"rated-minutes"}, "Rated discharge time; gives the capacity and pass or fail.", "M"},
+          {{"k-factor"}, "Temperature correction factor at the start (default 1).", "K", "1"},
+          {{"pass-percent"}, "Capacity in % that passes (default 80).", "P", "80"},
+          {{"weak-percent"}, "A cell more % below the mean at the string's end is weak (default 3).", "W", "3"},
+          {{"baseline"}, "An older test of the same string to compare with.", "OLD.bin"},
+          {{"drift-percent"}, "A deviation fallen by more points since the baseline is drift (default 2).", "D", "2"},
+          {{"csv"}, csv, "FILE"}};
+}
 
 const std::vector<CliCommand>& Table() {
   static const std::vector<CliCommand> table{
@@ -341,20 +414,44 @@ const std::vector<CliCommand>& Table() {
                    {{"stats"}, "Write per-cell statistics as CSV.", "FILE"}},
        .needsPort = false,
        .parse = ParseExport},
+      {.name = "analyze",
+       .synopsis = "analyze FILE.bin [--rated-minutes M] ...",
+       .summary = "a discharge test: capacity, weak cells",
+       .usage = "analyze FILE.bin [--end-voltage V] [--rated-minutes M] [--k-factor K] [--pass-percent P]\n"
+                "        [--weak-percent W] [--baseline OLD.bin] [--drift-percent D] [--csv FILE]",
+       .help = "Analyses a discharge test recorded in a curve file: the end voltage per cell (assumed\n"
+               "from the cells' voltage at the start unless given), when the string and each cell\n"
+               "reached it, the first cell to get there, the capacity by the time-adjusted method\n"
+               "(time to the end voltage / (rated time x K)) with pass or fail, the cells below the\n"
+               "mean at the string's end (weak), and warnings about the wiring (the cells' sum against\n"
+               "the total voltage, a reading that never changes). --baseline compares each cell with\n"
+               "an older test of the same string. Cells reading 0 V throughout are left out.\n"
+               "Exit status 0 whatever the verdict; 2 for bad arguments or a file that cannot be\n"
+               "read or holds nothing to analyse.",
+       .options = AnalysisOptions("Write the per-cell table as CSV."),
+       .needsPort = false,
+       .parse = ParseAnalyze},
       {.name = "report",
        .synopsis = "report -o FILE.pdf [--group FILE.bin]",
        .summary = "a test report as a PDF",
-       .usage = "report -o FILE.pdf [--group FILE.bin] [--title TEXT] [--current-range I]",
-       .help = "Writes a one- or two-page A4 test report: the port, address and baud rate, the\n"
-               "firmware version, the unit's clock against the PC's, one live reading (the 40 cells\n"
-               "with the highest and lowest marked, total voltage, current, temperatures, analogue\n"
-               "inputs) and the alarm status. --group adds a page with the curve file's chart and\n"
-               "each cell's lowest, highest, mean, first and last value. A unit that does not answer\n"
-               "still gets a report that says so, with exit status 1 (3 when the port does not open).",
-       .options = {{{"o", "output"}, "Write the report to this PDF file.", "FILE.pdf"},
-                   {{"group"}, "Add this curve file's chart and statistics.", "FILE.bin"},
-                   {{"title"}, "The report's title.", "TEXT", report::kDefaultTitle},
-                   {{"current-range"}, "Current full scale in amperes.", "I", "1000"}},
+       .usage = "report -o FILE.pdf [--group FILE.bin] [--title TEXT] [--current-range I] [--end-voltage V]\n"
+                "        [--rated-minutes M] [--k-factor K] [--pass-percent P] [--weak-percent W]\n"
+                "        [--baseline OLD.bin] [--drift-percent D] [--csv FILE]",
+       .help = "Writes an A4 test report: the port, address and baud rate, the firmware version, the\n"
+               "unit's clock against the PC's, one live reading (the 40 cells with the highest and\n"
+               "lowest marked, total voltage, current, temperatures, analogue inputs) and the alarm\n"
+               "status. --group adds a page with the curve file's chart and each cell's lowest,\n"
+               "highest, mean, first and last value, and a page with its discharge analysis, which\n"
+               "takes analyze's options. A unit that does not answer still gets a report that says\n"
+               "so, with exit status 1 (3 when the port does not open).",
+       .options = [] {
+         std::vector<CliOption> o{{{"o", "output"}, "Write the report to this PDF file.", "FILE.pdf"},
+                                  {{"group"}, "Add this curve file's chart, statistics and analysis.", "FILE.bin"},
+                                  {{"title"}, "The report's title.", "TEXT", report::kDefaultTitle},
+                                  {{"current-range"}, "Current full scale in amperes.", "I", "1000"}};
+         for (const CliOption& a : AnalysisOptions("Write the analysis's per-cell table as CSV.")) o.push_back(a);
+         return o;
+       }(),
        .parse = ParseReport},
       {.name = "ports",
        .summary = "the serial ports and their numbers",

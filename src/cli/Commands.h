@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/Discharge.h"
 #include "cli/CliTypes.h"
 #include "link/Alarms.h"
 #include "link/GearCalibration.h"
@@ -64,11 +65,24 @@ struct ExportOptions {
 // The PNG and PDF need a QGuiApplication.
 int Export(Env& env, const ExportOptions& options);
 
+// The discharge analysis of a curve file, against an older one when given.
+struct AnalyzeOptions {
+  std::string bin;
+  std::string baseline;  // empty: none
+  std::string csv;       // the per-cell table
+  analysis::Parameters parameters;
+};
+int Analyze(Env& env, const AnalyzeOptions& options);
+
 struct ReportOptions {
   std::string output;  // the PDF
-  std::string group;   // a curve file for page 2; empty: none
+  std::string group;   // a curve file for pages 2 and 3; empty: none
   std::string title;
   int currentRange = 1000;
+  // The analysis page's, as analyze takes them (they need a group).
+  std::string baseline;
+  std::string csv;
+  analysis::Parameters parameters;
 };
 // Needs a QGuiApplication. A unit that does not answer still gets its report.
 int Report(Env& env, const ReportOptions& options);
@@ -81,6 +95,17 @@ struct ScanOptions {
   int waitMs = 0;  // 0: long enough for the reply at each rate
 };
 int Scan(Env& env, const ScanOptions& options);
+
+// Reads a curve file into group; false (exit 2) after saying why it cannot be read.
+bool LoadGroupFile(Env& env, const std::string& path, CCurveGroup& group);
+// Analyses group and the baseline, when given; none (exit 2) after saying why
+// either holds nothing to analyse.
+std::optional<analysis::Result> AnalyseGroups(Env& env, const CCurveGroup& group, const std::string& groupName,
+                                              const CCurveGroup* baseline, const std::string& baselineName,
+                                              const analysis::Parameters& parameters);
+
+// Writes one output whole or not at all through the file module; "-" is standard output.
+bool WriteOutput(Env& env, const std::string& path, std::string_view bytes);
 
 // Curve CSV of a group image: header, one row per point, three decimals.
 std::string CurveCsv(std::span<const uint8_t> image);

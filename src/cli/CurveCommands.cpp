@@ -90,21 +90,6 @@ class DownloadMeter {
 
 std::string PointCountText(int points) { return "本组曲线共有记录点：" + std::to_string(points) + "个"; }
 
-// Writes one output whole or not at all; "-" for a CSV means standard output.
-bool WriteOutput(Env& env, const std::string& path, std::string_view bytes) {
-  if (path == "-") {
-    env.out.Out(bytes);
-    return true;
-  }
-  const files::FileResult r = files::WriteFile(path, bytes);
-  if (!r.ok()) {
-    env.Fail(files::Describe(r));
-    return false;
-  }
-  env.out.ErrLine("wrote " + path);
-  return true;
-}
-
 std::string_view View(const QByteArray& bytes) { return {bytes.constData(), static_cast<size_t>(bytes.size())}; }
 
 // The CSV, .bin, PNG and PDF outputs a group can go to; false after reporting a failure.
@@ -147,6 +132,20 @@ bool WriteGroupOutputs(Env& env, std::span<const uint8_t> image, const ExportOpt
 }
 
 }  // namespace
+
+bool WriteOutput(Env& env, const std::string& path, std::string_view bytes) {
+  if (path == "-") {
+    env.out.Out(bytes);
+    return true;
+  }
+  const files::FileResult r = files::WriteFile(path, bytes);
+  if (!r.ok()) {
+    env.Fail(files::Describe(r));
+    return false;
+  }
+  env.out.ErrLine("wrote " + path);
+  return true;
+}
 
 bool CheckFiles(Env& env, const std::vector<std::string>& inputs, const std::vector<std::string>& outputs) {
   std::vector<std::string> files;

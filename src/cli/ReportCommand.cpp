@@ -1,17 +1,18 @@
-// The test report: what the unit says now, and a curve file's chart, as one A4 PDF.
+// The test report: what the unit says now, and a curve file's chart and analysis, as one A4 PDF.
 
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QString>
-#include <cstring>
+#include <optional>
 
+#include "analysis/AnalysisText.h"
 #include "chart/ChartDraw.h"
 #include "cli/Commands.h"
 #include "cli/DeviceSupport.h"
-#include "curves/CurveFile.h"
 #include "curves/CurveGroup.h"
 #include "files/SafeFile.h"
 #include "link/OpenFailure.h"
+#include "report/ReportAnalysis.h"
 #include "report/ReportRender.h"
 
 namespace kx::cli {
@@ -27,22 +28,32 @@ std::time_t PcNow(const Env& env) {
 }  // namespace
 
 int Report(Env& env, const ReportOptions& options) {
-  std::vector<std::string> inputs;
-  if (!options.group.empty()) inputs.push_back(options.group);
-  if (!CheckFiles(env, inputs, {options.output})) return kExitUsage;
+  std::vector<std::string> inputs, outputs{options.output};
+  for (const std::string* in : {&options.group, &options.baseline})
+    if (!in->empty()) inputs.push_back(*in);
+  if (!options.csv.empty()) outputs.push_back(options.csv);
+  if (!CheckFiles(env, inputs, outputs)) return kExitUsage;
 
-  // The group is read before the unit is asked anything: a bad file costs no exchange.
-  CCurveGroup group;
-  if (!options.group.empty()) {
-    const CurveFileRead read = ReadCurveFile(options.group);
-    if (!read.result.ok()) {
-      std::string cause = "cannot read " + options.group;
-      if (read.result.error) cause += std::string(": ") + std::strerror(read.result.error);
-      env.Fail(cause, CurveFileMessage(read.result.status));
+  // The files are read and analysed before the unit is asked anything: a bad file costs no exchange.
+  CCurveGroup group, baseline;
+  if (!options.group.empty() && !LoadGroupFile(env, options.group, group)) return kExitUsage;
+  if (!options.baseline.empty() && !LoadGroupFile(env, options.baseline, baseline)) return kExitUsage;
+  group.m_colors = BuildCurveColors();
+  const bool second = report::HasCurves(options.group.empty() ? nullptr : &group);
+  std::optional<report::AnalysisPage> analysisPage;
+  if (second) {
+    const CCurveGroup* old = options.baseline.empty() ? nullptr : &baseline;
+    // Asked for a comparison or a table, the files must hold something to analyse, as
+    // analyze wants them; otherwise a group with nothing to analyse keeps its chart and
+    // its analysis page says so.
+    if ((old || !options.csv.empty()) &&
+        !AnalyseGroups(env, group, options.group, old, options.baseline, options.parameters))
       return kExitUsage;
-    }
-    group.m_colors = BuildCurveColors();
-    group.LoadGroupImage(read.image);
+    analysisPage = report::AnalysisPage{options.parameters, analysis::Analyse(group, options.parameters, old),
+                                        options.baseline, {}};
+  } else if (!options.csv.empty() || !options.baseline.empty()) {
+    env.Fail(options.group + ": nothing to analyse: no record points");
+    return kExitUsage;
   }
 
   report::ReportData data;
@@ -87,8 +98,8 @@ int Report(Env& env, const ReportOptions& options) {
     }
   }
 
-  const bool second = report::HasCurves(options.group.empty() ? nullptr : &group);
-  const QByteArray pdf = report::RenderReportPdf(data, second ? &group : nullptr);
+  const QByteArray pdf =
+      report::RenderReportPdf(data, second ? &group : nullptr, analysisPage ? &*analysisPage : nullptr);
   if (pdf.isEmpty()) {
     env.Fail("cannot draw the report for " + options.output);
     return kExitUsage;
@@ -99,7 +110,9 @@ int Report(Env& env, const ReportOptions& options) {
     env.Fail(files::Describe(w));
     return kExitUsage;
   }
-  const int pages = second ? 2 : 1;
+  if (!options.csv.empty() && !WriteOutput(env, options.csv, analysis::AnalysisCsv(analysisPage->result)))
+    return kExitUsage;
+  const int pages = second ? 3 : 1;
   if (env.global.json) {
     PrintJson(env.out, QJsonObject{{"ok", status == kExitOk},
                                    {"file", QString::fromStdString(options.output)},

@@ -17,7 +17,10 @@ void CTesterDlg::UseSettings(SettingsOpener open, bool startWithDefaults) {
   m_openSettings = std::move(open);
   m_settings.reset();
   if (startWithDefaults) return;
-  if (QSettings* store = Settings()) ApplySettings(kx::panel::ReadPanelSettings(*store));
+  QSettings* store = Settings();
+  if (store) ApplySettings(kx::panel::ReadPanelSettings(*store));
+  // The viewer keeps its analysis parameters in the same store.
+  m_dlgCurveView.UseSettings(store, true);
 }
 
 QSettings* CTesterDlg::Settings() {

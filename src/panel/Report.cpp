@@ -19,6 +19,7 @@
 #include "panel/FieldText.h"
 #include "panel/PanelTexts.h"
 #include "panel/TesterDlg.h"
+#include "report/ReportAnalysis.h"
 #include "report/ReportRender.h"
 #include "ui/Prompts.h"
 #include "ui/WaitCursor.h"
@@ -101,7 +102,13 @@ void CTesterDlg::MakeReport() {
   CCurveGroup group;
   group.m_colors = kx::BuildCurveColors();
   group.LoadGroupImage(std::span<const uint8_t>(m_pGroupData.data(), static_cast<size_t>(m_nGroupBytes)));
-  const QByteArray pdf = kx::report::RenderReportPdf(data, kx::report::HasCurves(&group) ? &group : nullptr);
+  // Its analysis with the viewer's parameters and baseline.
+  QString note;
+  const kx::report::AnalysisPage analysis{m_dlgCurveView.AnalysisParameters(), m_dlgCurveView.AnalyseGroup(group, &note),
+                                          QFileInfo(m_dlgCurveView.BaselinePath()).fileName().toStdString(),
+                                          note.toStdString()};
+  const QByteArray pdf =
+      kx::report::RenderReportPdf(data, kx::report::HasCurves(&group) ? &group : nullptr, &analysis);
   std::string failure = pdf.isEmpty() ? "cannot draw the report" : std::string();
   if (failure.empty()) {
     const kx::files::FileResult written = kx::files::WriteFile(

@@ -19,6 +19,7 @@
 #include "link/CellSummary.h"
 #include "link/DeviceSettings.h"
 #include "link/LocalTime.h"
+#include "report/ReportAnalysis.h"
 #include "ui/SongFont.h"
 
 namespace kx::report {
@@ -346,7 +347,7 @@ void DrawGroupPage(Sheet& s, CCurveGroup& group) {
 
 bool HasCurves(const CCurveGroup* group) { return group != nullptr && group->PointCount() > 0; }
 
-QByteArray RenderReportPdf(const ReportData& data, CCurveGroup* group) {
+QByteArray RenderReportPdf(const ReportData& data, CCurveGroup* group, const AnalysisPage* analysis) {
   InstallSongSubstitution();
   QByteArray bytes;
   QBuffer buffer(&bytes);
@@ -361,7 +362,8 @@ QByteArray RenderReportPdf(const ReportData& data, CCurveGroup* group) {
     QPainter painter;
     if (!painter.begin(&writer)) return {};
     const bool second = HasCurves(group);
-    const int pages = second ? 2 : 1;
+    const bool third = second && analysis != nullptr;
+    const int pages = 1 + int{second} + int{third};
     Sheet sheet(painter, writer.width(), writer.height());
     DrawFirstPage(sheet, data);
     sheet.Footer(1, pages);
@@ -370,6 +372,11 @@ QByteArray RenderReportPdf(const ReportData& data, CCurveGroup* group) {
       sheet.Top();
       DrawGroupPage(sheet, *group);
       sheet.Footer(2, pages);
+    }
+    if (third) {
+      if (!writer.newPage()) return {};
+      DrawAnalysisPage(painter, writer.width(), writer.height(), *analysis);
+      sheet.Footer(3, pages);
     }
     if (!painter.end()) return {};
   }

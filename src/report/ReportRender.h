@@ -13,9 +13,13 @@ namespace kx::report {
 // The report's default title.
 inline constexpr const char* kDefaultTitle = "KX4200 测试报告";
 
+struct AnalysisPage;
+
 // The PDF in memory (files are written whole by the file module or not at all);
-// group, when given and holding points, adds page 2. Empty when it cannot be drawn.
-QByteArray RenderReportPdf(const ReportData& data, CCurveGroup* group = nullptr);
+// group, when given and holding points, adds page 2, and analysis then adds the
+// page "放电分析". Empty when it cannot be drawn.
+QByteArray RenderReportPdf(const ReportData& data, CCurveGroup* group = nullptr,
+                           const AnalysisPage* analysis = nullptr);
 
 // The group has something to draw on page 2.
 bool HasCurves(const CCurveGroup* group);

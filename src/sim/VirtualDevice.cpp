@@ -288,14 +288,59 @@ StoredGroup VirtualDevice::MakeGroup(time_t start, int points, uint32_t seed) {
   return group;
 }
 
+StoredGroup VirtualDevice::MakeDischargeGroup(time_t start) {
+  constexpr int kCells = 24;
+  constexpr int kWeak[] = {6, 16};
+  constexpr double kWeakMinutes[] = {182.0, 190.0};
+  constexpr int kStuck = 11;
+  std::mt19937 rng(2024);
+  std::uniform_real_distribution<double> capacity(-5.0, 5.0);
+  std::uniform_real_distribution<double> offset(-0.012, 0.012);
+  std::uniform_real_distribution<double> jitter(-0.0015, 0.0015);
+  // Minutes until each cell is down to 1.75 V, and its own small offset.
+  double minutes[kCells], shift[kCells];
+  for (int c = 0; c < kCells; ++c) {
+    minutes[c] = 214.0 + capacity(rng);
+    shift[c] = offset(rng);
+  }
+  for (int w = 0; w < 2; ++w) minutes[kWeak[w]] = kWeakMinutes[w];
+
+  StoredGroup group;
+  group.image.push_back(static_cast<uint8_t>(kDischargePoints));
+  for (int k = 0; k < kDischargePoints; ++k) {
+    const time_t t = start + static_cast<time_t>(k) * 60;
+    uint8_t stamp[7];
+    EncodeBcdDateTime(LocalFields(t), stamp);
+    group.image.insert(group.image.end(), stamp, stamp + 7);
+    double total = 0;
+    for (int c = 0; c < 40; ++c) {
+      double v = 0;
+      if (c < kCells) {
+        // A lead-acid cell under a constant load: a gently falling plateau, then
+        // the knee; x = 1 is where it reaches 1.75 V.
+        const double x = k / minutes[c];
+        v = 2.06 + shift[c] - 0.12 * x - 0.19 * std::pow(x, 6) + jitter(rng);
+        total += v;  // the string's real voltage, whatever a sense wire shows
+        if (c == kStuck) v = 2.071;
+      }
+      PutBig16(group.image, CellRaw(v));
+    }
+    PutBig16(group.image, TotalRaw(total));
+  }
+  group.date = LocalFields(start);
+  return group;
+}
+
 std::vector<StoredGroup> VirtualDevice::DefaultGroups(time_t end, int count) {
-  static constexpr int kSizes[] = {250, 91, 12, 255};
+  static constexpr int kSizes[] = {250, 91, 12, 255, kDischargePoints};
   std::vector<StoredGroup> groups;
   for (int g = 0; g < count; ++g) {
-    const int points = kSizes[g % 4];
+    const int kind = g % kDefaultGroupCount;
+    const int points = kSizes[kind];
     // One recording a day, the last one ending an hour before `end`.
     const time_t start = end - 3600 - static_cast<time_t>(count - 1 - g) * 86400 - points * 60;
-    groups.push_back(MakeGroup(start, points, 1000u + static_cast<uint32_t>(g)));
+    groups.push_back(kind == kDefaultGroupCount - 1 ? MakeDischargeGroup(start)
+                                                    : MakeGroup(start, points, 1000u + static_cast<uint32_t>(g)));
   }
   return groups;
 }

@@ -112,9 +112,17 @@ class VirtualDevice {
   void SetTransferIdleMs(int ms);
   // A realistic discharge recording: points records, one a minute, from start.
   static StoredGroup MakeGroup(time_t start, int points, uint32_t seed);
+  // A capacity test of a 24-cell string of 2 V cells (channels 25 to 40 empty):
+  // 220 records a minute apart; the string's mean reaches 1.75 V near 214 min.
+  // Cells 7 and 17 are weak (they reach 1.75 V near 184 and 192 min) and cell 12's
+  // sense wire is loose: it reads 2.071 V throughout.
+  static StoredGroup MakeDischargeGroup(time_t start);
+  static constexpr int kDischargePoints = 220;
   // The default set: groups of 250 (24 packets of 900 and one of 651), 91 (exactly
-  // 9 packets of 900, so an empty final packet), 12 and 255 points.
-  static std::vector<StoredGroup> DefaultGroups(time_t end, int count = 4);
+  // 9 packets of 900, so an empty final packet), 12 and 255 points, then the
+  // capacity test; more than five repeat them.
+  static constexpr int kDefaultGroupCount = 5;
+  static std::vector<StoredGroup> DefaultGroups(time_t end, int count = kDefaultGroupCount);
 
   // --- gear, alarms, version, calibration
   int Gear() const;

@@ -33,7 +33,8 @@ void Usage(FILE* out) {
       "  --fault NAME    misbehave on every reply: silence, short, long, checksum,\n"
       "                  oversize (curve packets), slow, hangup (mid-reply; the\n"
       "                  device comes back on the same path a second later)\n"
-      "  --groups N      number of stored curve groups, 0..255 (default 4)\n"
+      "  --groups N      number of stored curve groups, 0..255 (default 5; the fifth is a\n"
+      "                  capacity test of 2 V cells)\n"
       "  --seed N        seed of the measurement noise (default 4200)\n"
       "  --help          show this text\n";
   std::fputs(text.c_str(), out);
@@ -90,7 +91,7 @@ int Fail(const char* what, const char* arg) {
 
 int main(int argc, char** argv) {
   std::vector<int> addresses{0};
-  long baud = 9600, groups = 4, seed = 4200;
+  long baud = 9600, groups = kx::VirtualDevice::kDefaultGroupCount, seed = 4200;
   bool pace = false;
   bool hasFault = false;
   kx::Fault fault = kx::Fault::Silence;

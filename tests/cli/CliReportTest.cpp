@@ -4,12 +4,14 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <sstream>
 
 #include "CliFixture.h"
 #include "PdfText.h"
+#include "analysis/AnalysisText.h"
 #include "chart/ChartScale.h"
 #include "curves/CurveFile.h"
 #include "curves/CurveGroup.h"
@@ -69,7 +71,7 @@ TEST_F(CliReportTest, WithAGroupPageTwoHoldsTheFittedChartAndTheStatisticsExport
   ASSERT_TRUE(dir.isValid());
   const QString pdf = Path("group.pdf");
   ASSERT_EQ(Run({"report", "-o", pdf, "--group", kGroupFile}), kx::cli::kExitOk) << out.err;
-  ASSERT_EQ(PdfPages(pdf), 2);
+  ASSERT_EQ(PdfPages(pdf), 3);
   EXPECT_TRUE(PdfText(pdf, 1, 1).contains("KX4200 测试报告"));
 
   const kx::CurveFileRead read = kx::ReadCurveFile(kGroupFile.toStdString());
@@ -93,6 +95,47 @@ TEST_F(CliReportTest, WithAGroupPageTwoHoldsTheFittedChartAndTheStatisticsExport
     ASSERT_EQ(f.size(), 8u) << row;
     const std::string expected = f[0] + " " + f[1] + " " + f[3] + " " + f[5] + " " + f[6] + " " + f[7];
     EXPECT_TRUE(page2.contains(QString::fromStdString(expected))) << expected;
+  }
+}
+
+TEST_F(CliReportTest, PageThreeAnalysesTheSimulatedDischargeWithAnalyzesOptions) {
+  ASSERT_TRUE(dir.isValid());
+  const QString bin = Path("discharge.bin");
+  const QString old = Path("last-year.bin");
+  ASSERT_TRUE(kx::WriteCurveFile(bin.toStdString(), kx::VirtualDevice::MakeDischargeGroup(1717200000).image).ok());
+  ASSERT_TRUE(kx::WriteCurveFile(old.toStdString(), kx::VirtualDevice::MakeDischargeGroup(1685600000).image).ok());
+  const QString pdf = Path("discharge.pdf");
+  const QStringList options{"--rated-minutes", "240", "--k-factor", "1.02", "--baseline", old};
+  ASSERT_EQ(Run(QStringList{"report", "-o", pdf, "--group", bin} + options), kx::cli::kExitOk) << out.err;
+  ASSERT_EQ(PdfPages(pdf), 3);
+  const QString page3 = PdfText(pdf, 3, 3);
+  EXPECT_TRUE(page3.contains("放电分析"));
+  EXPECT_TRUE(page3.contains("第 3 页 共 3 页"));
+  EXPECT_TRUE(page3.contains("基准文件: " + old));
+  EXPECT_TRUE(page3.contains("与基准比较: 放电时间"));
+
+  // The verdict and each cell's row as analyze gives them for the same file and options.
+  ASSERT_EQ(RunBare(QStringList{"analyze", bin} + options), kx::cli::kExitOk) << out.err;
+  CCurveGroup group, baseline;
+  group.LoadGroupImage(kx::VirtualDevice::MakeDischargeGroup(1717200000).image);
+  baseline.LoadGroupImage(kx::VirtualDevice::MakeDischargeGroup(1685600000).image);
+  kx::analysis::Parameters p;
+  p.ratedMinutes = 240;
+  p.kFactor = 1.02;
+  const kx::analysis::Result r = kx::analysis::Analyse(group, p, &baseline);
+  const std::string verdict = kx::analysis::VerdictLine(r);
+  EXPECT_TRUE(verdict.starts_with("容量 ")) << verdict;
+  EXPECT_TRUE(page3.contains(Spaced(verdict))) << verdict;
+  EXPECT_TRUE(page3.contains("警告: 电池12 读数始终不变"));
+  const std::vector<std::string> lines = OutLines();
+  const auto head = std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.starts_with("rank"); });
+  ASSERT_EQ(lines.end() - head, 25);  // the head and 24 cells
+  for (auto row = head + 1; row != lines.end(); ++row) {
+    std::istringstream fields(*row);
+    std::string rank, cell, end, volts, percent, mv;
+    fields >> rank >> cell >> end >> volts >> percent >> mv;
+    const std::string expected = rank + " 电池" + cell + " " + end + " " + volts + " " + percent + " " + mv;
+    EXPECT_TRUE(page3.contains(QString::fromStdString(expected))) << expected;
   }
 }
 
@@ -164,6 +207,11 @@ TEST_F(CliReportTest, ABadOutputOrAMissingGroupIsRefusedBeforeTheUnitIsAsked) {
   EXPECT_EQ(Run({"report", "-o", dir.path()}), kx::cli::kExitUsage);
   EXPECT_EQ(Run({"report", "-o", Path("r.pdf"), "--group", Path("missing.bin")}), kx::cli::kExitUsage);
   EXPECT_EQ(Run({"report"}), kx::cli::kExitUsage);
+  // The analysis's options need a group, and are checked as analyze checks them.
+  EXPECT_EQ(Run({"report", "-o", Path("r.pdf"), "--rated-minutes", "240"}), kx::cli::kExitUsage);
+  EXPECT_EQ(Run({"report", "-o", Path("r.pdf"), "--group", kGroupFile, "--end-voltage", "-1"}), kx::cli::kExitUsage);
+  EXPECT_EQ(Run({"report", "-o", Path("r.pdf"), "--group", kGroupFile, "--baseline", Path("missing.bin")}),
+            kx::cli::kExitUsage);
   EXPECT_EQ(device.RequestCount(), 0u);
   EXPECT_FALSE(QFile::exists(Path("r.pdf")));
 }

@@ -1,10 +1,13 @@
 // "生成报告…": the report of the unit and the held curve group, through the prompts seam.
 
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <ctime>
 
 #include "PanelFixture.h"
 #include "PdfText.h"
+#include "analysis/AnalysisText.h"
 #include "link/Exchange.h"
 #include "panel/PanelTexts.h"
 
@@ -25,6 +28,14 @@ TEST_F(PanelReport, HoldsTheUnitAndTheHeldGroupAndSaysWhenTheUnitIsSilent) {
   const std::time_t now = 1796601906;
   panel->SetClockSource([now] { return static_cast<int64_t>(now); });
 
+  // The analysis page takes the viewer's parameters.
+  CCurveViewDlg& viewer = Probe().Viewer();
+  viewer.findChild<QPushButton*>(QStringLiteral("analysis"))->click();
+  auto* rated = viewer.findChild<QLineEdit*>(QStringLiteral("ratedMinutes"));
+  rated->setText(QStringLiteral("180"));
+  emit rated->editingFinished();
+  ASSERT_EQ(viewer.AnalysisParameters().ratedMinutes, 180.0);
+
   // No suffix typed: the report gets its ".pdf".
   prompts.savePaths = {folder.filePath("report")};
   panel->MakeReport();
@@ -35,9 +46,13 @@ TEST_F(PanelReport, HoldsTheUnitAndTheHeldGroupAndSaysWhenTheUnitIsSilent) {
   std::strftime(name, sizeof name, "kx4200-report-%Y%m%d-%H%M%S.pdf", &local);
   EXPECT_EQ(prompts.saveRequests[0].defaultName, QString::fromUtf8(name));
   const QString pdf = folder.filePath("report.pdf");
-  EXPECT_EQ(kxtest::PdfPages(pdf), 2);
+  EXPECT_EQ(kxtest::PdfPages(pdf), 3);
   EXPECT_TRUE(kxtest::PdfText(pdf, 1, 1).contains("Ver1.42"));
   EXPECT_TRUE(kxtest::PdfText(pdf, 2, 2).contains("单体统计"));
+  const QString page3 = kxtest::PdfText(pdf, 3, 3);
+  EXPECT_TRUE(page3.contains("额定时间 180 分钟"));
+  const std::string verdict = kx::analysis::VerdictLine(viewer.AnalyseGroup(Probe().ViewerGroup()));
+  EXPECT_TRUE(page3.contains(kxtest::Spaced(verdict))) << verdict;
   EXPECT_TRUE(prompts.Texts().isEmpty()) << prompts.Texts().join('|').toStdString();
 
   device->SetFault(kx::Fault::Silence);

@@ -182,7 +182,7 @@ TEST_F(VirtualDeviceTest, ClockRunsFromWhenItWasSet) {
 TEST_F(VirtualDeviceTest, CurveCountsCanBeSet) {
   ExchangeResult r = Ask(Command::QueryCurveCount);
   ASSERT_EQ(r.outcome, ExchangeOutcome::Ok);
-  EXPECT_EQ(r.reply[7], 4);
+  EXPECT_EQ(r.reply[7], 5);
   EXPECT_EQ(r.reply[8], 0);
   device.SetCurveCounts(3, 1);
   r = Ask(Command::QueryCurveCount);
@@ -192,7 +192,7 @@ TEST_F(VirtualDeviceTest, CurveCountsCanBeSet) {
 
 TEST_F(VirtualDeviceTest, GroupsArriveInPacketsOf900) {
   const std::vector<StoredGroup> groups = device.Groups();
-  ASSERT_EQ(groups.size(), 4u);
+  ASSERT_EQ(groups.size(), 5u);
   int packets = 0;
   EXPECT_EQ(Download(1, &packets), groups[0].image);
   EXPECT_EQ(groups[0].image.size(), 22251u);  // 250 points
@@ -201,6 +201,8 @@ TEST_F(VirtualDeviceTest, GroupsArriveInPacketsOf900) {
   EXPECT_EQ(packets, 2);
   EXPECT_EQ(Download(4, &packets), groups[3].image);
   EXPECT_EQ(groups[3].image.size(), 1u + 89 * 255);
+  EXPECT_EQ(Download(5, &packets), groups[4].image);  // the capacity test
+  EXPECT_EQ(groups[4].image.size(), 1u + 89 * 220);
 }
 
 TEST_F(VirtualDeviceTest, MultipleOf900NeedsAnEmptyFinalPacket) {

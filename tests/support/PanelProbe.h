@@ -45,6 +45,7 @@ class PanelProbe {
   }
   int GroupPoints() const { return m_panel.m_nGroupPoints; }
   CCurveGroup& ViewerGroup() { return m_panel.m_dlgCurveView.Group(); }
+  CCurveViewDlg& Viewer() { return m_panel.m_dlgCurveView; }
 
  private:
   CTesterDlg& m_panel;
