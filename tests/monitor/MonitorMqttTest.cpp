@@ -294,7 +294,8 @@ TEST(MonitorMqtt, APublishTheLibraryRefusesIsCountedAndSaidOnce) {
   monitor::MqttPublisher p(s);
   std::string error;
   ASSERT_EQ(p.Start(5000, error), monitor::MqttPublisher::StartResult::Connected) << error;
-  for (const char* topic : {"kx/bad\xff", "kx/bad\xfe", "kx/a+b", "kx/good"}) p.Publish({topic, "x", false, 0});
+  // Retained, so that the subscriber finds it however late its subscription.
+  for (const char* topic : {"kx/bad\xff", "kx/bad\xfe", "kx/a+b", "kx/good"}) p.Publish({topic, "x", true, 0});
   EXPECT_TRUE(sub.WaitFor(Count("kx/good", 1)));
   p.Stop(5000);
   const monitor::MqttCounts c = p.Counts(0);
