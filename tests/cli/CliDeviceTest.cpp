@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -186,7 +187,9 @@ std::string ReadFile(const std::string& path) {
 }
 
 TEST_F(CliDeviceTest, LiveCsvKeepsAFailedReadingAsARowAndCountsIt) {
-  const std::string csv = ::testing::TempDir() + "kx-live.csv";
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const std::string csv = dir.filePath("live.csv").toStdString();
   device.SetFault(Fault::Checksum, 1);  // the first reading only
   EXPECT_EQ(Run({"acquire", "--count", "3", "--period", "0", "--csv", QString::fromStdString(csv)}), 1);
   EXPECT_NE(out.out.find("成功 2 次, 失败 1 次"), std::string::npos) << out.out;
