@@ -8,10 +8,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
-#include <algorithm>
 #include <cmath>
 #include <optional>
-#include <span>
 
 #include "link/CellSummary.h"
 #include "link/LiveReading.h"
