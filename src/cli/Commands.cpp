@@ -45,7 +45,8 @@ std::string AcquireJson(int number, const std::string& when, const LiveReading* 
   using monitor::JsonMember;
   std::vector<JsonMember> m{
       {"ok", reading ? "true" : "false"}, {"reading", std::to_string(number)}, {"time", QtJsonString(when)}};
-  for (JsonMember& v : monitor::LiveJsonMembers(reading, nullptr, monitor::JsonNumbers::Shortest, monitor::JsonKeys::All))
+  using monitor::JsonKeys, monitor::JsonNumbers;
+  for (JsonMember& v : monitor::LiveJsonMembers(reading, nullptr, JsonNumbers::Shortest, JsonKeys::All))
     m.push_back(std::move(v));
   if (!reading) {
     m.push_back({"cause", QtJsonString(cause)});

@@ -69,7 +69,8 @@ void CTesterDlg::MakeReport() {
         opened = true;
         kx::report::GatherOptions options;
         options.address = m_nAddress;
-        options.cellFullScale = kx::panel::FieldText::Scale(ControlAs<QLineEdit>(kx::panel::ids::kEditVoltRange)->text());
+        options.cellFullScale =
+            kx::panel::FieldText::Scale(ControlAs<QLineEdit>(kx::panel::ids::kEditVoltRange)->text());
         options.currentRange =
             kx::panel::FieldText::Scale(ControlAs<QLineEdit>(kx::panel::ids::kEditCurrentRange)->text());
         options.now = now;

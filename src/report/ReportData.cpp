@@ -61,7 +61,8 @@ void GatherReport(Port& port, const GatherOptions& options, ReportData& data) {
 
   const ExchangeResult r = AcquireLive(port, address);
   data.live = {};
-  if (r.outcome == ExchangeOutcome::Ok) data.live.value = ScaleLiveValues(r.reply, options.cellFullScale, options.currentRange);
+  if (r.outcome == ExchangeOutcome::Ok)
+    data.live.value = ScaleLiveValues(r.reply, options.cellFullScale, options.currentRange);
   if (!data.live.value)
     data.live.failure = FailureOf(r.outcome == ExchangeOutcome::Ok ? ExchangeOutcome::ShortRead : r.outcome, r.cause,
                                   r.count);
