@@ -303,11 +303,13 @@ fault_cases() {
 
 if [[ -x $sim ]]; then
   for fault in checksum short silence oversize; do
+    # Gone first, so that the wait below never reads the previous unit's port.
+    rm -f "$scratch/sim.out"
     "$sim" --fault "$fault" >"$scratch/sim.out" 2>"$scratch/sim.err" &
     sim_pid=$!
     port=
     for _ in $(seq 100); do
-      port=$(head -n1 "$scratch/sim.out")
+      port=$(head -n1 "$scratch/sim.out" 2>/dev/null)
       [[ -n $port ]] && break
       sleep 0.05
     done
