@@ -13,11 +13,13 @@
 #include "link/Alarms.h"
 #include "link/CellStats.h"
 #include "link/DeviceSettings.h"
+#include "link/Exchange.h"
 #include "link/LiveValues.h"
 #include "link/SerialPort.h"
 #include "monitor/DailyCsv.h"
 #include "monitor/Discovery.h"
 #include "monitor/Reading.h"
+#include "monitor/UnitTrace.h"
 
 namespace kx::monitor {
 
@@ -194,6 +196,7 @@ class Poller {
     }
     if (!port_.IsOpen()) {
       // Unplugged or not there yet: tried again every period.
+      port_.SetWaitScale(o_.waitScale);
       if (const LinkError e = port_.Open(path_, option.baud); e != LinkError::None) {
         if (e == LinkError::Cancelled || stop_.Stopped()) return std::nullopt;
         r.error = "port " + path_ + ": " + Describe(e);
@@ -310,6 +313,9 @@ int RunMonitor(const MonitorOptions& o, const MonitorIo& io) {
 
   Outputs outputs(o, io, mqtt.get());
   StopSignal stop;
+  UnitTrace unitTrace(o.units, o.paths);
+  // Frames are traced one at a time (the tracer is called under the link's lock).
+  if (o.trace) SetFrameTracer([&unitTrace, &io](const FrameEvent& frame) { io.errLine(unitTrace.Line(frame)); });
   std::map<std::string, std::vector<size_t>> byPort;
   std::vector<std::string> order;
   for (size_t i = 0; i < o.units.size(); ++i) {
@@ -342,6 +348,7 @@ int RunMonitor(const MonitorOptions& o, const MonitorIo& io) {
   stop.cv.notify_all();
   for (auto& p : pollers) p->Interrupt();
   for (std::thread& t : threads) t.join();
+  if (o.trace) SetFrameTracer(nullptr);  // before unitTrace goes
   const bool connectedAtEnd = mqtt && mqtt->Connected();
   if (mqtt) mqtt->Stop(o.flushMs);
   logEvents();
