@@ -138,6 +138,8 @@ CliRun ParseMonitor(const CommandLine& line) {
     monitor::MonitorIo io{[&env](std::string_view s) { env.out.OutLine(s); },
                           [&env](std::string_view s) { env.out.ErrLine(s); }, [&env] { return env.Stopped(); }};
     o.json = env.global.json;
+    o.trace = env.global.trace;
+    o.waitScale = env.waitScale;
     // The simulated lines: one per port named, serving the addresses named on it.
     std::vector<std::unique_ptr<VirtualDevice>> devices;
     std::map<std::string, std::unique_ptr<SimHost>> hosts;

@@ -8,11 +8,13 @@
 #include <memory>
 #include <thread>
 
+#include "link/Exchange.h"
 #include "monitor/Discovery.h"
 #include "monitor/Outputs.h"
 #include "monitor/Poller.h"
 #include "monitor/Reading.h"
 #include "monitor/StopSignal.h"
+#include "monitor/UnitTrace.h"
 
 namespace kx::monitor {
 
@@ -84,6 +86,9 @@ int RunMonitor(const MonitorOptions& o, const MonitorIo& io) {
 
   Outputs outputs(o, io, mqtt.get());
   StopSignal stop;
+  UnitTrace unitTrace(o.units, o.paths);
+  // Frames are traced one at a time (the tracer is called under the link's lock).
+  if (o.trace) SetFrameTracer([&unitTrace, &io](const FrameEvent& frame) { io.errLine(unitTrace.Line(frame)); });
   std::map<std::string, std::vector<size_t>> byPort;
   std::vector<std::string> order;
   for (size_t i = 0; i < o.units.size(); ++i) {
@@ -112,6 +117,7 @@ int RunMonitor(const MonitorOptions& o, const MonitorIo& io) {
   stop.Stop();
   for (auto& p : pollers) p->Interrupt();
   for (std::thread& t : threads) t.join();
+  if (o.trace) SetFrameTracer(nullptr);  // before unitTrace goes
   const bool connectedAtEnd = mqtt && mqtt->Connected();
   if (mqtt) mqtt->Stop(o.flushMs);
   logEvents();

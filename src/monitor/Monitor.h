@@ -32,6 +32,8 @@ struct MonitorOptions {
   size_t queueLimit = MqttPublisher::kDefaultQueueLimit;
   int connectWaitMs = 5000;  // for the broker's first answer at start
   int flushMs = 5000;        // for the queue to drain at the end
+  bool trace = false;        // every frame on errLine, led by its unit's name
+  double waitScale = 1.0;    // of every port (tests shorten a silent unit's waits)
 };
 
 struct MonitorIo {

@@ -65,6 +65,7 @@ std::optional<Reading> Poller::ReadUnit(size_t unit, bool alarms, bool& hungUp) 
   }
   if (!port_.IsOpen()) {
     // Unplugged or not there yet: tried again every period.
+    port_.SetWaitScale(o_.waitScale);
     if (const LinkError e = port_.Open(path_, option.baud); e != LinkError::None) {
       if (e == LinkError::Cancelled || stop_.Stopped()) return std::nullopt;
       r.error = "port " + path_ + ": " + Describe(e);

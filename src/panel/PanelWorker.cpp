@@ -84,7 +84,7 @@ void CTesterDlg::BuildProgressStrip() {
   connect(&m_progressTimer, &QTimer::timeout, this, [this] { UpdateProgress(); });
 }
 
-int CTesterDlg::WaitOf(kx::Command command) { return kx::ScaledWait(kx::Info(command).waitMs); }
+int CTesterDlg::WaitOf(kx::Command command) const { return kx::ScaledWait(kx::Info(command).waitMs, m_waitScale); }
 
 bool CTesterDlg::RunExchange(const std::function<void(kx::Port&)>& job, const PortUse& use) {
   m_bCancelled = false;

@@ -74,6 +74,9 @@ class CTesterDlg : public QDialog {
   // The device path the port number currently means (empty when none).
   QString ResolvedPortPath() const;
   const kx::PortNaming& PortNames() const { return m_naming; }
+  // Multiplies every wait of the panel's exchanges (1 in the program; tests
+  // shorten the waits for a silent unit). Applies from the next port opened.
+  void SetWaitScale(double scale) { m_waitScale = scale; }
 
   // Busy rule: continuous acquisition is running.
   bool IsAcquiring() const { return m_bContinuous != 0; }
@@ -220,7 +223,7 @@ class CTesterDlg : public QDialog {
   void DrainCancelled();
   void FinishDrain();
   // The wait the table allows a command, as the exchange will wait it.
-  static int WaitOf(kx::Command command);
+  int WaitOf(kx::Command command) const;
   // A download's progress callback: it hands each report to the GUI thread.
   kx::GroupProgressCallback DownloadProgress();
   void ShowDownloadProgress(const kx::GroupProgress& progress);
@@ -380,6 +383,7 @@ class CTesterDlg : public QDialog {
   std::function<bool(const std::string&)> m_beforeSaveRename;
   kx::PortNaming m_naming;
   kx::LinkError m_lastOpenError = kx::LinkError::None;
+  double m_waitScale = 1.0;
   std::map<int, QWidget*> m_controls;
   QTimer m_timer1;  // continuous acquisition
   bool m_bTickDue = false;  // timer 1 fell due while it could not tick

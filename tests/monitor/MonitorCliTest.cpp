@@ -6,6 +6,7 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <map>
 #include <set>
 
 #include <gtest/gtest.h>
@@ -72,6 +73,31 @@ TEST(MonitorCli, RefusesBadUnitsNamesAndMqttOptionsBeforeStarting) {
 
 // One object per reading with acquire --json's keys (failed: the same keys, null),
 // times to the millisecond, and the summary as one object.
+// Two units on one line and one on another: each traced frame is led by the unit
+// it was for, replies included (their address byte tells).
+TEST(MonitorCli, TraceLinesNameTheirUnit) {
+  CaptureOutput out;
+  ASSERT_EQ(Cli({"--simulate", "--trace", "monitor", "--unit", "1:1=alpha", "--unit", "1:2=beta", "--unit",
+                 "2:7=gamma", "--count", "2", "--period", "0", "--alarms-every", "0"},
+                out),
+            0)
+      << out.err;
+  const std::map<QString, QString> address{{"alpha", "01"}, {"beta", "02"}, {"gamma", "07"}};
+  const QRegularExpression frame(R"(^(\S+) \d\d:\d\d:\d\d\.\d{3} (TX|RX) 14 2E 00 ([0-9A-F]{2}) )");
+  std::map<QString, int> seen;
+  for (const QString& line : QString::fromStdString(out.err).split('\n', Qt::SkipEmptyParts)) {
+    const auto m = frame.match(line);
+    ASSERT_TRUE(m.hasMatch()) << line.toStdString();
+    ASSERT_TRUE(address.count(m.captured(1))) << line.toStdString();
+    EXPECT_EQ(m.captured(3), address.at(m.captured(1))) << line.toStdString();
+    ++seen[m.captured(1) + m.captured(2)];
+  }
+  for (const char* unit : {"alpha", "beta", "gamma"}) {
+    EXPECT_EQ(seen[QString(unit) + "TX"], 2) << unit;  // a reading a cycle, the version only with discovery
+    EXPECT_EQ(seen[QString(unit) + "RX"], 2) << unit;
+  }
+}
+
 TEST(MonitorCli, JsonGivesOneObjectPerReadingAndASummary) {
   CaptureOutput acquire;
   ASSERT_EQ(Cli({"--json", "--simulate", "acquire"}, acquire), 0) << acquire.err;
