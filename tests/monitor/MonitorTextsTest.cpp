@@ -174,7 +174,7 @@ TEST(MonitorTexts, StateOfAFailedReadingAndAlarms) {
   r.time = 1796621139;
   r.number = 4;
   r.error = "the unit's reply was cut short";
-  const auto failed = QJsonDocument::fromJson(QByteArray::fromStdString(StateJson(r))).object();
+  const auto failed = QJsonDocument::fromJson(QByteArray::fromStdString(StateJson(r, {}, {}))).object();
   EXPECT_EQ(failed["time"].toString(), "2026-12-07T13:25:39+08:00");
   EXPECT_FALSE(failed["ok"].toBool());
   EXPECT_EQ(failed["error"].toString(), "the unit's reply was cut short");
@@ -182,7 +182,7 @@ TEST(MonitorTexts, StateOfAFailedReadingAndAlarms) {
 
   Reading a = Good(r.time);
   a.alarms = DecodeAlarmWord(0x0003);
-  const auto alarmed = QJsonDocument::fromJson(QByteArray::fromStdString(StateJson(a))).object();
+  const auto alarmed = QJsonDocument::fromJson(QByteArray::fromStdString(StateJson(a, {}, {}))).object();
   EXPECT_EQ(alarmed["alarm_word"].toInt(), 3);
   EXPECT_EQ(alarmed["alarms"].toArray().size(), 2);
 }
