@@ -87,7 +87,7 @@ int RunMonitor(const MonitorOptions& o, const MonitorIo& io) {
   std::unique_ptr<MetricsServer> metrics;
   if (o.metricsPort >= 0) {
     std::vector<UnitMetrics> units;
-    for (const UnitOption& u : o.units) units.push_back({.name = u.name});
+    for (const UnitOption& u : o.units) units.emplace_back().name = u.name;
     metrics = std::make_unique<MetricsServer>(std::move(units));
     if (std::string error; !metrics->Start(o.metricsHost, o.metricsPort, error)) {
       io.errLine("kx4200-cli: " + error);
