@@ -85,6 +85,14 @@ TEST(MonitorMetrics, PrometheusScrapesTheValuesAndSeesTheUnitGoDown) {
   std::thread monitor([&] {
     status = monitor::RunMonitor(o, {[](std::string_view) {}, [](std::string_view) {}, [&] { return stop.load(); }});
   });
+  struct Joiner {
+    std::atomic<bool>& stop;
+    std::thread& thread;
+    ~Joiner() {
+      stop = true;
+      if (thread.joinable()) thread.join();
+    }
+  } joiner{stop, monitor};
 
   std::string text;
   ASSERT_TRUE(Eventually([&] { return (text = HttpGet(o.metricsPort, "/metrics")).find("kx4200_up{unit=\"east\"} 1") !=
@@ -93,13 +101,7 @@ TEST(MonitorMetrics, PrometheusScrapesTheValuesAndSeesTheUnitGoDown) {
       << text;
   EXPECT_NE(text.find("kx4200_cell_voltage_volts{unit=\"east\",cell=\"17\"} 3.317\n"), std::string::npos) << text;
   EXPECT_EQ(text.find("cell=\"40\""), std::string::npos);
-  const std::string file = dir.filePath("metrics.txt").toStdString();
-  std::ofstream(file) << text;
-  const int check = SpawnTool({"/bin/sh", "-c", "promtool check metrics < '" + file + "'"},
-                              dir.filePath("check.out").toStdString(), dir.filePath("check.err").toStdString());
-  EXPECT_EQ(WaitExit(check, 20000), 0) << ReadFile(dir.filePath("check.out").toStdString())
-                                       << ReadFile(dir.filePath("check.err").toStdString());
-
+  // The server starts while promtool checks the text.
   const int webPort = ClosedPort().Port();
   std::ofstream(dir.filePath("prometheus.yml").toStdString())
       << "global:\n  scrape_interval: 1s\n  scrape_timeout: 1s\nscrape_configs:\n  - job_name: kx\n"
@@ -110,6 +112,13 @@ TEST(MonitorMetrics, PrometheusScrapesTheValuesAndSeesTheUnitGoDown) {
                                dir.filePath("prometheus.out").toStdString(),
                                dir.filePath("prometheus.err").toStdString());
   ASSERT_GT(server, 0);
+  const std::string file = dir.filePath("metrics.txt").toStdString();
+  std::ofstream(file) << text;
+  const int check = SpawnTool({"/bin/sh", "-c", "promtool check metrics < '" + file + "'"},
+                              dir.filePath("check.out").toStdString(), dir.filePath("check.err").toStdString());
+  EXPECT_EQ(WaitExit(check, 20000), 0) << ReadFile(dir.filePath("check.out").toStdString())
+                                       << ReadFile(dir.filePath("check.err").toStdString());
+
   const std::string cell17 = "kx4200_cell_voltage_volts%7Bcell%3D%2217%22%7D", up = "kx4200_up";
   EXPECT_TRUE(Eventually([&] { return Query(webPort, cell17) == "3.317" && Query(webPort, up) == "1"; }, 15000))
       << ReadFile(dir.filePath("prometheus.err").toStdString());
