@@ -337,7 +337,7 @@ const std::vector<CliCommand>& Table() {
        .parse = ParseAcquire},
       {.name = "clock",
        .summary = "the unit's clock",
-       .listColumn = 70,  // near acquire's summary, as the list has always had it
+       .listColumn = 70,  // the summary starts at acquire's, not after the long usage
        .usage = "clock get | clock set [--time \"YYYY-MM-DD HH:MM:SS\"]",
        .help = "get shows the unit's clock; set sets it to the given local time, by default to now.",
        .options = {{{"time"}, "Local time to set.", "YYYY-MM-DD HH:MM:SS"}},

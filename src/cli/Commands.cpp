@@ -22,7 +22,9 @@
 #include "link/LiveCsv.h"
 #include "link/LiveValues.h"
 #include "link/LocalTime.h"
-#include "link/Messages.h"
+#include "texts/ChineseTexts.h"
+#include "texts/EnglishTexts.h"
+#include "texts/Messages.h"
 
 namespace kx::cli {
 
@@ -105,7 +107,7 @@ int Acquire(Env& env, const AcquireOptions& options) {
     }
     std::vector<LiveValue> values;
     if (r.outcome == ExchangeOutcome::Ok)
-      values = ScaleLiveValues(r.reply, kCellFullScale, static_cast<uint32_t>(options.currentRange));
+      values = ScaleLiveValues(r.reply, kCellFullScaleV, static_cast<uint32_t>(options.currentRange));
     std::vector<std::string> texts;
     for (const LiveValue& v : values) texts.push_back(v.text);
     const bool ok = values.size() == kLiveValueCount;

@@ -2,7 +2,6 @@
 
 #include "link/CommandTable.h"
 #include "link/Frame.h"
-#include "link/Messages.h"
 
 namespace kx {
 
@@ -67,27 +66,11 @@ ExchangeResult SetAlarm(Port& port, int address, AlarmSetting setting, std::span
   return Transact(port, address, CommandOf(setting), data);
 }
 
-const char* SetAlarmMessage(ExchangeOutcome outcome) {
-  switch (outcome) {
-    case ExchangeOutcome::Ok: return msg::kSetOk;
-    case ExchangeOutcome::BadChecksum: return msg::kBadChecksum;
-    default: return msg::kSetFailed;
-  }
-}
-
 AlarmReading ReadAlarmWord(Port& port, int address) {
   const ExchangeResult r = Transact(port, address, Command::ReadAlarm, {});
   AlarmReading reading{r.outcome, 0, r.cause, r.count};
   if (r.outcome == ExchangeOutcome::Ok) reading.word = BigEndian16(r.reply, kFrameHeaderSize);
   return reading;
-}
-
-const char* ReadAlarmMessage(ExchangeOutcome outcome) {
-  switch (outcome) {
-    case ExchangeOutcome::Ok: return nullptr;
-    case ExchangeOutcome::BadChecksum: return msg::kBadChecksum;
-    default: return msg::kReadDataFailed;
-  }
 }
 
 std::string DescribeAlarmWord(uint16_t word) {
@@ -96,11 +79,6 @@ std::string DescribeAlarmWord(uint16_t word) {
     if (word >> a.bit & 1) text += a.text;
   }
   return text;
-}
-
-std::string AlarmReport(uint16_t word) {
-  std::string text = DescribeAlarmWord(word);
-  return text.empty() ? msg::kAlarmNormal : text;
 }
 
 }  // namespace kx

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "link/Exchange.h"
-#include "link/Messages.h"
 #include "link/Port.h"
 
 namespace kx {
@@ -27,8 +26,6 @@ uint8_t EncodeSignMagnitude8(long long v);
 enum class AlarmSetting { Volt, Current, Temp1, Temp2, Temp3 };
 // Commands 0x12..0x16 with their data.
 ExchangeResult SetAlarm(Port& port, int address, AlarmSetting setting, std::span<const uint8_t> data);
-// "设置成功!", "设置失败!" or "校验错!".
-const char* SetAlarmMessage(ExchangeOutcome outcome);
 
 struct AlarmReading {
   ExchangeOutcome outcome = ExchangeOutcome::WrongCount;
@@ -38,13 +35,9 @@ struct AlarmReading {
 };
 // Command 0x02: the word in reply bytes 7 and 8.
 AlarmReading ReadAlarmWord(Port& port, int address);
-// "读数据失败!" or "校验错!" for a failed read; nullptr for Ok.
-const char* ReadAlarmMessage(ExchangeOutcome outcome);
 
 // The alarm texts of the bits set in word, in the read-out's order, each ending
 // in a line feed; empty when no alarm bit (0..8) is set.
 std::string DescribeAlarmWord(uint16_t word);
-// What the read-out shows: the texts, or "报警正常!" when there are none.
-std::string AlarmReport(uint16_t word);
 
 }  // namespace kx

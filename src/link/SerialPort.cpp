@@ -15,6 +15,7 @@
 #include <cstring>
 #include <optional>
 
+#include "files/WriteAll.h"
 #include "link/LineSpeed.h"
 
 namespace kx {
@@ -366,43 +367,33 @@ size_t SerialPort::Write(const uint8_t* data, size_t n) {
   const Clock::time_point deadline =
       Clock::now() + std::chrono::milliseconds(static_cast<long long>(timeouts_.writeTotalPerByteMs) * n +
                                                timeouts_.writeTotalConstantMs);
-  size_t written = 0;
-  while (written < n) {
-    const ssize_t put = ::write(fd_, data + written, n - written);
-    if (put > 0) {
-      written += static_cast<size_t>(put);
-      continue;
+  // The line is full: wait for room until the deadline; false sets the cause.
+  const auto waitForRoom = [&] {
+    if (Clock::now() >= deadline) {
+      lastError_ = LinkError::Timeout;
+      return false;
     }
-    if (put < 0 && errno == EINTR) continue;
-    if (put < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-      if (Clock::now() >= deadline) {
-        lastError_ = LinkError::Timeout;
-        break;
-      }
-      pollfd pfd{fd_, POLLOUT, 0};
-      const int ready = PollLine(POLLOUT, deadline, pfd.revents);
-      if (ready == 2) {
-        lastError_ = LinkError::Cancelled;
-        break;
-      }
-      if (ready < 0) {
-        lastError_ = LinkError::Io;
-        break;
-      }
-      if (ready > 0 && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) && !(pfd.revents & POLLOUT)) {
-        hungUp_ = (pfd.revents & POLLHUP) != 0;
-        lastError_ = hungUp_ ? LinkError::HungUp : LinkError::Io;
-        break;
-      }
-      continue;
+    pollfd pfd{fd_, POLLOUT, 0};
+    const int ready = PollLine(POLLOUT, deadline, pfd.revents);
+    if (ready == 2) {
+      lastError_ = LinkError::Cancelled;
+      return false;
     }
-    if (put < 0 && errno == EIO) {
-      hungUp_ = true;
-      lastError_ = LinkError::HungUp;
-    } else {
+    if (ready < 0) {
       lastError_ = LinkError::Io;
+      return false;
     }
-    break;
+    if (ready > 0 && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) && !(pfd.revents & POLLOUT)) {
+      hungUp_ = (pfd.revents & POLLHUP) != 0;
+      lastError_ = hungUp_ ? LinkError::HungUp : LinkError::Io;
+      return false;
+    }
+    return true;
+  };
+  const size_t written = files::WriteAll(fd_, data, n, waitForRoom);
+  if (written < n && lastError_ == LinkError::None) {
+    hungUp_ = errno == EIO;
+    lastError_ = hungUp_ ? LinkError::HungUp : LinkError::Io;
   }
   return written;
 }

@@ -52,7 +52,6 @@ class SerialPort final : public Port {
   LinkError Open(const std::string& path, int baud, const Timeouts& timeouts = {});
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
-  int Descriptor() const { return fd_; }
   const std::string& Path() const { return path_; }
   // The baud rate read back from the device after applying the settings.
   int AppliedBaud() const { return appliedBaud_; }

@@ -18,6 +18,7 @@
 #include "monitor/DailyCsv.h"
 #include "monitor/Discovery.h"
 #include "monitor/Reading.h"
+#include "texts/EnglishTexts.h"
 
 namespace kx::monitor {
 
@@ -25,7 +26,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr uint32_t kCellFullScale = 17;
 constexpr int kOfflineAfter = 3;  // failed readings in a row
 
 std::string Cause(ExchangeOutcome outcome, LinkError cause) {
@@ -212,7 +212,7 @@ class Poller {
     const ExchangeResult x = AcquireLive(port_, option.address);
     if (x.cause == LinkError::Cancelled) return std::nullopt;  // stopped mid-reading
     if (x.outcome == ExchangeOutcome::Ok) {
-      for (const LiveValue& v : ScaleLiveValues(x.reply, kCellFullScale, o_.currentRange)) r.texts.push_back(v.text);
+      for (const LiveValue& v : ScaleLiveValues(x.reply, kCellFullScaleV, o_.currentRange)) r.texts.push_back(v.text);
     }
     r.ok = r.texts.size() == kLiveValueCount;
     if (!r.ok) {

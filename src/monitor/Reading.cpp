@@ -9,7 +9,7 @@
 #include "link/CellSummary.h"
 #include "link/LiveValues.h"
 #include "link/LocalTime.h"
-#include "link/Messages.h"
+#include "texts/Messages.h"
 
 namespace kx::monitor {
 

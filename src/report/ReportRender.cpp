@@ -12,6 +12,8 @@
 #include <optional>
 #include <vector>
 
+#include "analysis/CurveStats.h"
+#include "chart/CellStatistics.h"
 #include "chart/ChartDraw.h"
 #include "chart/ChartScale.h"
 #include "chart/QPainterCanvas.h"
@@ -20,6 +22,7 @@
 #include "link/DeviceSettings.h"
 #include "link/LocalTime.h"
 #include "report/ReportAnalysis.h"
+#include "texts/ChineseTexts.h"
 #include "ui/SongFont.h"
 
 namespace kx::report {
