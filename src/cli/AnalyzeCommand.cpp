@@ -19,7 +19,6 @@ namespace {
 using analysis::Fixed;
 using analysis::Rounded;
 
-
 std::string Iso(CurveTime t) {
   const std::time_t when = static_cast<std::time_t>(t);
   std::tm local{};

@@ -29,7 +29,6 @@ namespace kx::cli {
 
 namespace {
 
-
 // "2014-05-06 09:03:07" as ISO 8601, "2014-05-06T09:03:07".
 std::string IsoDate(std::string text) {
   if (text.size() > 10 && text[10] == ' ') text[10] = 'T';

@@ -21,7 +21,6 @@ const QColor kDriftFill(0xFF, 0xEE, 0xC2);
 const QColor kHeadFill(0xEE, 0xEE, 0xEE);
 const QColor kWarning(0xB0, 0x00, 0x20);
 
-
 // Text flowing down the page from a cursor.
 class Flow {
  public:
