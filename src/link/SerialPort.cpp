@@ -110,6 +110,16 @@ int SerialPort::PollLine(short events, Clock::time_point until, short& revents) 
   }
 }
 
+bool SerialPort::PollStopped(int ready) {
+  if (ready == 2)
+    lastError_ = LinkError::Cancelled;
+  else if (ready < 0)
+    lastError_ = LinkError::Io;
+  else
+    return false;
+  return true;
+}
+
 LinePace::LinePace(int baud, long long capUs)
     : byteUs_(baud > 0 ? 10'000'000 / baud : 0), capUs_(capUs), followsBaud_(baud > 0) {}
 
@@ -264,14 +274,7 @@ bool SerialPort::Fill(Clock::time_point until, bool sleep) {
   short revents = 0;
   for (;;) {
     const int ready = PollLine(sleep ? 0 : POLLIN, until, revents);
-    if (ready == 2) {
-      lastError_ = LinkError::Cancelled;
-      return false;
-    }
-    if (ready < 0) {
-      lastError_ = LinkError::Io;
-      return false;
-    }
+    if (PollStopped(ready)) return false;
     if (ready == 1 && revents == 0) continue;  // only the wake-up descriptors stirred
     if (ready == 0 && !sleep) return true;     // nothing arrived in time
     break;  // readable, hung up or in error; or the sleep is over: take what came meanwhile
@@ -375,14 +378,7 @@ size_t SerialPort::Write(const uint8_t* data, size_t n) {
     }
     pollfd pfd{fd_, POLLOUT, 0};
     const int ready = PollLine(POLLOUT, deadline, pfd.revents);
-    if (ready == 2) {
-      lastError_ = LinkError::Cancelled;
-      return false;
-    }
-    if (ready < 0) {
-      lastError_ = LinkError::Io;
-      return false;
-    }
+    if (PollStopped(ready)) return false;
     if (ready > 0 && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) && !(pfd.revents & POLLOUT)) {
       hungUp_ = (pfd.revents & POLLHUP) != 0;
       lastError_ = hungUp_ ? LinkError::HungUp : LinkError::Io;

@@ -78,6 +78,8 @@ class SerialPort final : public Port {
   // interruption until `until`; -1 on error, 0 on time-out, 1 when the line is ready,
   // 2 when interrupted.
   int PollLine(short events, Clock::time_point until, short& revents);
+  // After PollLine: true, with lastError_ set, when it was interrupted or failed.
+  bool PollStopped(int ready);
   // Moves what the driver holds into buffer_; waits until `until` for the first byte
   // (now: do not wait), or with sleep until `until` whatever comes (ended early only
   // by an interruption or a hang-up). Returns false on hang-up, error or interruption.

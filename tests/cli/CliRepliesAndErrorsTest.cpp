@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
 
@@ -20,16 +21,11 @@ using kx::Fault;
 
 class CliRepliesAndErrorsTest : public CliFixture {
  protected:
-  std::filesystem::path Temp(const char* name) {
-    const auto dir = std::filesystem::temp_directory_path() / ("kx-cli-replies-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    return dir / name;
-  }
-  void TearDown() override {
-    std::filesystem::remove_all(std::filesystem::temp_directory_path() /
-                                ("kx-cli-replies-" + std::to_string(::getpid())));
-    CliFixture::TearDown();
-  }
+  // A file in the test's own temporary folder.
+  std::filesystem::path Temp(const char* name) { return std::filesystem::path(dir_.path().toStdString()) / name; }
+
+ private:
+  QTemporaryDir dir_;
 };
 
 TEST_F(CliRepliesAndErrorsTest, EveryReplyTheCommandLineTakesHasItsChecksumVerified) {
