@@ -7,18 +7,6 @@ namespace kx {
 
 namespace {
 
-struct AlarmBit {
-  int bit;
-  const char* text;
-};
-
-// The read-out lists the under-voltage bit (8) first, then bits 7 down to 0.
-constexpr AlarmBit kAlarmBits[] = {
-    {8, "总电压欠压报警\n"}, {7, "总电压过压报警\n"}, {6, "总电流过流报警\n"},
-    {5, "温度3低温报警\n"},  {4, "温度3高温报警\n"},  {3, "温度2低温报警\n"},
-    {2, "温度2高温报警\n"},  {1, "温度1低温报警\n"},  {0, "温度1高温报警\n"},
-};
-
 Command CommandOf(AlarmSetting setting) {
   switch (setting) {
     case AlarmSetting::Volt: return Command::SetVoltAlarm;
@@ -73,12 +61,12 @@ AlarmReading ReadAlarmWord(Port& port, int address) {
   return reading;
 }
 
-std::string DescribeAlarmWord(uint16_t word) {
-  std::string text;
-  for (const AlarmBit& a : kAlarmBits) {
-    if (word >> a.bit & 1) text += a.text;
+std::vector<int> AlarmBitsSet(uint16_t word) {
+  std::vector<int> bits;
+  for (int bit : kAlarmReadOutOrder) {
+    if (word >> bit & 1) bits.push_back(bit);
   }
-  return text;
+  return bits;
 }
 
 }  // namespace kx

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "link/Exchange.h"
 #include "link/Port.h"
@@ -36,8 +37,10 @@ struct AlarmReading {
 // Command 0x02: the word in reply bytes 7 and 8.
 AlarmReading ReadAlarmWord(Port& port, int address);
 
-// The alarm texts of the bits set in word, in the read-out's order, each ending
-// in a line feed; empty when no alarm bit (0..8) is set.
-std::string DescribeAlarmWord(uint16_t word);
+// The alarm bits (0..8) of the word, in the order the read-out lists them: the
+// total voltage's under-voltage bit 8 first, then bits 7 down to 0.
+inline constexpr int kAlarmReadOutOrder[] = {8, 7, 6, 5, 4, 3, 2, 1, 0};
+// The bits set in word, in that order.
+std::vector<int> AlarmBitsSet(uint16_t word);
 
 }  // namespace kx

@@ -1,7 +1,6 @@
 #include "link/DeviceClock.h"
 
 #include <array>
-#include <cstdio>
 
 #include "link/CommandTable.h"
 #include "link/Exchange.h"
@@ -60,13 +59,6 @@ ReadClockResult ReadDeviceClock(Port& port, int address) {
       break;
   }
   return result;
-}
-
-std::string FormatDeviceTime(const BcdDateTime& t) {
-  char text[128];
-  std::snprintf(text, sizeof text, "%d年-%d月-%d日-%d时-%d分-%d秒", t.year, t.month, t.day, t.hour, t.minute,
-                t.second);
-  return text;
 }
 
 }  // namespace kx

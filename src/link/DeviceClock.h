@@ -51,7 +51,5 @@ struct ReadClockResult {
 // The table's wait exchange, then the time decoded.
 ReadClockResult ReadDeviceClock(Port& port, int address);
 
-// "2014年-5月-6日-9时-3分-7秒": no leading zeros.
-std::string FormatDeviceTime(const BcdDateTime& t);
 
 }  // namespace kx

@@ -9,6 +9,7 @@
 #include "link/CellSummary.h"
 #include "link/LiveValues.h"
 #include "link/LocalTime.h"
+#include "texts/ChineseTexts.h"
 #include "texts/Messages.h"
 
 namespace kx::monitor {

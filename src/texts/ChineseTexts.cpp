@@ -1,6 +1,7 @@
 #include "texts/ChineseTexts.h"
 
 #include <cstdio>
+#include <iterator>
 #include <string_view>
 
 #include "link/DeviceAccess.h"
@@ -54,6 +55,13 @@ std::string ReadClockMessage(ReadClockOutcome outcome) {
   return {};
 }
 
+std::string FormatDeviceTime(const BcdDateTime& t) {
+  char text[128];
+  std::snprintf(text, sizeof text, "%d年-%d月-%d日-%d时-%d分-%d秒", t.year, t.month, t.day, t.hour, t.minute,
+                t.second);
+  return text;
+}
+
 const char* VersionMessage(ExchangeOutcome outcome) {
   if (outcome == ExchangeOutcome::ShortRead) return msg::kVersionCutShort;
   return FailureOf(outcome, msg::kVersionFailed);
@@ -79,6 +87,19 @@ const char* SetAlarmMessage(ExchangeOutcome outcome) {
 }
 
 const char* ReadAlarmMessage(ExchangeOutcome outcome) { return FailureOf(outcome, msg::kReadDataFailed); }
+
+const char* AlarmBitText(int bit) {
+  static constexpr const char* kTexts[] = {"温度1高温报警", "温度1低温报警", "温度2高温报警",
+                                           "温度2低温报警", "温度3高温报警", "温度3低温报警",
+                                           "总电流过流报警", "总电压过压报警", "总电压欠压报警"};
+  return bit >= 0 && bit < static_cast<int>(std::size(kTexts)) ? kTexts[bit] : "";
+}
+
+std::string DescribeAlarmWord(uint16_t word) {
+  std::string text;
+  for (int bit : AlarmBitsSet(word)) text += std::string(AlarmBitText(bit)) + '\n';
+  return text;
+}
 
 std::string AlarmReport(uint16_t word) {
   std::string text = DescribeAlarmWord(word);

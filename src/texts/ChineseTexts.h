@@ -21,6 +21,8 @@ namespace kx {
 std::string SetClockMessage(SetClockOutcome outcome, const std::tm& local);
 // A failed clock read: "读取时间!" or "校验错!"; empty for Ok.
 std::string ReadClockMessage(ReadClockOutcome outcome);
+// The unit's clock as the panel shows it: "2014年-5月-6日-9时-3分-7秒", no leading zeros.
+std::string FormatDeviceTime(const BcdDateTime& t);
 
 // A failed version read: "读数据失败！", "读数据aa失败！" (cut short) or "校验错!"; nullptr for Ok.
 const char* VersionMessage(ExchangeOutcome outcome);
@@ -40,6 +42,11 @@ const char* CalibrationMessage(const CalibrationRow& row, ExchangeOutcome outcom
 const char* SetAlarmMessage(ExchangeOutcome outcome);
 // A failed alarm read: "读数据失败!" or "校验错!"; nullptr for Ok.
 const char* ReadAlarmMessage(ExchangeOutcome outcome);
+// An alarm bit's text ("总电压欠压报警" for bit 8, ... "温度1高温报警" for bit 0).
+const char* AlarmBitText(int bit);
+// The alarm texts of the bits set in word, in the read-out's order, each ending
+// in a line feed; empty when no alarm bit (0..8) is set.
+std::string DescribeAlarmWord(uint16_t word);
 // What the alarm read-out shows: the texts of the bits set, or "报警正常!" when none is.
 std::string AlarmReport(uint16_t word);
 

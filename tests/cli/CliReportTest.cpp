@@ -18,6 +18,7 @@
 #include "curves/CurveGroup.h"
 #include "link/Alarms.h"
 #include "link/DeviceSettings.h"
+#include "texts/ChineseTexts.h"
 
 namespace kxtest {
 namespace {
