@@ -167,7 +167,7 @@ int SetUpPort(Env& env, const Hooks& hooks, PortSetup& setup) {
       return kExitPort;
     }
   }
-  setup.source = std::make_unique<SerialPortSource>(path);
+  setup.source = std::make_unique<SerialPortSource>(path, hooks.waitScale);
   env.ports = setup.source.get();
   return kExitOk;
 }
@@ -224,6 +224,7 @@ int RunCli(const QStringList& arguments, Output& out, const Hooks& hooks) {
 
   Env env{out, g, nullptr, {}, {}, {}};
   env.stopRequested = hooks.stopRequested;
+  env.waitScale = hooks.waitScale;
   env.now = hooks.now ? hooks.now : LocalNow;
   env.sleep = hooks.sleep ? hooks.sleep : [&env](int ms) {
     // In slices, so that Ctrl-C ends a long period at once.

@@ -20,6 +20,8 @@ struct Hooks {
   // Set when the command that ran ends normally on a stop (the monitor), so that
   // main returns its status rather than 128 + the signal.
   bool* stopEndsCleanly = nullptr;
+  // Every port's wait scale (Port::SetWaitScale): tests shorten a silent unit's waits.
+  double waitScale = 1.0;
 };
 
 // arguments[0] is the program name.

@@ -44,6 +44,7 @@ std::unique_ptr<Port> SerialPortSource::Open(int baud, LinkError& error) {
   auto port = std::make_unique<SerialPort>();
   error = port->Open(path_, baud);
   if (error != LinkError::None) return nullptr;
+  port->SetWaitScale(waitScale_);
   return port;
 }
 

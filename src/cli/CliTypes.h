@@ -55,13 +55,14 @@ class PortSource {
 // A serial device by path (a pseudo-terminal included).
 class SerialPortSource final : public PortSource {
  public:
-  explicit SerialPortSource(std::string path) : path_(std::move(path)) {}
+  SerialPortSource(std::string path, double waitScale) : path_(std::move(path)), waitScale_(waitScale) {}
   std::unique_ptr<Port> Open(int baud, LinkError& error) override;
   std::string Name() const override { return path_; }
   std::string Explain(LinkError error) const override;
 
  private:
   std::string path_;
+  double waitScale_;
 };
 
 struct GlobalOptions {
@@ -83,6 +84,7 @@ struct Env {
   std::function<bool()> stopRequested;  // Ctrl-C
   std::function<std::tm()> now;         // the PC's local time
   std::function<void(int ms)> sleep;    // between readings; returns early on a stop
+  double waitScale = 1.0;               // of every port the command opens (tests)
 
   void Fail(std::string_view cause, std::string_view panelText = {}) const;
   bool Stopped() const { return stopRequested && stopRequested(); }

@@ -71,7 +71,7 @@ GroupImageOutcome ReadGroupImage(Port& port, int address, int group, std::vector
   if (badPackets) *badPackets = 0;
   const CommandInfo& info = Info(Command::ReadGroup);
   const size_t header = static_cast<size_t>(info.replyLength);
-  const int pauseMs = info.await == Await::PauseThenRead ? ScaledWait(kPauseMs) : 0;
+  const int pauseMs = info.await == Await::PauseThenRead ? ScaledWait(port, kPauseMs) : 0;
   const std::vector<uint8_t> request = GroupImageFrame(address, group);
   // One packet as it arrives: the header, then at most a full payload and its checksum.
   std::vector<uint8_t> packet(header + kGroupPacketFull + 2);
@@ -87,7 +87,7 @@ GroupImageOutcome ReadGroupImage(Port& port, int address, int group, std::vector
     const size_t headerGot = port.Read(packet.data(), header, pauseMs);
     if (headerGot != header) {
       const LinkError cause = port.LastError();
-      TraceReply(code, std::span<const uint8_t>(packet.data(), headerGot), header, FailedReplyVerdict(headerGot, cause),
+      TraceReply(port, code, std::span<const uint8_t>(packet.data(), headerGot), header, FailedReplyVerdict(headerGot, cause),
                  cause);
       return GroupImageOutcome::ShortHeader;
     }
@@ -103,7 +103,8 @@ GroupImageOutcome ReadGroupImage(Port& port, int address, int group, std::vector
                     .bytes = std::span<const uint8_t>(packet.data(), header),
                     .count = header + length + 2,
                     .expected = header + room + 2,
-                    .note = "as announced; not read"});
+                    .note = "as announced; not read",
+                    .port = port.Name()});
       }
       return length > kGroupPacketFull ? GroupImageOutcome::Oversize : GroupImageOutcome::Overflow;
     }
@@ -111,14 +112,14 @@ GroupImageOutcome ReadGroupImage(Port& port, int address, int group, std::vector
     const std::span<const uint8_t> got(packet.data(), header + bodyGot);
     if (bodyGot != length + 2) {
       const LinkError cause = port.LastError();
-      TraceReply(code, got, header + length + 2, FailedReplyVerdict(got.size(), cause), cause);
+      TraceReply(port, code, got, header + length + 2, FailedReplyVerdict(got.size(), cause), cause);
       return GroupImageOutcome::ShortPayload;
     }
     if (ReplyChecksumOk(got)) {
-      TraceReply(code, got, got.size(), FrameVerdict::Accepted);
+      TraceReply(port, code, got, got.size(), FrameVerdict::Accepted);
     } else {
       ++bad;
-      TraceReply(code, got, got.size(), FrameVerdict::BadChecksum, LinkError::None, "taken, counted as bad");
+      TraceReply(port, code, got, got.size(), FrameVerdict::BadChecksum, LinkError::None, "taken, counted as bad");
     }
 
     working.insert(working.end(), payload, payload + length);

@@ -16,7 +16,6 @@ namespace {
 std::mutex g_tracerMutex;  // held while the tracer runs, so that replacing it waits for the call
 FrameTracer g_tracer;
 std::atomic<bool> g_tracing{false};
-std::atomic<double> g_waitScale{1.0};
 
 // Writes the whole request; false (with the port's cause) when it did not all go out.
 bool WriteRequest(Port& port, uint8_t command, const std::vector<uint8_t>& request, ExchangeResult& result) {
@@ -35,7 +34,7 @@ bool ReadReply(Port& port, uint8_t command, size_t count, int extraMs, ExchangeR
   if (got != count) {
     result.outcome = ExchangeOutcome::ShortRead;
     result.cause = port.LastError();
-    TraceReply(command, result.reply, count, FailedReplyVerdict(got, result.cause), result.cause);
+    TraceReply(port, command, result.reply, count, FailedReplyVerdict(got, result.cause), result.cause);
     return false;
   }
   return true;
@@ -44,7 +43,7 @@ bool ReadReply(Port& port, uint8_t command, size_t count, int extraMs, ExchangeR
 // Waits for the reply; false (WrongCount) when the queued count is not acceptable.
 bool AwaitCount(Port& port, uint8_t command, size_t length, int waitMs, size_t maxQueued, size_t& queued,
                 ExchangeResult& result) {
-  queued = port.WaitForBytes(length, ScaledWait(waitMs));
+  queued = port.WaitForBytes(length, ScaledWait(port, waitMs));
   result.count.received = queued;
   const bool countOk = maxQueued == 0 ? queued == length : queued >= length && queued <= maxQueued;
   if (!countOk) {
@@ -61,7 +60,8 @@ bool AwaitCount(Port& port, uint8_t command, size_t length, int waitMs, size_t m
                   .count = queued,
                   .expected = length,
                   .cause = result.cause,
-                  .note = queued != 0 ? "not taken" : nullptr});
+                  .note = queued != 0 ? "not taken" : nullptr,
+                  .port = port.Name()});
     }
   }
   return countOk;
@@ -101,13 +101,15 @@ bool WriteRequestFrame(Port& port, uint8_t command, std::span<const uint8_t> req
                 .bytes = request.first(written),
                 .count = written,
                 .expected = request.size(),
-                .cause = whole ? LinkError::None : port.LastError()});
+                .cause = whole ? LinkError::None : port.LastError(),
+                .note = nullptr,
+                .port = port.Name()});
   }
   return whole;
 }
 
-void TraceReply(uint8_t command, std::span<const uint8_t> bytes, size_t expected, FrameVerdict verdict,
-                LinkError cause, const char* note) {
+void TraceReply(const Port& port, uint8_t command, std::span<const uint8_t> bytes, size_t expected,
+                FrameVerdict verdict, LinkError cause, const char* note) {
   if (!FrameTracing()) return;
   TraceFrame({.sent = false,
               .command = command,
@@ -116,14 +118,13 @@ void TraceReply(uint8_t command, std::span<const uint8_t> bytes, size_t expected
               .count = bytes.size(),
               .expected = expected,
               .cause = cause,
-              .note = note});
+              .note = note,
+              .port = port.Name()});
 }
 
-void SetWaitScale(double scale) { g_waitScale.store(scale > 0 ? scale : 0.0); }
-
-int ScaledWait(int ms) {
+int ScaledWait(int ms, double scale) {
   if (ms <= 0) return 0;
-  const long scaled = std::lround(ms * g_waitScale.load());
+  const long scaled = std::lround(ms * scale);
   return static_cast<int>(std::max<long>(scaled, std::min(ms, kMinScaledWaitMs)));
 }
 
@@ -148,7 +149,7 @@ ExchangeResult Transact(Port& port, int address, Command command, std::span<cons
     case Await::PauseThenRead:
       // A prompt reply is taken at once; a late one still gets the pause plus the
       // read time-outs.
-      if (!ReadReply(port, code, length, ScaledWait(kPauseMs), result)) return result;
+      if (!ReadReply(port, code, length, ScaledWait(port, kPauseMs), result)) return result;
       break;
     case Await::ReadAtOnce:
       if (!ReadReply(port, code, length, 0, result)) return result;
@@ -157,11 +158,11 @@ ExchangeResult Transact(Port& port, int address, Command command, std::span<cons
   const bool checked = info.checksum || options.verifyChecksum;
   if (checked && !ReplyChecksumOk(std::span<const uint8_t>(result.reply.data(), length))) {
     result.outcome = ExchangeOutcome::BadChecksum;
-    TraceReply(code, result.reply, length, FrameVerdict::BadChecksum);
+    TraceReply(port, code, result.reply, length, FrameVerdict::BadChecksum);
     return result;
   }
   result.outcome = ExchangeOutcome::Ok;
-  TraceReply(code, result.reply, length, checked ? FrameVerdict::Accepted : FrameVerdict::AcceptedUnchecked);
+  TraceReply(port, code, result.reply, length, checked ? FrameVerdict::Accepted : FrameVerdict::AcceptedUnchecked);
   return result;
 }
 

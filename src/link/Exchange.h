@@ -46,8 +46,8 @@ FrameVerdict FailedReplyVerdict(size_t received, LinkError cause);
 // Writes a request frame and traces it; true when it all went out (otherwise the
 // port's LastError says why).
 bool WriteRequestFrame(Port& port, uint8_t command, std::span<const uint8_t> request);
-// Traces a reply to command: the bytes taken or seen, the length it should have had.
-void TraceReply(uint8_t command, std::span<const uint8_t> bytes, size_t expected, FrameVerdict verdict,
+// Traces a reply to command on port: the bytes taken or seen, the length it should have had.
+void TraceReply(const Port& port, uint8_t command, std::span<const uint8_t> bytes, size_t expected, FrameVerdict verdict,
                 LinkError cause = LinkError::None, const char* note = nullptr);
 
 // What varies from one call of a command to the next; the rest is the table's.
@@ -72,11 +72,11 @@ struct TransactOptions {
 ExchangeResult Transact(Port& port, int address, Command command, std::span<const uint8_t> data,
                         TransactOptions options = {});
 
-// A time-out scale for tests: every wait and pause is multiplied by it (1 in the
-// program), but never below kMinScaledWaitMs (or the wait itself when shorter), so
-// that a reply that does come always has room on a slow, loaded machine.
+// A wait of ms multiplied by a port's wait scale (Port::SetWaitScale; 1 in the
+// programs), but never below kMinScaledWaitMs (or the wait itself when shorter),
+// so that a reply that does come always has room on a slow, loaded machine.
 inline constexpr int kMinScaledWaitMs = 200;
-void SetWaitScale(double scale);
-int ScaledWait(int ms);
+int ScaledWait(int ms, double scale);
+inline int ScaledWait(const Port& port, int ms) { return ScaledWait(ms, port.WaitScale()); }
 
 }  // namespace kx

@@ -10,14 +10,16 @@
 namespace kx {
 
 FrameRecord FrameRecord::From(const FrameEvent& event) {
-  FrameRecord record{event, std::vector<uint8_t>(event.bytes.begin(), event.bytes.end())};
+  FrameRecord record{event, std::vector<uint8_t>(event.bytes.begin(), event.bytes.end()), std::string(event.port)};
   record.fields.bytes = {};
+  record.fields.port = {};
   return record;
 }
 
 FrameEvent FrameRecord::View() const {
   FrameEvent event = fields;
   event.bytes = bytes;
+  event.port = port;
   return event;
 }
 
@@ -76,6 +78,7 @@ void FrameCollector::Append(const FrameEvent& event) {
   }
   Stored stored{event, pending_.bytes.size()};
   stored.fields.bytes = {};
+  stored.fields.port = {};
   pending_.frames.push_back(stored);
   pending_.bytes.insert(pending_.bytes.end(), event.bytes.begin(), event.bytes.end());
 }
@@ -92,7 +95,8 @@ std::vector<FrameRecord> FrameCollector::Take() {
   for (size_t i = first; i < frames.size(); ++i) {
     const size_t end = i + 1 < frames.size() ? frames[i + 1].offset : taken_.bytes.size();
     records.push_back({frames[i].fields, std::vector<uint8_t>(taken_.bytes.begin() + static_cast<ptrdiff_t>(frames[i].offset),
-                                                              taken_.bytes.begin() + static_cast<ptrdiff_t>(end))});
+                                                              taken_.bytes.begin() + static_cast<ptrdiff_t>(end)),
+                       {}});
   }
   // Emptied but not freed: the next swap hands this storage to the tracer.
   taken_.frames.clear();

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "link/Port.h"
@@ -36,12 +37,14 @@ struct FrameEvent {
   size_t expected = 0;  // the bytes the frame should have had
   LinkError cause = LinkError::None;  // the port's cause for WriteFailed and PortError
   const char* note = nullptr;  // a fixed remark ("not taken: it stays queued"), or none
+  std::string_view port = {};  // the port's name (Port::Name); valid only during the tracer's call
 };
 
 // A frame kept past the tracer's call (the protocol view's buffer).
 struct FrameRecord {
-  FrameEvent fields;  // fields.bytes is not used; see bytes
+  FrameEvent fields;  // fields.bytes and fields.port are not used; see bytes and port
   std::vector<uint8_t> bytes;
+  std::string port;
 
   static FrameRecord From(const FrameEvent& event);
   FrameEvent View() const;
@@ -57,6 +60,7 @@ std::string FrameCommandText(uint8_t command);  // "read-version"; "0x3F" for a 
 // reused, so a frame costs no allocation once the buffer has grown; the reader
 // takes everything pending now and then (one reader thread). When the reader falls
 // behind, the oldest frames go: a take returns at most the newest capacity frames.
+// It serves the panel's one port and keeps no port names.
 class FrameCollector {
  public:
   static constexpr size_t kDefaultCapacity = 10000;

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace kx {
 
@@ -68,6 +69,17 @@ class Port {
   }
   // The cause of the last failure (None after success).
   virtual LinkError LastError() const = 0;
+  // The name the port was opened by, for a trace that spans several ports; empty
+  // for a port without one.
+  virtual std::string_view Name() const { return {}; }
+
+  // Every wait and pause of an exchange on this port is multiplied by this: 1 in
+  // the programs; tests shorten the waits of their own ports (see ScaledWait).
+  void SetWaitScale(double scale) { waitScale_ = scale > 0 ? scale : 0.0; }
+  double WaitScale() const { return waitScale_; }
+
+ private:
+  double waitScale_ = 1.0;
 };
 
 }  // namespace kx

@@ -53,6 +53,7 @@ class SerialPort final : public Port {
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
   const std::string& Path() const { return path_; }
+  std::string_view Name() const override { return path_; }
   // The baud rate read back from the device after applying the settings.
   int AppliedBaud() const { return appliedBaud_; }
 

@@ -87,7 +87,7 @@ void CTesterDlg::OnCalibrate(int button) {
       {.openFailure = kx::msg::kPortNotFound,
        .busy = Busy::Refused,
        .ready = [this, point] { return point.has_value() || Refuse(kx::msg::kChooseCalibrationPoint); },
-       .waitMs = kx::ScaledWait(kx::CalibrationWaitMs(row->channel))},
+       .waitMs = kx::ScaledWait(kx::CalibrationWaitMs(row->channel), m_waitScale)},
       [this, row, point] {
         return [address = m_nAddress, row = *row, point = point.value_or(0)](kx::Port& port) {
           return kx::Calibrate(port, address, row, point);

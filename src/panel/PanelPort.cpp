@@ -20,6 +20,7 @@ bool CTesterDlg::OpenPort() {
   const int baud = kx::panel::FieldText::Atoi(m_comboBaud->itemText(item));
   const std::string path = m_naming.Resolve(m_nPort);
   auto port = std::make_unique<kx::SerialPort>();
+  port->SetWaitScale(m_waitScale);
   m_lastOpenError = path.empty() ? kx::LinkError::NotFound : port->Open(path, baud);
   // The message box keeps its fixed text; the port edit's tooltip tells why.
   auto* portEdit = ControlAs<QLineEdit>(kx::panel::ids::kEditPort);

@@ -14,7 +14,7 @@
 #include "link/Bcd.h"
 #include "link/CommandTable.h"
 #include "link/Exchange.h"
-#include "link/LiveValues.h"
+#include "link/LiveReading.h"
 #include "link/Port.h"
 
 namespace kx::report {
@@ -52,7 +52,7 @@ struct ReportData {
   // Filled by GatherReport.
   Item<uint16_t> version;  // raw, version x 100
   Item<ClockReading> clock;
-  Item<std::vector<LiveValue>> live;  // the 47 values, scaled
+  Item<LiveReading> live;
   Item<uint16_t> alarmWord;
 
   // The port opened and at least one item was answered.

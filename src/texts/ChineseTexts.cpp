@@ -95,14 +95,15 @@ const char* AlarmBitText(int bit) {
   return bit >= 0 && bit < static_cast<int>(std::size(kTexts)) ? kTexts[bit] : "";
 }
 
-std::string DescribeAlarmWord(uint16_t word) {
-  std::string text;
-  for (int bit : AlarmBitsSet(word)) text += std::string(AlarmBitText(bit)) + '\n';
-  return text;
+AlarmList DecodeAlarmWord(uint16_t word) {
+  AlarmList list{word, {}};
+  for (int bit : AlarmBitsSet(word)) list.texts.push_back(AlarmBitText(bit));
+  return list;
 }
 
 std::string AlarmReport(uint16_t word) {
-  std::string text = DescribeAlarmWord(word);
+  std::string text;
+  for (const std::string& alarm : DecodeAlarmWord(word).texts) text += alarm + "\n";
   return text.empty() ? msg::kAlarmNormal : text;
 }
 

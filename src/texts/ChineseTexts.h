@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "link/Alarms.h"
 #include "link/CellSummary.h"
@@ -44,10 +45,14 @@ const char* SetAlarmMessage(ExchangeOutcome outcome);
 const char* ReadAlarmMessage(ExchangeOutcome outcome);
 // An alarm bit's text ("总电压欠压报警" for bit 8, ... "温度1高温报警" for bit 0).
 const char* AlarmBitText(int bit);
-// The alarm texts of the bits set in word, in the read-out's order, each ending
-// in a line feed; empty when no alarm bit (0..8) is set.
-std::string DescribeAlarmWord(uint16_t word);
-// What the alarm read-out shows: the texts of the bits set, or "报警正常!" when none is.
+// The alarm word and the texts of the bits set in it, in the read-out's order.
+struct AlarmList {
+  uint16_t word = 0;
+  std::vector<std::string> texts;  // empty when no alarm bit (0..8) is set
+};
+AlarmList DecodeAlarmWord(uint16_t word);
+// What the alarm read-out shows: the texts, each ending in a line feed, or
+// "报警正常!" when there are none.
 std::string AlarmReport(uint16_t word);
 
 // "共3条曲线,1条在画".

@@ -296,7 +296,7 @@ TEST_F(CliDeviceTest, ExitStatusesFollowTheirCauses) {
 }
 
 TEST_F(CliDeviceTest, ScanFindsAUnitOfUnknownAddressAndRate) {
-  kx::SetWaitScale(1.0);  // probes must wait for real replies
+  hooks.waitScale = 1.0;  // probes must wait for real replies
   device.SetAddress(6);
   device.SetBaud(19200);
   EXPECT_EQ(Run({"scan", "--addresses", "5-7", "--bauds", "9600,19200", "--wait", "200"}), 0);

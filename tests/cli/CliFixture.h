@@ -19,14 +19,13 @@ class CliFixture : public ::testing::Test {
  protected:
   void SetUp() override {
     // Short waits: a silent unit costs a fraction of its time-out.
-    kx::SetWaitScale(0.05);
+    hooks.waitScale = 0.05;
     device.SetNoise(false);
     ASSERT_TRUE(host.Start());
     hooks.sleep = [](int) {};
   }
   void TearDown() override {
     host.Stop();
-    kx::SetWaitScale(1.0);
   }
 
   // Runs "kx4200-cli --port <the unit> args..."; the output lands in out.

@@ -96,7 +96,7 @@ TEST_F(CliRepliesAndErrorsTest, FailuresSayWhatCameBack) {
 }
 
 TEST_F(CliRepliesAndErrorsTest, ScanCreditsALateReplyToTheAddressItNames) {
-  kx::SetWaitScale(1.0);  // the probe wait at 9600 baud is what makes a reply late
+  hooks.waitScale = 1.0;  // the probe wait at 9600 baud is what makes a reply late
   device.SetAddress(2);
   for (int lateMs : {60, 100}) {
     device.SetFault(Fault::Delay, kx::VirtualDevice::kAlways, lateMs);

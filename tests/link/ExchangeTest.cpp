@@ -45,7 +45,6 @@ class ExchangeTest : public ::testing::Test {
  protected:
   void TearDown() override {
     SetFrameTracer(nullptr);
-    SetWaitScale(1.0);
   }
   LoggingPort port;
 };
@@ -171,15 +170,18 @@ TEST_F(ExchangeTest, TracerSeesRequestsAndReplies) {
 }
 
 TEST_F(ExchangeTest, WaitScaleShortensEveryWait) {
-  EXPECT_EQ(ScaledWait(1000), 1000);
-  SetWaitScale(0.01);
-  EXPECT_EQ(ScaledWait(30000), 300);
-  EXPECT_EQ(ScaledWait(1000), 200);  // room for a reply that does come
-  EXPECT_EQ(ScaledWait(50), 50);
-  EXPECT_EQ(ScaledWait(0), 0);
+  EXPECT_EQ(ScaledWait(port, 1000), 1000);
+  port.SetWaitScale(0.01);
+  EXPECT_EQ(ScaledWait(port, 30000), 300);
+  EXPECT_EQ(ScaledWait(port, 1000), 200);  // room for a reply that does come
+  EXPECT_EQ(ScaledWait(port, 50), 50);
+  EXPECT_EQ(ScaledWait(port, 0), 0);
+  EXPECT_EQ(ScaledWait(LoggingPort(), 30000), 30000);  // the scale is the port's own
   port.memory.QueueReply(Reply(Command::QueryCurveCount, {3, 1}));
   Transact(port, 1, Command::QueryCurveCount, {});
   EXPECT_EQ(port.log.back(), "read 11 +50");
+  Transact(port, 1, Command::ReadVersion, {});
+  EXPECT_EQ(port.log[port.log.size() - 1], "wait 11 200");
 }
 
 }  // namespace

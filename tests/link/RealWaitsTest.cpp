@@ -86,7 +86,6 @@ std::string CheckBound(const CommandInfo& info, const Expected& expected) {
 }
 
 TEST(RealWaitsTest, EveryCommandWaitsItsOwnTimeAndNoLonger) {
-  SetWaitScale(1.0);
   std::vector<std::future<std::string>> runs;
   for (const CommandInfo& info : CommandTable()) {
     // The calibration waits (5 s and 30 s) are too long for the suite; the channel
@@ -110,7 +109,6 @@ TEST(RealWaitsTest, EveryCommandWaitsItsOwnTimeAndNoLonger) {
 // Paced too, where the read sleeps through the packet's line time: the pause is
 // still timed from its start.
 TEST(RealWaitsTest, APauseInsideAPacketEndsTheReadOnlyPastTheInterval) {
-  SetWaitScale(1.0);
   auto download = [](int pauseMs, bool paced) {
     VirtualDevice device;
     // One packet of 891 bytes: about 0.9 s on the line, the pause after its 300th byte.

@@ -6,6 +6,7 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <map>
 #include <set>
 
 #include <gtest/gtest.h>
@@ -72,11 +73,41 @@ TEST(MonitorCli, RefusesBadUnitsNamesAndMqttOptionsBeforeStarting) {
 
 // One object per reading with acquire --json's keys (failed: the same keys, null),
 // times to the millisecond, and the summary as one object.
+// Two units on one line and one on another: each traced frame is led by the unit
+// it was for, replies included (their address byte tells).
+TEST(MonitorCli, TraceLinesNameTheirUnit) {
+  CaptureOutput out;
+  ASSERT_EQ(Cli({"--simulate", "--trace", "monitor", "--unit", "1:1=alpha", "--unit", "1:2=beta", "--unit",
+                 "2:7=gamma", "--count", "2", "--period", "0", "--alarms-every", "0"},
+                out),
+            0)
+      << out.err;
+  const std::map<QString, QString> address{{"alpha", "01"}, {"beta", "02"}, {"gamma", "07"}};
+  const QRegularExpression frame(R"(^(\S+) \d\d:\d\d:\d\d\.\d{3} (TX|RX) 14 2E 00 ([0-9A-F]{2}) )");
+  std::map<QString, int> seen;
+  for (const QString& line : QString::fromStdString(out.err).split('\n', Qt::SkipEmptyParts)) {
+    const auto m = frame.match(line);
+    ASSERT_TRUE(m.hasMatch()) << line.toStdString();
+    ASSERT_TRUE(address.count(m.captured(1))) << line.toStdString();
+    EXPECT_EQ(m.captured(3), address.at(m.captured(1))) << line.toStdString();
+    ++seen[m.captured(1) + m.captured(2)];
+  }
+  for (const char* unit : {"alpha", "beta", "gamma"}) {
+    EXPECT_EQ(seen[QString(unit) + "TX"], 2) << unit;  // a reading a cycle, the version only with discovery
+    EXPECT_EQ(seen[QString(unit) + "RX"], 2) << unit;
+  }
+}
+
 TEST(MonitorCli, JsonGivesOneObjectPerReadingAndASummary) {
   CaptureOutput acquire;
   ASSERT_EQ(Cli({"--json", "--simulate", "acquire"}, acquire), 0) << acquire.err;
   std::set<QString> readingKeys = Keys(JsonLines(acquire.out).at(0));
   readingKeys.insert("unit");
+  // The same writer, in each output's own form: acquire's keys sorted and numbers
+  // in their shortest form, the monitor's in order and as shown.
+  EXPECT_EQ(acquire.out.rfind("{\"analog_V\":[", 0), 0u) << acquire.out;
+  const QRegularExpression threeDecimals(R"("cells_V":\[(\d+\.\d{3},){39}\d+\.\d{3}\])");
+  EXPECT_FALSE(threeDecimals.match(QString::fromStdString(acquire.out)).hasMatch()) << acquire.out;
 
   CaptureOutput good;
   ASSERT_EQ(Cli({"--json", "--simulate", "monitor", "--unit", "1:1", "--count", "2", "--period", "0",
@@ -87,6 +118,8 @@ TEST(MonitorCli, JsonGivesOneObjectPerReadingAndASummary) {
   const auto lines = JsonLines(good.out);
   ASSERT_EQ(lines.size(), 3u) << good.out;
   const QRegularExpression ms(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}$)");
+  EXPECT_EQ(good.out.rfind("{\"unit\":\"kx4200_1_1\",\"ok\":true,\"reading\":1,\"time\":", 0), 0u) << good.out;
+  EXPECT_TRUE(threeDecimals.match(QString::fromStdString(good.out)).hasMatch()) << good.out;
   for (int i = 0; i < 2; ++i) {
     EXPECT_EQ(Keys(lines[i]), readingKeys);
     EXPECT_TRUE(lines[i]["ok"].toBool());

@@ -13,7 +13,7 @@ class Acquisition : public PanelFixture {
  protected:
   void SetUp() override {
     PanelFixture::SetUp();
-    kx::SetWaitScale(0.05);  // a silent device costs 50 ms, not a second
+    panel->SetWaitScale(0.05);  // a silent device costs 50 ms, not a second
     device->SetNoise(false);
   }
 

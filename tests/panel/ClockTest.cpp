@@ -12,7 +12,7 @@ class Clock : public PanelFixture {
  protected:
   void SetUp() override {
     PanelFixture::SetUp();
-    kx::SetWaitScale(0.05);
+    panel->SetWaitScale(0.05);
   }
 
   // Fixes the PC's clock at a local calendar time (TZ is pinned by the test main).

@@ -51,7 +51,7 @@ class CurveGroups : public PanelFixture {
  protected:
   void SetUp() override {
     PanelFixture::SetUp();
-    kx::SetWaitScale(0.05);
+    panel->SetWaitScale(0.05);
     ASSERT_TRUE(folder.isValid());
     groups = kx::VirtualDevice::DefaultGroups(LocalTime(2024, 6, 1, 12, 0, 0));  // 250, 91, 12, 255, 220 points
     device->SetGroups(groups);

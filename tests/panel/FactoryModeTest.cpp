@@ -154,7 +154,7 @@ TEST_F(FactoryPanel, VersionGoesToTheStaticsItsButtonNames) {
 }
 
 TEST_F(FactoryPanel, FailedVersionReadsLeaveTheReadOut) {
-  kx::SetWaitScale(0.05);
+  panel->SetWaitScale(0.05);
   device->SetFault(kx::Fault::Short, 1);  // 10 bytes where 11 are awaited
   Click(kBtnReadVersion);
   device->SetFault(kx::Fault::Checksum, 1);
@@ -247,7 +247,7 @@ TEST_F(FactoryPanel, GearIsSetAndReadBack) {
 }
 
 TEST_F(FactoryPanel, GearSettingWithAShortReplyFails) {
-  kx::SetWaitScale(0.05);
+  panel->SetWaitScale(0.05);
   Choose(kComboGear, 0);
   device->SetFault(kx::Fault::Short, 1);
   Click(kBtnSetGear);
@@ -297,7 +297,7 @@ TEST_F(FactoryPanel, CalibrationNamesChannelAndPoint) {
 }
 
 TEST_F(FactoryPanel, UnansweredCalibrationGetsItsRowsMessage) {
-  kx::SetWaitScale(0.002);  // 30 s and 5 s become 60 ms and 10 ms
+  panel->SetWaitScale(0.002);  // 30 s and 5 s become 60 ms and 10 ms
   device->SetFault(kx::Fault::Silence);
   Choose(kComboCalCell2V, 0);
   Click(kBtnCalCell2V);
@@ -354,7 +354,7 @@ TEST_F(FactoryPanel, AlarmSettingsCarryTheSwitchAndTheTypedValues) {
 }
 
 TEST_F(FactoryPanel, AlarmSettingWithAShortReplyFails) {
-  kx::SetWaitScale(0.05);
+  panel->SetWaitScale(0.05);
   device->SetFault(kx::Fault::Short, 1);
   Click(kBtnSetCurrentAlarm);
   EXPECT_EQ(prompts.Texts(), QStringList{QStringLiteral("设置失败!")});

@@ -49,7 +49,7 @@ class Logging : public PanelFixture {
  protected:
   void SetUp() override {
     PanelFixture::SetUp();
-    kx::SetWaitScale(0.05);  // a silent unit costs 50 ms, not a second
+    panel->SetWaitScale(0.05);  // a silent unit costs 50 ms, not a second
     Check(kCheckLog)->setChecked(true);
   }
   void TearDown() override {

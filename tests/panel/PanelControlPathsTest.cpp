@@ -78,7 +78,7 @@ TEST_F(PanelControlPaths, GearReadBackAndTheListsMiddleEntry) {
 }
 
 TEST_F(PanelControlPaths, CorruptPacketsAreTakenOnTheirLengthButWarnedAbout) {
-  kx::SetWaitScale(0.05);
+  panel->SetWaitScale(0.05);
   device->SetGroups(kx::VirtualDevice::DefaultGroups(kx::MakeLocalTime(2024, 6, 1, 12, 0, 0)));
   device->SetFault(kx::Fault::Checksum, 3, 0, -1, static_cast<uint8_t>(kx::Command::ReadGroup));
   Edit(kEditGroupNo)->setText("1");

@@ -18,7 +18,7 @@ using namespace kx::panel::ids;
 class PanelReport : public PanelFixture {};
 
 TEST_F(PanelReport, HoldsTheUnitAndTheHeldGroupAndSaysWhenTheUnitIsSilent) {
-  kx::SetWaitScale(0.05);
+  panel->SetWaitScale(0.05);
   QTemporaryDir folder;
   ASSERT_TRUE(folder.isValid());
   prompts.openPaths = {QStringLiteral(KX_TEST_DATA_DIR "/curves_250points.bin")};

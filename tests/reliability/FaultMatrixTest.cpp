@@ -158,7 +158,7 @@ TEST_P(Matrix, EndsInTheOperationsMessageWithThePortClosed) {
   const FaultCase& fc = kFaults[std::get<1>(GetParam())];
 
   // About 300 ms for the operation's wait: room for a good reply, short for silence.
-  kx::SetWaitScale(300.0 / op.waitMs);
+  panel->SetWaitScale(300.0 / op.waitMs);
   device->SetAddress(1);
   Edit(kEditAddress)->setText("1");
   op.prepare(*this);

@@ -29,7 +29,7 @@ class HangUp : public PanelFixture {
 };
 
 TEST_F(HangUp, MidDownloadFailsOnceAndTheNextDownloadWorksAfterReplug) {
-  kx::SetWaitScale(0.2);
+  panel->SetWaitScale(0.2);
   const size_t terminals = rel::TerminalDescriptors();
   Edit(kEditGroupNo)->setText("1");  // 250 points: 25 packets
   UnplugAfter(0x08, 3);
@@ -60,7 +60,7 @@ TEST_F(HangUp, MidDownloadFailsOnceAndTheNextDownloadWorksAfterReplug) {
 }
 
 TEST_F(HangUp, ContinuousRunCountsFailuresWithoutMessagesAndRestartsAfterReplug) {
-  kx::SetWaitScale(0.2);
+  panel->SetWaitScale(0.2);
   const size_t terminals = rel::TerminalDescriptors();
   panel->OnContinuous();
   ASSERT_TRUE(panel->IsAcquiring());

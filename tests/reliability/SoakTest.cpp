@@ -42,7 +42,7 @@ class Soak : public PanelFixture {
 
 TEST_F(Soak, ThousandsOfReadingsWithOnePercentFaults) {
   constexpr int kReadings = 3000;
-  kx::SetWaitScale(0.5);
+  panel->SetWaitScale(0.5);
   RunReadings(200);  // warm up: first allocations of the table, the fonts and the port
   ASSERT_EQ(Probe().FailCount(), 0);
   device->ClearRequests();

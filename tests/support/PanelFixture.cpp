@@ -17,7 +17,6 @@ void PanelFixture::TearDown() {
   panel.reset();
   host.reset();
   device.reset();
-  kx::SetWaitScale(1.0);
 }
 
 QString PanelFixture::Cell(int tableId, int row, int column) const {

@@ -46,9 +46,11 @@ std::vector<Seen> Exchange(const VerdictCase& c) {
   SimHost host(device);
   EXPECT_TRUE(host.Start());
   SerialPort port;
+  port.SetWaitScale(0.2);
   EXPECT_EQ(port.Open(host.Path(), 9600), LinkError::None);
   std::vector<Seen> seen;
-  SetFrameTracer([&seen](const FrameEvent& f) {
+  SetFrameTracer([&seen, &host](const FrameEvent& f) {
+    EXPECT_EQ(f.port, host.Path());  // every frame names the port it passed on
     seen.push_back({f.sent, f.command, f.verdict, FrameHexText(f.bytes), FrameVerdictText(f)});
   });
   if (c.fault) device.SetFault(*c.fault, 1, c.param);
@@ -64,7 +66,6 @@ std::vector<Seen> Exchange(const VerdictCase& c) {
 }
 
 TEST(FrameTrace, EachFaultOfTheUnitGetsItsVerdict) {
-  SetWaitScale(0.2);
   const VerdictCase cases[] = {
       {"good, checked", std::nullopt, 0, Command::ReadVersion, false, FrameVerdict::Accepted, "reply accepted"},
       {"good, taken on its length", std::nullopt, 0, Command::QueryCurveCount, false,
@@ -119,7 +120,6 @@ TEST(FrameTrace, EachFaultOfTheUnitGetsItsVerdict) {
       EXPECT_EQ(seen.size(), 2u);
     }
   }
-  SetWaitScale(1.0);
 }
 
 TEST(FrameTrace, OneLineHoldsTimeDirectionBytesCommandAndVerdict) {
