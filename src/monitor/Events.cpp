@@ -7,9 +7,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include "link/Alarms.h"
 #include "link/LocalTime.h"
 #include "monitor/Reading.h"
+#include "texts/ChineseTexts.h"
 
 namespace kx::monitor {
 

@@ -7,7 +7,6 @@
 #include <charconv>
 #include <cstring>
 
-#include "link/Alarms.h"
 #include "link/CellSummary.h"
 #include "monitor/WiringChecks.h"
 

@@ -12,11 +12,9 @@
 #include "monitor/MqttPublisher.h"
 #include "monitor/UnitOption.h"
 #include "monitor/WiringChecks.h"
+#include "texts/ExitStatus.h"
 
 namespace kx::monitor {
-
-// Exit statuses, as the command line has them.
-enum MonitorExit : int { kMonitorOk = 0, kMonitorDevice = 1, kMonitorUsage = 2, kMonitorConnect = 3 };
 
 struct MonitorOptions {
   std::vector<UnitOption> units;
@@ -47,11 +45,11 @@ struct MonitorIo {
   std::function<bool()> stopRequested;  // SIGINT/SIGTERM
 };
 
-// Returns kMonitorOk after a stop or after count cycles without a failed reading;
-// kMonitorDevice when a reading of a counted run failed or the run ended with MQTT
-// messages still queued; kMonitorUsage when the CSV folder is unusable or a log
-// could not be written; kMonitorConnect when the broker refused the credentials,
-// the client could not be set up or the metrics address cannot be listened on.
+// Returns kExitOk after a stop or after count cycles without a failed reading;
+// kExitDevice when a reading of a counted run failed or the run ended with MQTT
+// messages still queued; kExitUsage when the CSV folder is unusable or a log
+// could not be written; kExitPort when the broker refused the credentials, the
+// client could not be set up or the metrics address cannot be listened on.
 int RunMonitor(const MonitorOptions& options, const MonitorIo& io);
 
 // Why a topic the monitor would publish (given its units, prefixes and instance)

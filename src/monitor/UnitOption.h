@@ -5,12 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "link/CommandTable.h"
+
 namespace kx::monitor {
 
 struct UnitOption {
   std::string port;  // as given: a device path or a panel port number
   int address = 0;
-  int baud = 9600;
+  int baud = kDefaultBaud;
   std::string name;  // [a-z0-9_] only; the MQTT topic level and the CSV file name
 };
 

@@ -291,7 +291,7 @@ TEST_F(CliDeviceTest, ExitStatusesFollowTheirCauses) {
   }
   host.HangUp();
   EXPECT_EQ(Run({"acquire"}), 3);
-  EXPECT_NE(out.err.find("no such device"), std::string::npos) << out.err;
+  EXPECT_NE(out.err.find("no such serial device"), std::string::npos) << out.err;
   EXPECT_NE(out.err.find("打开串口失败!"), std::string::npos) << out.err;
 }
 
