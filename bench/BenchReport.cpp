@@ -238,6 +238,13 @@ int main(int argc, char** argv) {
   Row("16. Python poller's CPU per reading ÷ the monitor's", Get(versus, "ratio"), "×", Goal::AtLeast, 8.0,
       "same run, same line and broker");
 
+  std::snprintf(note, sizeof note, "p90 %.3g ms; %.0f bytes; process CPU %.3g ms a scrape", Get("MonitorMetrics", "p90_ms"),
+                Get("MonitorMetrics", "bytes"), Get("MonitorMetrics", "cpu_per_scrape_ms"));
+  Row("18. /metrics of 32 units, time per scrape, median", Get("MonitorMetrics", "median_ms"), "ms", Goal::AtMost, 5.0,
+      note);
+  Row("18. /metrics of 32 units scraped every 5 s, share of a core", Get("MonitorMetrics", "percent"), "%",
+      Goal::AtMost, 0.5, "a scrape and 32 readings' updates a period");
+
   const char* analysis = "BM_Analysis/iterations:200/real_time";
   std::snprintf(note, sizeof note, "p90 %.3g ms; CPU time median %.3g ms", Get(analysis, "p90_ms"),
                 Get(analysis, "cpu_median_ms"));

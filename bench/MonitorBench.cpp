@@ -12,15 +12,22 @@
 //            periods after the start, and over the whole run from wait4.
 //   soak     the same process with unpaced units polled every 20 ms for --soak-s
 //            seconds; resident memory (VmRSS) sampled each second.
+//   metrics  /metrics of 32 units with every series, served by the monitor's
+//            MetricsServer on a loopback port and fetched by a client in this
+//            process: the time per scrape, and the process's CPU per scrape and per
+//            reading's update, as a share of a core at a 5 s period.
 //   versus   `kx4200-cli monitor` and a minimal Python poller (bench/poller.py:
 //            pyserial and paho-mqtt), one after the other on the same 32 paced
 //            units and broker, period 5000 ms, live readings and state messages
 //            only; each one's CPU clock per reading over --cpu-cycles periods.
 // Writes the figures as benchmark JSON so that the report reads them like the others.
 //
-//   kx4200-bench-monitor [--out FILE] [--cpu-cycles N] [--soak-s S] [--cli PATH] [--only versus]
+//   kx4200-bench-monitor [--out FILE] [--cpu-cycles N] [--soak-s S] [--cli PATH] [--only versus|metrics]
 
+#include <arpa/inet.h>
 #include <mosquitto.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -43,6 +50,7 @@
 
 #include "link/CommandTable.h"
 #include "link/Frame.h"
+#include "monitor/Metrics.h"
 #include "monitor/Monitor.h"
 #include "MqttBroker.h"  // the tests' broker and process helpers
 #include "sim/SimHost.h"
@@ -371,12 +379,96 @@ bool Versus(const std::string& cli, int port, int periods, const std::string& di
   return monitorOk && pythonOk;
 }
 
+struct MetricsFigures {
+  double medianMs = 0, p90Ms = 0, cpuPerScrapeMs = 0, updateMs = 0, percent = 0;
+  size_t bytes = 0;
+  int scrapes = 0;
+};
+
+double ProcessCpuMs() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+// One HTTP/1.0 GET on a loopback port; the whole reply, headers included.
+std::string HttpGet(int port, const char* path) {
+  const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(static_cast<uint16_t>(port));
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  std::string reply;
+  if (::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) {
+    const std::string request = std::string("GET ") + path + " HTTP/1.0\r\n\r\n";
+    if (::write(s, request.data(), request.size()) == static_cast<ssize_t>(request.size())) {
+      char buffer[16384];
+      for (ssize_t n; (n = ::read(s, buffer, sizeof buffer)) > 0;) reply.append(buffer, static_cast<size_t>(n));
+    }
+  }
+  ::close(s);
+  return reply;
+}
+
+// 32 units, every cell connected, alarms read, each series present. The CPU is the
+// whole process's (server thread and client): an upper bound of the server's.
+bool Metrics(int scrapes, MetricsFigures& f) {
+  kx::LiveReading r;
+  for (size_t i = 0; i < kx::kLiveValueCount; ++i) r.shown[i] = 3.3 + 0.001 * static_cast<double>(i);
+  std::vector<kx::monitor::UnitMetrics> units(kUnits);
+  for (int i = 0; i < kUnits; ++i) {
+    auto& u = units[static_cast<size_t>(i)];
+    u.name = "u" + std::to_string(i + 1);
+    u.read = u.up = true;
+    u.ok = 100000;
+    u.failed = 12;
+    u.live = r;
+    u.connected.fill(true);
+    u.lastGood = 1796686953.555;
+    u.alarmWord = 0x80;
+  }
+  kx::monitor::MetricsServer server(std::move(units));
+  std::string error;
+  if (!server.Start("127.0.0.1", 0, error)) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return false;
+  }
+  HttpGet(server.Port(), "/metrics");  // warm
+  std::vector<double> times;
+  const double cpu0 = ProcessCpuMs();
+  for (int i = 0; i < scrapes; ++i) {
+    const auto t0 = Clock::now();
+    const std::string reply = HttpGet(server.Port(), "/metrics");
+    times.push_back(Ms(Clock::now() - t0));
+    if (reply.rfind("HTTP/1.0 200", 0) != 0 && reply.rfind("HTTP/1.1 200", 0) != 0) return false;
+    f.bytes = reply.size();
+  }
+  f.cpuPerScrapeMs = (ProcessCpuMs() - cpu0) / scrapes;
+  // What each reading adds: its values copied into the server's table under its lock.
+  constexpr int kUpdates = 32000;
+  const double cpu1 = ProcessCpuMs();
+  for (int i = 0; i < kUpdates; ++i)
+    server.Update(static_cast<size_t>(i % kUnits), [&](kx::monitor::UnitMetrics& u) {
+      u.live = r;
+      ++u.ok;
+    });
+  f.updateMs = (ProcessCpuMs() - cpu1) / kUpdates;
+  server.Stop();
+  std::sort(times.begin(), times.end());
+  f.medianMs = Median(times);
+  f.p90Ms = times[times.size() * 9 / 10];
+  f.scrapes = scrapes;
+  // One scrape and 32 readings a period of 5 s.
+  f.percent = (f.cpuPerScrapeMs + kUnits * f.updateMs) / 5000.0 * 100.0;
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::string out, cli = KX_CLI_PROGRAM;
   int cpuCycles = 4, soakSeconds = 60;
-  bool versusOnly = false;
+  bool versusOnly = false, metricsOnly = false;
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--out") && i + 1 < argc) {
       out = argv[++i];
@@ -389,12 +481,33 @@ int main(int argc, char** argv) {
     } else if (!std::strcmp(argv[i], "--only") && i + 1 < argc && !std::strcmp(argv[i + 1], "versus")) {
       versusOnly = true;
       ++i;
+    } else if (!std::strcmp(argv[i], "--only") && i + 1 < argc && !std::strcmp(argv[i + 1], "metrics")) {
+      metricsOnly = true;
+      ++i;
     } else {
-      std::fprintf(stderr, "usage: %s [--out FILE] [--cpu-cycles N] [--soak-s S] [--cli PATH] [--only versus]\n", argv[0]);
+      std::fprintf(stderr,
+                   "usage: %s [--out FILE] [--cpu-cycles N] [--soak-s S] [--cli PATH] [--only versus|metrics]\n",
+                   argv[0]);
       return 2;
     }
   }
   ::signal(SIGPIPE, SIG_IGN);
+  MetricsFigures metrics;
+  bool metricsOk = true;
+  if (!versusOnly) {
+    std::fprintf(stderr, "/metrics of 32 units ...\n");
+    metricsOk = Metrics(500, metrics);
+  }
+  char metricsEntry[512];
+  std::snprintf(metricsEntry, sizeof metricsEntry,
+                "{\"name\": \"MonitorMetrics\", \"median_ms\": %.4f, \"p90_ms\": %.4f, \"cpu_per_scrape_ms\": %.4f, "
+                "\"update_ms\": %.6f, \"percent\": %.4f, \"bytes\": %zu, \"scrapes\": %d%s}",
+                metrics.medianMs, metrics.p90Ms, metrics.cpuPerScrapeMs, metrics.updateMs, metrics.percent,
+                metrics.bytes, metrics.scrapes, metricsOk ? "" : ", \"error_occurred\": true");
+  if (metricsOnly) {
+    std::printf("{\n  \"benchmarks\": [\n    %s\n  ]\n}\n", metricsEntry);
+    return metricsOk ? 0 : 1;
+  }
 
   kx::testing::MqttBroker broker;
   if (!broker.Start()) {
@@ -445,6 +558,7 @@ int main(int argc, char** argv) {
                   "\"seconds\": %d, \"readings_per_unit\": %lld, \"published_per_unit\": %lld%s}",
                   soak.earlyMb, soak.lateMb, soak.peakMb, soak.seconds, soak.readings, soak.published, failed(soakOk));
     entries.push_back(entry);
+    entries.push_back(metricsEntry);
   }
   std::snprintf(entry, sizeof entry,
                 "{\"name\": \"MonitorVersusPython\", \"monitor_cpu_per_reading_ms\": %.4f, \"monitor_cpu_ms\": %.3f, "
@@ -461,5 +575,5 @@ int main(int argc, char** argv) {
   if (!f) return 1;
   std::fputs(json.c_str(), f);
   if (f != stdout) std::fclose(f);
-  return cycleOk && publishOk && cpuOk && soakOk && versusOk ? 0 : 1;
+  return cycleOk && publishOk && cpuOk && soakOk && versusOk && metricsOk ? 0 : 1;
 }

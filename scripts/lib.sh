@@ -11,6 +11,7 @@ KX_PACKAGES=(
   fonts-arphic-uming
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libmosquitto-dev mosquitto mosquitto-clients
+  libmicrohttpd-dev prometheus
   poppler-utils
 )
 

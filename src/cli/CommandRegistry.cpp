@@ -475,7 +475,8 @@ const std::vector<CliCommand>& Table() {
        .summary = "many units unattended: CSV, MQTT",
        .usage = "monitor --unit UNIT [--unit UNIT ...] [--period MS] [--alarms-every N] [--count N] [--csv DIR]\n"
                 "        [--mqtt HOST[:PORT] [--mqtt-user U] [--mqtt-password-file F] [--mqtt-tls [--mqtt-cafile F]]\n"
-                "        [--mqtt-prefix P] [--instance NAME] [--mqtt-discovery-prefix P | --no-discovery]]",
+                "        [--mqtt-prefix P] [--instance NAME] [--mqtt-discovery-prefix P | --no-discovery]\n"
+                "        [--no-cell-entities]] [--metrics HOST:PORT] [--sum-tolerance PERCENT] [--stuck-readings N]",
        .help = "Reads many units unattended, one live reading of every unit a period, until Ctrl-C or\n"
                "SIGTERM (or --count cycles), then a summary per unit. UNIT is PATH|N[:ADDRESS][@BAUD][=NAME]:\n"
                "a device path or port number, the unit's address (default 0), the line's baud rate (default\n" +
@@ -489,12 +490,17 @@ const std::vector<CliCommand>& Table() {
                "PREFIX/status/INSTANCE, Home Assistant discovery; see the README); when neither is given,\n"
                "one line per reading on stdout (with --json one JSON object per reading and one for the\n"
                "summary). The password is read from --mqtt-password-file. A broker that is away is tried\n"
-               "again after 1 s, 2, 4, ... up to 60 s, readings queued meanwhile.\n"
+               "again after 1 s, 2, 4, ... up to 60 s, readings queued meanwhile. --metrics serves\n"
+               "/metrics for Prometheus.\n"
+               "Every reading is checked for wiring faults (the cells do not add up to the total, a cell\n"
+               "that read above 0 V reads 0 V, a cell stuck while the others move); these, alarms raised\n"
+               "and cleared and a unit going offline or coming back are events: one line each on stdout,\n"
+               "NAME-events.csv with --csv, PREFIX/NAME/event with --mqtt.\n"
                "Exit status: 0 after a stop (Ctrl-C, SIGTERM), or after --count cycles that all went well;\n"
                "1 when a counted run had a failed reading or ended with MQTT messages still queued;\n"
                "2 bad arguments, a --csv folder that is not one, or a CSV log that could not be written;\n"
-               "3 the broker refused the credentials, the MQTT client could not be set up, or a port\n"
-               "number means no serial device.",
+               "3 the broker refused the credentials, the MQTT client could not be set up, the --metrics\n"
+               "address cannot be listened on, or a port number means no serial device.",
        .options = {{{"unit"}, "A unit: PATH|N[:ADDRESS][@BAUD][=NAME] (repeatable).", "UNIT"},
                     {{"period"}, "Milliseconds from one cycle to the next.", "MS", "5000"},
                     {{"alarms-every"}, "Read the alarm word every N cycles (0: never).", "N", "12"},
@@ -513,7 +519,13 @@ const std::vector<CliCommand>& Table() {
                      "The monitor's name in its status topic PREFIX/status/NAME (default: host name).",
                      "NAME"},
                     {{"mqtt-discovery-prefix"}, "Home Assistant discovery prefix.", "PREFIX", "homeassistant"},
-                    {{"no-discovery"}, "Publish no Home Assistant discovery."}},
+                    {{"no-discovery"}, "Publish no Home Assistant discovery."},
+                    {{"no-cell-entities"}, "Discovery without a sensor per cell (they stay in the state JSON)."},
+                    {{"metrics"}, "Serve Prometheus metrics on http://HOST:PORT/metrics.", "HOST:PORT"},
+                    {{"sum-tolerance"},
+                     "Wiring check: how far the cells' sum may be off the total, in percent.", "PERCENT", "2"},
+                    {{"stuck-readings"},
+                     "Wiring check: readings with one raw count before a cell counts as stuck.", "N", "60"}},
        .needsPort = false,
        .stopEndsCleanly = true,
        .parse = ParseMonitor},

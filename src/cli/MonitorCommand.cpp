@@ -101,10 +101,26 @@ CliRun ParseMonitor(const CommandLine& line) {
   o.count = Number(line, "count", 0, 100000000, "a whole number from 0");
   o.currentRange = static_cast<uint32_t>(Number(line, "current-range", 1, 1000000, "a whole number of amperes from 1"));
   o.csvDir = line.File("csv");
+  bool tolerance = false;
+  o.wiring.sumTolerance = line.Value("sum-tolerance").toDouble(&tolerance) / 100.0;
+  if (!tolerance || o.wiring.sumTolerance < 0 || o.wiring.sumTolerance > 1)
+    Bad("--sum-tolerance must be a percentage from 0 to 100, not '" + line.Value("sum-tolerance") + "'");
+  o.wiring.stuckReadings = Number(line, "stuck-readings", 2, 100000000, "a whole number of readings from 2");
+  if (line.IsSet("metrics")) {
+    const QString where = line.Value("metrics");
+    const qsizetype colon = where.lastIndexOf(':');
+    const auto port = colon < 0 ? std::nullopt : ParseInteger(where.mid(colon + 1), 0, 65535);
+    QString host = colon < 0 ? QString() : where.left(colon);
+    if (host.startsWith('[') && host.endsWith(']')) host = host.mid(1, host.size() - 2);
+    if (!port || host.isEmpty()) Bad("--metrics must be HOST:PORT (an IPv6 address in brackets), not '" + where + "'");
+    o.metricsHost = host.toStdString();
+    o.metricsPort = static_cast<int>(*port);
+  }
 
   const bool mqttOption = line.IsSet("mqtt-user") || line.IsSet("mqtt-password-file") || line.IsSet("mqtt-tls") ||
                           line.IsSet("mqtt-cafile") || line.IsSet("mqtt-prefix") || line.IsSet("instance") ||
-                          line.IsSet("mqtt-discovery-prefix") || line.IsSet("no-discovery");
+                          line.IsSet("mqtt-discovery-prefix") || line.IsSet("no-discovery") ||
+                          line.IsSet("no-cell-entities");
   if (line.IsSet("mqtt")) {
     monitor::MqttSettings m;
     m.tls = line.IsSet("mqtt-tls");
@@ -124,6 +140,7 @@ CliRun ParseMonitor(const CommandLine& line) {
       Bad("--instance must be one topic level (no '/', '+' or '#'), not '" + instance + "'");
     m.instance = instance.toStdString();
     o.discovery = !line.IsSet("no-discovery");
+    o.cellEntities = !line.IsSet("no-cell-entities");
     if (!ValidTopicLevel(line.Value("mqtt-discovery-prefix")))
       Bad("--mqtt-discovery-prefix must be a topic without wildcards");
     o.discoveryPrefix = line.Value("mqtt-discovery-prefix").toStdString();

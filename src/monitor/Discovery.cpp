@@ -13,11 +13,12 @@ struct Sensor {
   std::string field;     // JSON path into the state, e.g. "cells_V[0]"
   const char* unit;      // unit of measurement, nullptr for none
   const char* deviceClass;  // nullptr for none
+  bool diagnostic = false;
 };
 
 std::vector<Sensor> Sensors(const DiscoveryUnit& unit) {
   std::vector<Sensor> s;
-  for (size_t i = 0; i < kLiveCells; ++i) {
+  for (size_t i = 0; unit.cellEntities && i < kLiveCells; ++i) {
     if (i < unit.cellFitted.size() && !unit.cellFitted[i]) continue;
     const std::string n = std::to_string(i + 1);
     s.push_back({"cell" + n, "Cell " + n, "cells_V[" + std::to_string(i) + "]", "V", "voltage"});
@@ -29,7 +30,7 @@ std::vector<Sensor> Sensors(const DiscoveryUnit& unit) {
                  "temps_C[" + std::to_string(i) + "]", "°C", "temperature"});
   for (size_t i = 0; i < kLiveAnalogCount; ++i)
     s.push_back({"analog" + std::to_string(i + 1), "Analogue input " + std::to_string(i + 1),
-                 "analog_V[" + std::to_string(i) + "]", "V", "voltage"});
+                 "analog_V[" + std::to_string(i) + "]", "V", "voltage", true});
   s.push_back({"cell_max", "Highest cell", "cell_max_V", "V", "voltage"});
   s.push_back({"cell_max_index", "Highest cell number", "cell_max_index", nullptr, nullptr});
   s.push_back({"cell_min", "Lowest cell", "cell_min_V", "V", "voltage"});
@@ -37,6 +38,25 @@ std::vector<Sensor> Sensors(const DiscoveryUnit& unit) {
   s.push_back({"cell_spread", "Cell spread", "cell_spread_mV", "mV", "voltage"});
   return s;
 }
+
+// The entities that tell what is wrong: they have a value in every state message.
+struct Indicator {
+  const char* component;  // "binary_sensor" or "sensor"
+  const char* id;
+  const char* label;
+  const char* tpl;
+  const char* attributes;  // json_attributes_template; nullptr for none
+  bool diagnostic;
+};
+
+constexpr Indicator kIndicators[] = {
+    {"binary_sensor", "alarm", "Alarm", "{{ 'ON' if value_json.alarms_active else 'OFF' }}", nullptr, false},
+    {"sensor", "alarms", "Active alarms",
+     "{{ value_json.alarms_active | join(', ') if value_json.alarms_active else 'none' }}", nullptr, false},
+    {"binary_sensor", "wiring_fault", "Wiring fault", "{{ 'ON' if value_json.measurement_faults else 'OFF' }}",
+     "{{ {'kinds': value_json.measurement_faults} | tojson }}", true},
+    {"sensor", "reading", "Reading number", "{{ value_json.reading }}", nullptr, true},
+};
 
 }  // namespace
 
@@ -58,9 +78,25 @@ std::vector<MqttMessage> DiscoveryMessages(const std::string& discoveryPrefix, c
                     JsonString(UnitTopic(prefix, unit.name, "state")) + ",\"value_template\":" + JsonString(tpl);
     if (s.unit) p += ",\"unit_of_measurement\":" + JsonString(s.unit);
     if (s.deviceClass) p += ",\"device_class\":" + JsonString(s.deviceClass);
+    if (s.diagnostic) p += ",\"entity_category\":\"diagnostic\"";
+    if (unit.expireAfter > 0) p += ",\"expire_after\":" + std::to_string(unit.expireAfter);
     p += ",\"state_class\":\"measurement\",\"availability\":" + availability +
          ",\"availability_mode\":\"all\",\"device\":" + device + "}";
     out.push_back({discoveryPrefix + "/sensor/" + unit.name + "/" + s.id + "/config", p, true, unitIndex});
+  }
+  const std::string state = UnitTopic(prefix, unit.name, "state");
+  for (const Indicator& s : kIndicators) {
+    const std::string uid = unit.name + "_" + s.id;
+    std::string p = "{\"name\":" + JsonString(s.label) + ",\"unique_id\":" + JsonString(uid) +
+                    ",\"object_id\":" + JsonString(uid) + ",\"state_topic\":" + JsonString(state) +
+                    ",\"value_template\":" + JsonString(s.tpl);
+    if (std::string(s.component) == "binary_sensor") p += ",\"device_class\":\"problem\"";
+    if (s.attributes)
+      p += ",\"json_attributes_topic\":" + JsonString(state) + ",\"json_attributes_template\":" +
+           JsonString(s.attributes);
+    if (s.diagnostic) p += ",\"entity_category\":\"diagnostic\"";
+    p += ",\"availability\":" + availability + ",\"availability_mode\":\"all\",\"device\":" + device + "}";
+    out.push_back({discoveryPrefix + "/" + s.component + "/" + unit.name + "/" + s.id + "/config", p, true, unitIndex});
   }
   return out;
 }

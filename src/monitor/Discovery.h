@@ -18,7 +18,12 @@ struct DiscoveryUnit {
   std::string name;            // the unit's topic level
   std::string firmware;        // "1.30"; empty when the version could not be read
   std::vector<bool> cellFitted;  // one per cell: false for a cell that read 0.000 V at start
+  bool cellEntities = true;      // false: the cells only inside the state JSON
+  int expireAfter = 0;           // seconds without a state message until a value is unavailable; 0: never
 };
+
+// Three periods in whole seconds, rounded up; 0 (never) for a period of 0.
+inline int ExpireAfter(int periodMs) { return periodMs > 0 ? (3 * periodMs + 999) / 1000 : 0; }
 
 // PREFIX/NAME/LEAF: a unit's state and availability.
 inline std::string UnitTopic(const std::string& prefix, const std::string& name, const char* leaf) {

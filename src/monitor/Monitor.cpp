@@ -84,7 +84,19 @@ int RunMonitor(const MonitorOptions& o, const MonitorIo& io) {
     }
   }
 
-  Outputs outputs(o, io, mqtt.get());
+  std::unique_ptr<MetricsServer> metrics;
+  if (o.metricsPort >= 0) {
+    std::vector<UnitMetrics> units;
+    for (const UnitOption& u : o.units) units.emplace_back().name = u.name;
+    metrics = std::make_unique<MetricsServer>(std::move(units));
+    if (std::string error; !metrics->Start(o.metricsHost, o.metricsPort, error)) {
+      io.errLine("kx4200-cli: " + error);
+      return kExitPort;
+    }
+    io.errLine("kx4200-cli: metrics on http://" + o.metricsHost + ":" + std::to_string(metrics->Port()) + "/metrics");
+  }
+
+  Outputs outputs(o, io, mqtt.get(), metrics.get());
   StopSignal stop;
   UnitTrace unitTrace(o.units, o.paths);
   // Frames are traced one at a time (the tracer is called under the link's lock).
@@ -118,6 +130,7 @@ int RunMonitor(const MonitorOptions& o, const MonitorIo& io) {
   for (auto& p : pollers) p->Interrupt();
   for (std::thread& t : threads) t.join();
   if (o.trace) SetFrameTracer(nullptr);  // before unitTrace goes
+  if (metrics) metrics->Stop();
   const bool connectedAtEnd = mqtt && mqtt->Connected();
   if (mqtt) mqtt->Stop(o.flushMs);
   logEvents();
@@ -146,7 +159,8 @@ std::string CheckMqttTopics(const MonitorOptions& o) {
   if (const std::string fault = TopicFault(StatusTopic(m)); !fault.empty()) return "the MQTT status topic " + fault;
   for (size_t i = 0; i < o.units.size(); ++i) {
     const std::string& name = o.units[i].name;
-    std::vector<std::string> topics{UnitTopic(m.prefix, name, "state"), UnitTopic(m.prefix, name, "availability")};
+    std::vector<std::string> topics{UnitTopic(m.prefix, name, "state"), UnitTopic(m.prefix, name, "availability"),
+                                    UnitTopic(m.prefix, name, "event")};
     if (o.discovery)
       for (const MqttMessage& d : DiscoveryMessages(o.discoveryPrefix, m.prefix, StatusTopic(m), {name, {}, {}}, 0))
         topics.push_back(d.topic);

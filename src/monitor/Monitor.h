@@ -11,6 +11,7 @@
 
 #include "monitor/MqttPublisher.h"
 #include "monitor/UnitOption.h"
+#include "monitor/WiringChecks.h"
 #include "texts/ExitStatus.h"
 
 namespace kx::monitor {
@@ -26,12 +27,16 @@ struct MonitorOptions {
   bool json = false;   // stdout: one JSON object per reading and for the summary
   std::optional<MqttSettings> mqtt;
   bool discovery = true;
+  bool cellEntities = true;  // discovery of a sensor per cell
   std::string discoveryPrefix = "homeassistant";
   size_t queueLimit = MqttPublisher::kDefaultQueueLimit;
   int connectWaitMs = 5000;  // for the broker's first answer at start
   int flushMs = 5000;        // for the queue to drain at the end
   bool trace = false;        // every frame on errLine, led by its unit's name
   double waitScale = 1.0;    // of every port (tests shorten a silent unit's waits)
+  WiringLimits wiring;
+  std::string metricsHost;   // with metricsPort >= 0: serve /metrics there
+  int metricsPort = -1;
 };
 
 struct MonitorIo {
@@ -43,8 +48,8 @@ struct MonitorIo {
 // Returns kExitOk after a stop or after count cycles without a failed reading;
 // kExitDevice when a reading of a counted run failed or the run ended with MQTT
 // messages still queued; kExitUsage when the CSV folder is unusable or a log
-// could not be written; kExitPort when the broker refused the credentials or
-// the client could not be set up.
+// could not be written; kExitPort when the broker refused the credentials, the
+// client could not be set up or the metrics address cannot be listened on.
 int RunMonitor(const MonitorOptions& options, const MonitorIo& io);
 
 // Why a topic the monitor would publish (given its units, prefixes and instance)

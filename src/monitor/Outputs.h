@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "monitor/DailyCsv.h"
+#include "monitor/Events.h"
+#include "monitor/Metrics.h"
 #include "monitor/Monitor.h"
 #include "monitor/MqttPublisher.h"
 #include "monitor/Reading.h"
@@ -24,11 +26,15 @@ struct UnitState {
   bool described = false;      // discovery built
   std::string firmware;
   std::unique_ptr<DailyCsv> csv;
+  std::unique_ptr<EventCsv> events;
+  WiringChecks checks;
+  std::optional<uint16_t> alarmWord;  // the last one read
 };
 
 class Outputs {
  public:
-  Outputs(const MonitorOptions& o, const MonitorIo& io, MqttPublisher* mqtt);
+  // metrics may be null.
+  Outputs(const MonitorOptions& o, const MonitorIo& io, MqttPublisher* mqtt, MetricsServer* metrics);
 
   // Whether the unit's firmware version is still to be read (before its discovery).
   bool WantsVersion(size_t unit);
@@ -41,9 +47,15 @@ class Outputs {
   const UnitState& Unit(size_t i) const { return units_[i]; }
 
  private:
+  // The events of the reading, in the order told: online, alarms, wiring faults, offline.
+  std::vector<Event> Changes(UnitState& u, const Reading& r, std::optional<bool> online);
+  void Tell(size_t unit, const std::vector<Event>& events);
+  void UpdateMetrics(const UnitState& u, const Reading& r);
+
   const MonitorOptions& o_;
   const MonitorIo& io_;
   MqttPublisher* mqtt_;
+  MetricsServer* metrics_;
   std::mutex mutex_;
   std::vector<UnitState> units_;
   std::map<size_t, bool> csvFailed_;

@@ -50,7 +50,8 @@ std::string JsonString(const std::string& text) {
   return s + "\"";
 }
 
-std::string StateJson(const Reading& r) {
+std::string StateJson(const Reading& r, const std::vector<std::string>& alarmsActive,
+                      const std::vector<std::string>& faults) {
   std::vector<JsonMember> m{{"time", JsonString(IsoLocalTime(r.time))}, {"reading", std::to_string(r.number)}};
   if (r.ok()) {
     m.push_back({"ok", "true"});
@@ -61,6 +62,13 @@ std::string StateJson(const Reading& r) {
   for (JsonMember& v : LiveJsonMembers(r.live ? &*r.live : nullptr, r.alarms ? &*r.alarms : nullptr,
                                        JsonNumbers::Shown, JsonKeys::Present))
     m.push_back(std::move(v));
+  auto list = [](const std::vector<std::string>& texts) {
+    std::string s;
+    for (const std::string& t : texts) s += (s.empty() ? "" : ",") + JsonString(t);
+    return "[" + s + "]";
+  };
+  m.push_back({"alarms_active", list(alarmsActive)});
+  m.push_back({"measurement_faults", list(faults)});
   return JsonObject(m);
 }
 

@@ -131,6 +131,30 @@ void VirtualDevice::SetNoise(bool on) {
   noise_ = on;
 }
 
+void VirtualDevice::LoseCell(int cell, int from, int until) {
+  std::lock_guard lock(mutex_);
+  lostCell_ = cell;
+  lostSpan_ = {from, until};
+}
+void VirtualDevice::SetStuckCell(std::optional<int> cell) {
+  std::lock_guard lock(mutex_);
+  stuckCell_ = cell && *cell >= 0 && *cell < 40 ? cell : std::nullopt;
+  if (stuckCell_) stuckVolts_ = cells_[*stuckCell_];
+}
+void VirtualDevice::SetTotalOffset(double percent) {
+  std::lock_guard lock(mutex_);
+  totalOffset_ = percent;
+}
+void VirtualDevice::RaiseAlarm(uint16_t word, int from, int until) {
+  std::lock_guard lock(mutex_);
+  raisedWord_ = word;
+  raisedSpan_ = {from, until};
+}
+int VirtualDevice::Acquisitions() const {
+  std::lock_guard lock(mutex_);
+  return acquisitions_;
+}
+
 void VirtualDevice::SetNow(NowFunction now) {
   std::lock_guard lock(mutex_);
   const auto reading = ClockPointLocked();
@@ -373,7 +397,8 @@ std::vector<uint8_t> VirtualDevice::GroupPacketLocked(int group, bool oversize, 
 // ---------------------------------------------------------------- replies
 
 uint16_t VirtualDevice::AlarmWordLocked() const {
-  if (alarmOverride_) return *alarmOverride_;
+  const uint16_t raised = raisedSpan_.Holds(acquisitions_) ? raisedWord_ : 0;
+  if (alarmOverride_) return *alarmOverride_ | raised;
   double sum = 0;
   for (double c : cells_) sum += c;
   const double total = total_.value_or(sum);
@@ -386,19 +411,26 @@ uint16_t VirtualDevice::AlarmWordLocked() const {
     if (temps_[s] > alarms_.tempHigh[s]) word |= static_cast<uint16_t>(1u << (2 * s));
     if (temps_[s] < alarms_.tempLow[s]) word |= static_cast<uint16_t>(1u << (2 * s + 1));
   }
-  return word;
+  return word | raised;
 }
 
 std::vector<uint8_t> VirtualDevice::AcquisitionLocked() {
   std::vector<uint8_t> data;
   data.reserve(100);
-  double sum = 0;
-  for (double cell : cells_) {
-    const double v = cell + Noise(0.004);
-    sum += v;
-    PutBig16(data, CellRaw(v));
+  ++acquisitions_;
+  // With a stuck cell the others swing: a triangle of +-3 % over 40 readings.
+  double swing = 1.0;
+  if (stuckCell_) {
+    const int phase = acquisitions_ % 40;
+    swing = 1.0 + 0.03 * ((phase < 20 ? phase : 40 - phase) / 10.0 - 1.0);
   }
-  PutBig16(data, TotalRaw(total_.value_or(sum) + Noise(0.05)));
+  double sum = 0;
+  for (int i = 0; i < 40; ++i) {
+    const double v = stuckCell_ == i ? stuckVolts_ : cells_[i] * swing + Noise(0.004);
+    sum += v;
+    PutBig16(data, lostSpan_.Holds(acquisitions_) && lostCell_ == i ? 0 : CellRaw(v));
+  }
+  PutBig16(data, TotalRaw(total_.value_or(sum) * (1.0 + totalOffset_ / 100.0) + Noise(0.05)));
   PutBig16(data, CurrentRaw(current_ + Noise(0.2)));
   for (double t : temps_) PutBig16(data, TemperatureRaw(t + Noise(0.1)));
   for (double a : analogue_) PutBig16(data, AnalogueRaw(a + Noise(0.002)));

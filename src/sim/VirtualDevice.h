@@ -98,6 +98,20 @@ class VirtualDevice {
   static uint16_t TemperatureRaw(double celsius);
   static uint16_t AnalogueRaw(double volts);
 
+  // --- a unit wired wrong, for the monitor's checks. Readings are counted in
+  // acquisition replies from 1; a span [from, until) with until 0 lasts for good.
+  // The cell (0..39) reads 0 V, its sense lead off; the total still counts it.
+  void LoseCell(int cell, int from, int until = 0);
+  // The cell's raw count stays at what it reads now, while the others swing
+  // slowly (3 % either way over 40 readings, as on charge and discharge).
+  // nullopt: no cell stuck.
+  void SetStuckCell(std::optional<int> cell);
+  // The total reads this many percent above (negative: below) what it measures.
+  void SetTotalOffset(double percent);
+  // The bits of word are set in the alarm word after the acquisitions of the span.
+  void RaiseAlarm(uint16_t word, int from, int until = 0);
+  int Acquisitions() const;
+
   // --- clock: runs from the moment it was set
   void SetClock(time_t deviceNow);
   time_t Clock() const;
@@ -194,6 +208,19 @@ class VirtualDevice {
   double temps_[3] = {25.0, 25.5, 24.8};
   double analogue_[2] = {2.5, 1.2};
   bool noise_ = true;
+
+  struct Span {
+    int from = 0, until = 0;  // from 0: never
+    bool Holds(int n) const { return from > 0 && n >= from && (until == 0 || n < until); }
+  };
+  int acquisitions_ = 0;
+  int lostCell_ = -1;
+  Span lostSpan_;
+  std::optional<int> stuckCell_;
+  double stuckVolts_ = 0;
+  double totalOffset_ = 0;  // percent
+  uint16_t raisedWord_ = 0;
+  Span raisedSpan_;
 
   NowFunction now_;
   // The clock read clockBase_ at the moment clockSetAt_ (of now_).

@@ -36,6 +36,12 @@ void Usage(FILE* out) {
       "  --groups N      number of stored curve groups, 0..255 (default 5; the fifth is a\n"
       "                  capacity test of 2 V cells)\n"
       "  --seed N        seed of the measurement noise (default 4200)\n"
+      "  --lose-cell N@R[-S]  cell N (1..40) reads 0 V from reading R on (until\n"
+      "                  reading S), its sense lead off; readings count from 1\n"
+      "  --stuck-cell N  cell N keeps one raw count while the others swing 3 %\n"
+      "  --total-offset PERCENT  the total voltage reads this much off the cells\n"
+      "  --raise-alarm WORD@R[-S]  the alarm word has these bits set (0..511) from\n"
+      "                  reading R on (until reading S)\n"
       "  --help          show this text\n";
   std::fputs(text.c_str(), out);
 }
@@ -82,6 +88,17 @@ bool ParseAddresses(const std::string& text, std::vector<int>& addresses) {
   return true;
 }
 
+// "N@R" or "N@R-S": a value and the readings [R, S) it applies to (S 0: for good).
+bool ParseSpan(const std::string& text, long low, long high, long& value, long& from, long& until) {
+  const size_t at = text.find('@');
+  if (at == std::string::npos || !ParseInt(text.substr(0, at).c_str(), low, high, value)) return false;
+  const std::string span = text.substr(at + 1);
+  const size_t dash = span.find('-');
+  until = 0;
+  if (!ParseInt(span.substr(0, dash).c_str(), 1, 0x7FFFFFFF, from)) return false;
+  return dash == std::string::npos || (ParseInt(span.substr(dash + 1).c_str(), from + 1, 0x7FFFFFFF, until));
+}
+
 int Fail(const char* what, const char* arg) {
   std::fprintf(stderr, "kx4200-sim: %s%s%s\nTry 'kx4200-sim --help'.\n", what, arg ? ": " : "", arg ? arg : "");
   return 2;
@@ -95,6 +112,8 @@ int main(int argc, char** argv) {
   bool pace = false;
   bool hasFault = false;
   kx::Fault fault = kx::Fault::Silence;
+  long lostCell = 0, lostFrom = 0, lostUntil = 0, stuckCell = 0, alarmWord = 0, alarmFrom = 0, alarmUntil = 0;
+  double totalOffset = 0;
 
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -122,6 +141,23 @@ int main(int argc, char** argv) {
       const char* v = value();
       if (!v || !ParseFault(v, fault)) return Fail("unknown --fault", v);
       hasFault = true;
+    } else if (arg == "--lose-cell") {
+      const char* v = value();
+      if (!v || !ParseSpan(v, 1, 40, lostCell, lostFrom, lostUntil))
+        return Fail("--lose-cell needs CELL@READING or CELL@FROM-UNTIL, cells 1..40", v);
+    } else if (arg == "--stuck-cell") {
+      const char* v = value();
+      if (!v || !ParseInt(v, 1, 40, stuckCell)) return Fail("--stuck-cell needs a cell from 1 to 40", v);
+    } else if (arg == "--total-offset") {
+      const char* v = value();
+      char* end = nullptr;
+      totalOffset = v ? std::strtod(v, &end) : 0;
+      if (!v || end == v || *end != '\0' || totalOffset < -100 || totalOffset > 100)
+        return Fail("--total-offset needs a percentage from -100 to 100", v);
+    } else if (arg == "--raise-alarm") {
+      const char* v = value();
+      if (!v || !ParseSpan(v, 1, 511, alarmWord, alarmFrom, alarmUntil))
+        return Fail("--raise-alarm needs WORD@READING or WORD@FROM-UNTIL, words 1..511", v);
     } else {
       return Fail("unknown option", argv[i]);
     }
@@ -144,6 +180,11 @@ int main(int argc, char** argv) {
     device.SetPacing(pace);
     device.SetGroups(kx::VirtualDevice::DefaultGroups(std::time(nullptr), static_cast<int>(groups)));
     if (hasFault) device.SetFault(fault);
+    if (lostCell > 0) device.LoseCell(static_cast<int>(lostCell - 1), static_cast<int>(lostFrom), static_cast<int>(lostUntil));
+    if (stuckCell > 0) device.SetStuckCell(static_cast<int>(stuckCell - 1));
+    device.SetTotalOffset(totalOffset);
+    if (alarmWord > 0)
+      device.RaiseAlarm(static_cast<uint16_t>(alarmWord), static_cast<int>(alarmFrom), static_cast<int>(alarmUntil));
     line.push_back(&device);
   }
 

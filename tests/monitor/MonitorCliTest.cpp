@@ -62,6 +62,11 @@ TEST(MonitorCli, RefusesBadUnitsNamesAndMqttOptionsBeforeStarting) {
       {mqtt + QStringList{"--mqtt-user", "u", "--mqtt-password-file", dir.path()}, "is a folder"},
       {unit + QStringList{"--mqtt", where + ":1"}, (where + ":1").toStdString()},
       {unit + QStringList{"--mqtt", "[::1"}, "[::1"},
+      {unit + QStringList{"--metrics", "localhost"}, "HOST:PORT"},
+      {unit + QStringList{"--metrics", "127.0.0.1:65536"}, "HOST:PORT"},
+      {unit + QStringList{"--sum-tolerance", "2%"}, "--sum-tolerance"},
+      {unit + QStringList{"--stuck-readings", "1"}, "--stuck-readings"},
+      {unit + QStringList{"--no-cell-entities"}, "need --mqtt"},
   };
   for (const Case& c : cases) {
     CaptureOutput out;

@@ -1,5 +1,6 @@
 // What the monitor writes: unit units, the CSV (the live log's columns, a file a
-// day, a restarted run keeping the day's rows), the state of a failed reading.
+// day, a restarted run keeping the day's rows), the state of a failed reading,
+// alarm events, the metrics text.
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -16,7 +17,9 @@
 
 #include "link/LiveCsv.h"
 #include "monitor/DailyCsv.h"
+#include "monitor/Events.h"
 #include "monitor/LiveJson.h"
+#include "monitor/Metrics.h"
 #include "monitor/Reading.h"
 #include "monitor/UnitOption.h"
 
@@ -174,7 +177,7 @@ TEST(MonitorTexts, StateOfAFailedReadingAndAlarms) {
   r.time = 1796621139;
   r.number = 4;
   r.error = "the unit's reply was cut short";
-  const auto failed = QJsonDocument::fromJson(QByteArray::fromStdString(StateJson(r))).object();
+  const auto failed = QJsonDocument::fromJson(QByteArray::fromStdString(StateJson(r, {}, {}))).object();
   EXPECT_EQ(failed["time"].toString(), "2026-12-07T13:25:39+08:00");
   EXPECT_FALSE(failed["ok"].toBool());
   EXPECT_EQ(failed["error"].toString(), "the unit's reply was cut short");
@@ -182,7 +185,7 @@ TEST(MonitorTexts, StateOfAFailedReadingAndAlarms) {
 
   Reading a = Good(r.time);
   a.alarms = DecodeAlarmWord(0x0003);
-  const auto alarmed = QJsonDocument::fromJson(QByteArray::fromStdString(StateJson(a))).object();
+  const auto alarmed = QJsonDocument::fromJson(QByteArray::fromStdString(StateJson(a, {}, {}))).object();
   EXPECT_EQ(alarmed["alarm_word"].toInt(), 3);
   EXPECT_EQ(alarmed["alarms"].toArray().size(), 2);
 }
@@ -227,6 +230,61 @@ TEST(MonitorTexts, ReadingJsonWritesShownOrShortestNumbers) {
             std::string::npos)
       << failed;
   EXPECT_EQ(JsonObject(LiveJsonMembers(nullptr, nullptr, JsonNumbers::Shown, JsonKeys::Present)), "{}");
+}
+
+// One alarm word after another: what rose and what fell, each its own event with
+// the word read; bits past the nine alarms name nothing.
+TEST(MonitorTexts, AlarmEventsAndTheirTexts) {
+  const std::vector<Event> events = AlarmEvents(0x001 | 0x100, 0x080 | 0x100 | 0x8000);
+  ASSERT_EQ(events.size(), 2u);
+  EXPECT_EQ(events[0].name, "alarm_raised");
+  EXPECT_EQ(events[0].alarms, std::vector<std::string>{"总电压过压报警"});
+  EXPECT_EQ(events[1].name, "alarm_cleared");
+  EXPECT_EQ(events[1].alarms, std::vector<std::string>{"温度1高温报警"});
+  EXPECT_TRUE(AlarmEvents(0x100, 0x100 | 0x200).empty());
+  Event e = events[0];
+  e.time = 1796688000;
+  const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(EventJson(e, "east"))).object();
+  EXPECT_EQ(o["unit"].toString(), "east");
+  EXPECT_EQ(o["event"].toString(), "alarm_raised");
+  EXPECT_EQ(o["alarm_word"].toInt(), 0x8180);
+  EXPECT_FALSE(o.contains("kind"));
+  Event fault = FaultEvent({FaultKind::CellLost, 17, true, "Cell 17 reads 0.000 V."});
+  EXPECT_EQ(EventJson(fault).substr(EventJson(fault).find("\"event\"")),
+            "\"event\":\"measurement_fault\",\"kind\":\"cell_lost\",\"cell\":17,\"detail\":\"Cell 17 reads 0.000 V.\"}");
+}
+
+// Cells never connected and the values of a failed reading are left out; the
+// alarm and fault gauges say 0 or 1 for each key; label values escaped.
+TEST(MonitorTexts, MetricsTextLeavesOutWhatIsNotThere) {
+  LiveReading r;
+  r.shown.fill(3.25);
+  r.shown[kLiveCurrent] = -12.5;
+  std::vector<UnitMetrics> units(2);
+  units[0].name = "a\"b";
+  units[0].read = units[0].up = true;
+  units[0].ok = 7;
+  units[0].live = r;
+  units[0].connected[0] = units[0].connected[16] = true;
+  units[0].alarmWord = 0x80;
+  units[0].faults = {"stuck_cell"};
+  units[1].name = "down";
+  units[1].read = true;
+  units[1].failed = 3;
+  units[1].connected.fill(true);  // the last reading failed: no values at all
+  const std::string text = MetricsText(units);
+  EXPECT_NE(text.find("kx4200_cell_voltage_volts{unit=\"a\\\"b\",cell=\"17\"} 3.25\n"), std::string::npos) << text;
+  EXPECT_EQ(text.find("cell=\"2\""), std::string::npos);
+  EXPECT_EQ(text.find("kx4200_current_amperes{unit=\"down\"}"), std::string::npos);
+  EXPECT_NE(text.find("kx4200_current_amperes{unit=\"a\\\"b\"} -12.5\n"), std::string::npos);
+  EXPECT_NE(text.find("kx4200_up{unit=\"down\"} 0\n"), std::string::npos);
+  EXPECT_NE(text.find("kx4200_readings_total{unit=\"down\",result=\"failed\"} 3\n"), std::string::npos);
+  EXPECT_NE(text.find("alarm=\"total_overvoltage\"} 1\n"), std::string::npos);
+  EXPECT_NE(text.find("alarm=\"total_undervoltage\"} 0\n"), std::string::npos);
+  EXPECT_NE(text.find("kind=\"stuck_cell\"} 1\n"), std::string::npos);
+  EXPECT_NE(text.find("kx4200_measurement_fault{unit=\"down\",kind=\"cell_lost\"} 0\n"), std::string::npos);
+  EXPECT_NE(text.find("# TYPE kx4200_readings_total counter\n"), std::string::npos);
+  EXPECT_EQ(AlarmKey(7), std::string("total_overvoltage"));
 }
 
 }  // namespace

@@ -69,6 +69,37 @@ TEST_F(VirtualDeviceTest, AcquisitionCarriesPlausibleScaledValues) {
   EXPECT_NEAR(BigEndian16(r.reply, 97) * 5.0 / 32768, 2.5, 0.01);
 }
 
+// A unit wired wrong, each way over its span of readings: a cell lost from reading
+// 2 to 3, one stuck while the rest swing, a total off the cells, an alarm raised.
+TEST_F(VirtualDeviceTest, MisbehavesOverItsSpansOfReadings) {
+  device.SetNoise(false);
+  device.SetAllCells(3.3);
+  device.LoseCell(16, 2, 4);
+  device.SetStuckCell(4);
+  device.SetTotalOffset(5.0);
+  device.RaiseAlarm(0x80, 2);
+  auto cell = [](const ExchangeResult& r, int k) { return BigEndian16(r.reply, 7 + 2 * k); };
+  std::vector<ExchangeResult> replies;
+  std::vector<uint16_t> words;
+  for (int n = 1; n <= 25; ++n) {
+    replies.push_back(Ask(Command::Acquire));
+    ASSERT_EQ(replies.back().outcome, ExchangeOutcome::Ok);
+    words.push_back(BigEndian16(Ask(Command::ReadAlarm).reply, 7));
+  }
+  EXPECT_EQ(device.Acquisitions(), 25);
+  for (size_t n = 0; n < replies.size(); ++n) {
+    EXPECT_EQ(cell(replies[n], 16) == 0, n == 1 || n == 2) << "reading " << n + 1;
+    EXPECT_EQ(cell(replies[n], 4), VirtualDevice::CellRaw(3.3));
+    EXPECT_EQ(words[n], n == 0 ? 0 : 0x80);
+  }
+  // The others swing by 3 % over 20 readings; the total counts the lost cell and is 5 % high.
+  const double low = cell(replies[0], 0), high = cell(replies[19], 0);
+  EXPECT_NEAR(high / low, 1.03 / 0.973, 0.005);
+  double sum = 0;
+  for (int k = 0; k < 40; ++k) sum += cell(replies[1], k == 16 ? 0 : k) * 17.0 / 32768;
+  EXPECT_NEAR(BigEndian16(replies[1].reply, 87) * 600.0 / 32768, sum * 1.05, 0.05);
+}
+
 TEST_F(VirtualDeviceTest, ValuesFollowTheSettingsWithoutNoise) {
   device.SetNoise(false);
   device.SetAllCells(8.5);
