@@ -14,6 +14,9 @@ const char* Describe(LinkError error) {
     case LinkError::NotOpen: return "no serial port is open";
     case LinkError::Io: return "serial input/output error";
     case LinkError::Cancelled: return "stopped on request";
+    case LinkError::UnknownHost: return "host name not found";
+    case LinkError::Refused: return "connection refused";
+    case LinkError::NoRoute: return "no route to the host";
   }
   return "unknown serial error";
 }

@@ -6,6 +6,8 @@
 
 #include <optional>
 
+#include "link/NetLine.h"
+
 namespace kx {
 
 namespace {
@@ -34,7 +36,8 @@ std::string ExplainOpenFailure(const std::string& path, LinkError error) {
   std::string text = "cannot open " + path + ": ";
   switch (error) {
     case LinkError::NotFound:
-      text += "no such device (list the serial ports with 'kx4200-cli ports')";
+      text += IsNetPortName(path) ? "not a network port name (tcp://HOST:PORT or rfc2217://HOST:PORT)"
+                                  : "no such device (list the serial ports with 'kx4200-cli ports')";
       break;
     case LinkError::NoPermission:
       text += "no permission";
@@ -52,6 +55,9 @@ std::string ExplainOpenFailure(const std::string& path, LinkError error) {
       break;
     case LinkError::HungUp:
       text += "the device hung up (unplugged?)";
+      break;
+    case LinkError::Timeout:
+      text += IsNetPortName(path) ? "no answer from the host within the connect time-out" : Describe(error);
       break;
     default:
       text += Describe(error);
@@ -77,6 +83,9 @@ std::string OpenFailureCause(const std::string& path, LinkError error) {
     case LinkError::NotOpen: return "串口未打开";
     case LinkError::Io: return "串口读写错误";
     case LinkError::Cancelled: return "已取消";
+    case LinkError::UnknownHost: return "主机名未找到";
+    case LinkError::Refused: return "连接被拒绝";
+    case LinkError::NoRoute: return "网络不可达";
   }
   return {};
 }

@@ -6,6 +6,7 @@
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -15,6 +16,7 @@
 #include <cstring>
 #include <optional>
 
+#include "link/Exchange.h"
 #include "link/LineSpeed.h"
 
 namespace kx {
@@ -46,6 +48,13 @@ LinkError OpenErrorFrom(int error) {
 constexpr long long kSilenceLookUs = 5000;
 
 long long Us(Clock::duration d) { return std::chrono::duration_cast<std::chrono::microseconds>(d).count(); }
+
+// A serial server that is there answers a connection at once; one that is not
+// reachable should not hold a command for long.
+constexpr int kConnectTimeoutMs = 3000;
+// How long the open waits for an RFC 2217 server to confirm the line settings. A
+// server that does not confirm one (its line lacks the option) is not waited for longer.
+constexpr int kSettingsWaitMs = 1000;
 
 }  // namespace
 
@@ -155,6 +164,13 @@ LinkError SerialPort::Open(const std::string& path, int baud, const Timeouts& ti
   buffer_.clear();
   path_ = path;
   appliedBaud_ = 0;
+  net_ = telnet_ = false;
+  extraWaitMs_ = 0;
+  codec_.Reset();
+  if (IsNetPortName(path)) {
+    timeouts_ = timeouts;
+    return OpenNet(baud);
+  }
 
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return Fail(OpenErrorFrom(errno));
@@ -221,6 +237,45 @@ LinkError SerialPort::Open(const std::string& path, int baud, const Timeouts& ti
   return LinkError::None;
 }
 
+LinkError SerialPort::OpenNet(int baud) {
+  std::string ignored;
+  const std::optional<NetAddress> address = ParseNetPortName(path_, ignored);
+  if (!address) return Fail(LinkError::NotFound);
+  const bool rfc2217 = address->scheme == NetScheme::Rfc2217;
+  if (rfc2217 && !SpeedOfBaud(baud)) return Fail(LinkError::BadSettings);
+  const int wake[] = {wakeFd_, InterruptAllFd()};
+  LinkError error = LinkError::None;
+  const int fd = ConnectTcp(*address, kConnectTimeoutMs, wake, error);
+  if (fd < 0) return Fail(error);
+  fd_ = fd;
+  net_ = true;
+  telnet_ = rfc2217;
+  extraWaitMs_ = address->extraWaitMs;
+  if (telnet_) {
+    appliedBaud_ = baud;  // what the server's line is set to
+    std::vector<uint8_t> hello = TelnetCodec::Greeting();
+    const std::vector<uint8_t> settings = TelnetCodec::LineSettings(baud);
+    hello.insert(hello.end(), settings.begin(), settings.end());
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kSettingsWaitMs);
+    const bool sent = WriteRaw(hello.data(), hello.size(), deadline) == hello.size();
+    using T = TelnetCodec;
+    while (sent && !(codec_.Answered(T::kSetBaud) && codec_.Answered(T::kSetDataSize) &&
+                     codec_.Answered(T::kSetParity) && codec_.Answered(T::kSetStopSize))) {
+      if (!Fill(deadline) || Clock::now() >= deadline) break;
+    }
+    if (!sent || lastError_ == LinkError::Cancelled || lastError_ == LinkError::HungUp) {
+      const LinkError cause = lastError_ != LinkError::None ? lastError_ : LinkError::Io;
+      Close();
+      return Fail(cause);
+    }
+  }
+  Purge();
+  lastError_ = LinkError::None;
+  if (FrameTracing())
+    TraceFrame({.verdict = FrameVerdict::Opened, .bytes = {}, .count = static_cast<size_t>(extraWaitMs_), .port = path_});
+  return LinkError::None;
+}
+
 void SerialPort::SetLowLatency() {
   // USB adapters hold received bytes back for up to 16 ms to fill a packet; low
   // latency mode hands each byte on at once. Ports without the ioctl (pseudo-
@@ -248,6 +303,7 @@ void SerialPort::Close() {
   uucpLock_.Release();
   buffer_.clear();
   appliedBaud_ = 0;
+  net_ = telnet_ = false;
 }
 
 bool SerialPort::Fill(Clock::time_point until, bool sleep) {
@@ -286,7 +342,13 @@ bool SerialPort::Fill(Clock::time_point until, bool sleep) {
   for (;;) {
     const ssize_t got = ::read(fd_, chunk, sizeof chunk);
     if (got > 0) {
-      buffer_.insert(buffer_.end(), chunk, chunk + got);
+      if (telnet_) {
+        std::vector<uint8_t> replies;
+        codec_.Decode(std::span<const uint8_t>(chunk, static_cast<size_t>(got)), buffer_, replies);
+        if (!replies.empty()) WriteRaw(replies.data(), replies.size(), Clock::now() + std::chrono::milliseconds(500));
+      } else {
+        buffer_.insert(buffer_.end(), chunk, chunk + got);
+      }
       if (static_cast<size_t>(got) < sizeof chunk && !(revents & POLLHUP)) break;
       continue;
     }
@@ -297,7 +359,7 @@ bool SerialPort::Fill(Clock::time_point until, bool sleep) {
     }
     if (errno == EINTR) continue;
     if (errno == EAGAIN || errno == EWOULDBLOCK) break;
-    if (errno == EIO) {
+    if (errno == EIO || (net_ && (errno == ECONNRESET || errno == ETIMEDOUT))) {
       hungUp_ = true;
       lastError_ = LinkError::HungUp;
     } else {
@@ -345,8 +407,23 @@ void SerialPort::Purge() {
     lastError_ = LinkError::NotOpen;
     return;
   }
-  ::tcflush(fd_, TCIOFLUSH);
+  if (!net_) {
+    ::tcflush(fd_, TCIOFLUSH);
+    buffer_.clear();
+    return;
+  }
+  if (telnet_) {
+    const uint8_t both = 3;  // the server's receive and transmit buffers
+    const std::vector<uint8_t> purge = TelnetCodec::ComPortCommand(TelnetCodec::kPurgeData, {&both, 1});
+    WriteRaw(purge.data(), purge.size(), Clock::now() + std::chrono::milliseconds(timeouts_.writeTotalConstantMs));
+  }
+  // What has arrived goes; the connection keeps no buffer of its own to flush.
+  const LinkError before = lastError_;
+  do {
+    buffer_.clear();
+  } while (Fill(Clock::now()) && !buffer_.empty());
   buffer_.clear();
+  if (lastError_ == LinkError::Timeout) lastError_ = before;
 }
 
 size_t SerialPort::Write(const uint8_t* data, size_t n) {
@@ -366,9 +443,24 @@ size_t SerialPort::Write(const uint8_t* data, size_t n) {
   const Clock::time_point deadline =
       Clock::now() + std::chrono::milliseconds(static_cast<long long>(timeouts_.writeTotalPerByteMs) * n +
                                                timeouts_.writeTotalConstantMs);
+  if (!telnet_) return WriteRaw(data, n, deadline);
+  const std::vector<uint8_t> escaped = TelnetCodec::Escape({data, n});
+  const size_t put = WriteRaw(escaped.data(), escaped.size(), deadline);
+  // The data bytes that went out whole (an escaped 0xFF is two on the wire).
+  size_t whole = 0;
+  for (size_t used = 0; whole < n; ++whole) {
+    used += data[whole] == TelnetCodec::kIac ? 2 : 1;
+    if (used > put) break;
+  }
+  return whole;
+}
+
+size_t SerialPort::WriteRaw(const uint8_t* data, size_t n, Clock::time_point deadline) {
   size_t written = 0;
   while (written < n) {
-    const ssize_t put = ::write(fd_, data + written, n - written);
+    // A socket's peer gone must not raise SIGPIPE: send says EPIPE instead.
+    const ssize_t put = net_ ? ::send(fd_, data + written, n - written, MSG_NOSIGNAL)
+                             : ::write(fd_, data + written, n - written);
     if (put > 0) {
       written += static_cast<size_t>(put);
       continue;
@@ -396,7 +488,7 @@ size_t SerialPort::Write(const uint8_t* data, size_t n) {
       }
       continue;
     }
-    if (put < 0 && errno == EIO) {
+    if (put < 0 && (errno == EIO || errno == EPIPE || errno == ECONNRESET)) {
       hungUp_ = true;
       lastError_ = LinkError::HungUp;
     } else {
@@ -415,7 +507,7 @@ size_t SerialPort::Read(uint8_t* data, size_t n, int extraMs) {
   lastError_ = LinkError::None;
   const Clock::time_point totalDeadline =
       Clock::now() + std::chrono::milliseconds(static_cast<long long>(timeouts_.readTotalPerByteMs) * n +
-                                               timeouts_.readTotalConstantMs + std::max(0, extraMs));
+                                               timeouts_.readTotalConstantMs + std::max(0, extraMs) + extraWaitMs_);
   std::optional<Clock::duration> interval;
   if (timeouts_.readIntervalMs > 0) interval = std::chrono::milliseconds(timeouts_.readIntervalMs);
   Gather(n, totalDeadline, interval);
@@ -433,7 +525,8 @@ size_t SerialPort::WaitForBytes(size_t count, int timeoutMs) {
   }
   lastError_ = LinkError::None;
   const size_t wanted = count & 0xFFFF;  // the wait compares the count as 16 bits
-  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(std::max(0, timeoutMs));
+  const Clock::time_point deadline =
+      Clock::now() + std::chrono::milliseconds(timeoutMs > 0 ? timeoutMs + extraWaitMs_ : 0);
   // Enough already queued, or no time to wait: count what the driver holds too.
   if ((buffer_.size() >= wanted || timeoutMs <= 0) && !Fill(Clock::now())) return buffer_.size();
   Gather(wanted, deadline, std::nullopt);
