@@ -119,13 +119,14 @@ void BM_LiveTrendPerReading(benchmark::State& state) {
   trend.show();
   QApplication::processEvents();
   auto* plot = trend.findChild<QWidget*>(QStringLiteral("trendPlot"));
-  std::vector<double> values(kx::kLiveValueCount, 3.35);
-  values[40] = 54.0;
-  values[41] = -12.5;
+  kx::LiveReading values;
+  values.shown.fill(3.35);
+  values.shown[kx::kLiveTotal] = 54.0;
+  values.shown[kx::kLiveCurrent] = -12.5;
   double t = 1700000000;
   int n = 0;
   auto add = [&] {
-    values[n % 40] = 3.30 + (n % 17) * 0.005;  // keeps the extremes moving
+    values.shown[n % kx::kLiveCells] = 3.30 + (n % 17) * 0.005;  // keeps the extremes moving
     trend.AddReading(t, values);
     t += 1.0 / 30;
     ++n;

@@ -35,10 +35,12 @@ void Run(uint8_t op, uint8_t param, kx::MemoryPort& port, std::span<const uint8_
       const uint32_t V = param & 1 ? 17u : 0xFFFFFFFFu - param;  // a negative typed value wraps
       const uint32_t I = param & 2 ? 100u : static_cast<uint32_t>(-static_cast<int>(param));
       const auto values = kx::ScaleLiveValues(r.reply, V, I);
-      Expect(values.empty() || values.size() == kx::kLiveValueCount);
-      // The decoder on its own too, on the raw stream (any length).
-      const auto raw = kx::ScaleLiveValues(stream, V, I);
-      Expect(raw.empty() || raw.size() == kx::kLiveValueCount);
+      Expect(values.has_value() == (r.reply.size() > kx::LiveFieldTable().back().offset + 1));
+      // The decoder on its own too, on the raw stream (any length): each shown
+      // value is the number its text reads as.
+      if (const auto raw = kx::ScaleLiveValues(stream, V, I))
+        for (size_t k = 0; k < kx::kLiveValueCount; ++k)
+          Expect(std::strtod(raw->Text(k).c_str(), nullptr) == raw->shown[k]);
       break;
     }
     case 1: {  // clock

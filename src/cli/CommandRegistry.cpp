@@ -473,9 +473,46 @@ const std::vector<CliCommand>& Table() {
       {.name = "monitor",
        .synopsis = "monitor --unit UNIT [--unit UNIT ...] ...",
        .summary = "many units unattended: CSV, MQTT",
-       .usage = kMonitorUsage,
-       .help = kMonitorHelp,
-       .options = MonitorOptionList(),
+       .usage = "monitor --unit UNIT [--unit UNIT ...] [--period MS] [--alarms-every N] [--count N] [--csv DIR]\n"
+                "        [--mqtt HOST[:PORT] [--mqtt-user U] [--mqtt-password-file F] [--mqtt-tls [--mqtt-cafile F]]\n"
+                "        [--mqtt-prefix P] [--instance NAME] [--mqtt-discovery-prefix P | --no-discovery]]",
+       .help = "Reads many units unattended, one live reading of every unit a period, until Ctrl-C or\n"
+               "SIGTERM (or --count cycles), then a summary per unit. UNIT is PATH|N[:ADDRESS][@BAUD][=NAME]:\n"
+               "a device path or port number, the unit's address (default 0), the line's baud rate (default\n"
+               "9600) and a name (default kx4200_<port basename>_<address>, reduced to [a-z0-9_]). Units\n"
+               "on one port share the open port and are read in turn; ports are read in parallel. A cycle\n"
+               "that overruns the period starts the next at once and counts an overrun.\n"
+               "Outputs: --csv DIR (one CSV per unit and local day, NAME-YYYY-MM-DD.csv; a file of that\n"
+               "name that is not such a CSV is left alone and the day goes to NAME-YYYY-MM-DD-2.csv),\n"
+               "--mqtt (state JSON on PREFIX/NAME/state, availability, the monitor's own status on\n"
+               "PREFIX/status/INSTANCE, Home Assistant discovery; see the README); when neither is given,\n"
+               "one line per reading on stdout (with --json one JSON object per reading and one for the\n"
+               "summary). The password is read from --mqtt-password-file. A broker that is away is tried\n"
+               "again after 1 s, 2, 4, ... up to 60 s, readings queued meanwhile.\n"
+               "Exit status: 0 after a stop (Ctrl-C, SIGTERM), or after --count cycles that all went well;\n"
+               "1 when a counted run had a failed reading or ended with MQTT messages still queued;\n"
+               "2 bad arguments, a --csv folder that is not one, or a CSV log that could not be written;\n"
+               "3 the broker refused the credentials, the MQTT client could not be set up, or a port\n"
+               "number means no serial device.",
+       .options = {{{"unit"}, "A unit: PATH|N[:ADDRESS][@BAUD][=NAME] (repeatable).", "UNIT"},
+                    {{"period"}, "Milliseconds from one cycle to the next.", "MS", "5000"},
+                    {{"alarms-every"}, "Read the alarm word every N cycles (0: never).", "N", "12"},
+                    {{"count"}, "Number of cycles (0: until stopped).", "N", "0"},
+                    {{"current-range"}, "Current full scale in amperes.", "I", "1000"},
+                    {{"csv"}, "Write one live CSV per unit and day into DIR.", "DIR"},
+                    {{"mqtt"},
+                     "Publish to the MQTT broker at HOST[:PORT] (default port 1883, 8883 with TLS).",
+                     "HOST[:PORT]"},
+                    {{"mqtt-user"}, "MQTT user name.", "USER"},
+                    {{"mqtt-password-file"}, "File whose first line is the MQTT password.", "FILE"},
+                    {{"mqtt-tls"}, "Connect to the broker over TLS."},
+                    {{"mqtt-cafile"}, "CA certificate for TLS (default: the system's).", "FILE"},
+                    {{"mqtt-prefix"}, "Topic prefix.", "PREFIX", "kx4200"},
+                    {{"instance"},
+                     "The monitor's name in its status topic PREFIX/status/NAME (default: host name).",
+                     "NAME"},
+                    {{"mqtt-discovery-prefix"}, "Home Assistant discovery prefix.", "PREFIX", "homeassistant"},
+                    {{"no-discovery"}, "Publish no Home Assistant discovery."}},
        .needsPort = false,
        .stopEndsCleanly = true,
        .parse = ParseMonitor},

@@ -4,10 +4,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QString>
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -23,6 +22,7 @@
 #include "link/LiveValues.h"
 #include "link/LocalTime.h"
 #include "link/Messages.h"
+#include "monitor/LiveJson.h"
 
 namespace kx::cli {
 
@@ -31,27 +31,29 @@ namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 QString Q(const char* s) { return QString::fromUtf8(s); }
 
-// The shown text as a JSON number: the value as the panel displays it.
-double Shown(const LiveValue& v) { return std::strtod(v.text.c_str(), nullptr); }
-
-std::vector<double> ShownCells(const std::vector<LiveValue>& values) {
-  std::vector<double> cells;
-  for (size_t c = 0; c < 40 && c < values.size(); ++c) cells.push_back(Shown(values[c]));
-  return cells;
+// A string as QJsonDocument writes it (its escapes; invalid UTF-8 replaced), as
+// in every other command's JSON.
+std::string QtJsonString(const std::string& text) {
+  const QByteArray array = QJsonDocument(QJsonArray{Q(text)}).toJson(QJsonDocument::Compact);
+  return array.mid(1, array.size() - 2).toStdString();
 }
 
-// The extremes as the panel's line tells them; null when no cell is fitted.
-void AddCellSummary(QJsonObject& reading, const std::vector<double>& cells) {
-  const CellSummary s = SummariseCells(cells);
-  const QJsonValue none(QJsonValue::Null);
-  const auto& e = s.extremes;
-  reading.insert("cell_max_V", e ? QJsonValue(e->maxV) : none);
-  reading.insert("cell_max_index", e ? QJsonValue(static_cast<qint64>(e->maxIndex)) : none);
-  reading.insert("cell_min_V", e ? QJsonValue(e->minV) : none);
-  reading.insert("cell_min_index", e ? QJsonValue(static_cast<qint64>(e->minIndex)) : none);
-  reading.insert("cell_spread_mV", e ? QJsonValue(e->spreadMv) : none);
-  // Rounded as the line shows it.
-  reading.insert("cell_mean_V", e ? QJsonValue(std::round(s.meanV * 1000.0) / 1000.0) : none);
+// One reading as --json prints it: the reading's members, numbers in their
+// shortest form, the keys sorted as in every other command's JSON. reading is
+// null for a failed reading, which has every key, null, and its cause.
+std::string AcquireJson(int number, const std::string& when, const LiveReading* reading, const std::string& cause) {
+  using monitor::JsonMember;
+  std::vector<JsonMember> m{
+      {"ok", reading ? "true" : "false"}, {"reading", std::to_string(number)}, {"time", QtJsonString(when)}};
+  using monitor::JsonKeys, monitor::JsonNumbers;
+  for (JsonMember& v : monitor::LiveJsonMembers(reading, nullptr, JsonNumbers::Shortest, JsonKeys::All))
+    m.push_back(std::move(v));
+  if (!reading) {
+    m.push_back({"cause", QtJsonString(cause)});
+    m.push_back({"error", QtJsonString(msg::kCommFailed)});
+  }
+  std::sort(m.begin(), m.end(), [](const JsonMember& a, const JsonMember& b) { return a.key < b.key; });
+  return monitor::JsonObject(m);
 }
 
 }  // namespace
@@ -103,59 +105,27 @@ int Acquire(Env& env, const AcquireOptions& options) {
       if (r.cause == LinkError::Cancelled) break;  // stopped mid-reading: not a failed reading
       if (reconnect && r.cause == LinkError::HungUp) port.reset();
     }
-    std::vector<LiveValue> values;
+    std::optional<LiveReading> reading;
     if (r.outcome == ExchangeOutcome::Ok)
-      values = ScaleLiveValues(r.reply, kCellFullScale, static_cast<uint32_t>(options.currentRange));
-    std::vector<std::string> texts;
-    for (const LiveValue& v : values) texts.push_back(v.text);
-    const bool ok = values.size() == kLiveValueCount;
+      reading = ScaleLiveValues(r.reply, kCellFullScale, static_cast<uint32_t>(options.currentRange));
+    const bool ok = reading.has_value();
     ok ? ++good : ++failed;
 
     if (!ok) {
       const std::string cause = openFailure.empty() ? DescribeOutcome(r.outcome, r.cause, r.count) : openFailure;
       env.out.ErrLine("kx4200-cli: reading " + std::to_string(i + 1) + ": " + cause + ": " + msg::kCommFailed);
-      if (env.global.json) {
-        // The keys of a good reading, without values, so that every row reads alike.
-        QJsonArray cells, temps, analog;
-        for (int c = 0; c < 40; ++c) cells.append(QJsonValue());
-        for (int t = 0; t < 3; ++t) temps.append(QJsonValue());
-        for (int a = 0; a < 2; ++a) analog.append(QJsonValue());
-        QJsonObject reading{{"ok", false},
-                            {"reading", i + 1},
-                            {"time", Q(when)},
-                            {"cells_V", cells},
-                            {"total_V", QJsonValue()},
-                            {"current_A", QJsonValue()},
-                            {"temps_C", temps},
-                            {"analog_V", analog},
-                            {"cause", Q(cause)},
-                            {"error", Q(msg::kCommFailed)}};
-        AddCellSummary(reading, {});  // no cells: the extremes are null
-        PrintJson(env.out, reading);
-      }
+      if (env.global.json) env.out.OutLine(AcquireJson(i + 1, when, nullptr, cause));
     } else if (env.global.json) {
-      QJsonArray cells, temps, analog;
-      for (int c = 0; c < 40; ++c) cells.append(Shown(values[c]));
-      for (int t = 0; t < 3; ++t) temps.append(Shown(values[42 + t]));
-      for (int a = 0; a < 2; ++a) analog.append(Shown(values[45 + a]));
-      QJsonObject reading{{"ok", true},
-                          {"reading", i + 1},
-                          {"time", Q(when)},
-                          {"cells_V", cells},
-                          {"total_V", Shown(values[40])},
-                          {"current_A", Shown(values[41])},
-                          {"temps_C", temps},
-                          {"analog_V", analog}};
-      AddCellSummary(reading, ShownCells(values));
-      PrintJson(env.out, reading);
+      env.out.OutLine(AcquireJson(i + 1, when, &*reading, {}));
     } else {
       if (options.count != 1) env.out.OutLine("# " + std::to_string(i + 1) + " " + when);
-      for (const LiveValue& v : values) env.out.OutLine(v.field->label + " " + v.text);
-      env.out.OutLine(CellSummaryLine(SummariseCells(ShownCells(values))));
+      const auto fields = LiveFieldTable();
+      for (size_t k = 0; k < fields.size(); ++k) env.out.OutLine(fields[k].label + " " + reading->Text(k));
+      env.out.OutLine(CellSummaryLine(SummariseCells(reading->Cells())));
     }
     if (!options.csv.empty() && logError.empty()) {
       std::string text = header ? LiveCsvHeader() : std::string();
-      text += LiveCsvRow(when, ok ? &texts : nullptr);
+      text += LiveCsvRow(when, ok ? &*reading : nullptr);
       header = false;
       const bool toStdout = options.csv == "-";
       const files::FileResult w = toStdout ? files::FileResult{} : csv.Append(text);
@@ -361,10 +331,7 @@ int AlarmsGet(Env& env) {
   const std::string report = AlarmReport(r.word);
   if (env.global.json) {
     QJsonArray alarms;
-    const std::string lines = DescribeAlarmWord(r.word);
-    size_t from = 0;
-    for (size_t nl; (nl = lines.find('\n', from)) != std::string::npos; from = nl + 1)
-      alarms.append(Q(lines.substr(from, nl - from)));
+    for (const std::string& alarm : DecodeAlarmWord(r.word).texts) alarms.append(Q(alarm));
     PrintJson(env.out, QJsonObject{{"ok", true}, {"word", r.word}, {"alarms", alarms}, {"text", Q(report)}});
   } else {
     env.out.Out(report);

@@ -15,9 +15,9 @@ struct AlarmBit {
 
 // The read-out lists the under-voltage bit (8) first, then bits 7 down to 0.
 constexpr AlarmBit kAlarmBits[] = {
-    {8, "总电压欠压报警\n"}, {7, "总电压过压报警\n"}, {6, "总电流过流报警\n"},
-    {5, "温度3低温报警\n"},  {4, "温度3高温报警\n"},  {3, "温度2低温报警\n"},
-    {2, "温度2高温报警\n"},  {1, "温度1低温报警\n"},  {0, "温度1高温报警\n"},
+    {8, "总电压欠压报警"}, {7, "总电压过压报警"}, {6, "总电流过流报警"},
+    {5, "温度3低温报警"},  {4, "温度3高温报警"},  {3, "温度2低温报警"},
+    {2, "温度2高温报警"},  {1, "温度1低温报警"},  {0, "温度1高温报警"},
 };
 
 Command CommandOf(AlarmSetting setting) {
@@ -90,16 +90,17 @@ const char* ReadAlarmMessage(ExchangeOutcome outcome) {
   }
 }
 
-std::string DescribeAlarmWord(uint16_t word) {
-  std::string text;
+AlarmList DecodeAlarmWord(uint16_t word) {
+  AlarmList list{word, {}};
   for (const AlarmBit& a : kAlarmBits) {
-    if (word >> a.bit & 1) text += a.text;
+    if (word >> a.bit & 1) list.texts.push_back(a.text);
   }
-  return text;
+  return list;
 }
 
 std::string AlarmReport(uint16_t word) {
-  std::string text = DescribeAlarmWord(word);
+  std::string text;
+  for (const std::string& alarm : DecodeAlarmWord(word).texts) text += alarm + "\n";
   return text.empty() ? msg::kAlarmNormal : text;
 }
 

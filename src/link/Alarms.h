@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "link/Exchange.h"
 #include "link/Messages.h"
@@ -41,10 +42,14 @@ AlarmReading ReadAlarmWord(Port& port, int address);
 // "读数据失败!" or "校验错!" for a failed read; nullptr for Ok.
 const char* ReadAlarmMessage(ExchangeOutcome outcome);
 
-// The alarm texts of the bits set in word, in the read-out's order, each ending
-// in a line feed; empty when no alarm bit (0..8) is set.
-std::string DescribeAlarmWord(uint16_t word);
-// What the read-out shows: the texts, or "报警正常!" when there are none.
+// The alarm word and the texts of the bits set in it, in the read-out's order.
+struct AlarmList {
+  uint16_t word = 0;
+  std::vector<std::string> texts;  // empty when no alarm bit (0..8) is set
+};
+AlarmList DecodeAlarmWord(uint16_t word);
+// What the read-out shows: the texts, each ending in a line feed, or "报警正常!"
+// when there are none.
 std::string AlarmReport(uint16_t word);
 
 }  // namespace kx

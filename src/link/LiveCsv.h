@@ -4,14 +4,15 @@
 // monitor and the panel's log all write it through here, so the columns agree.
 
 #include <string>
-#include <vector>
+
+#include "link/LiveReading.h"
 
 namespace kx {
 
 // "time,cell1_V,…,cell40_V,total_V,current_A,temp1_C,temp2_C,temp3_C,analog1_V,analog2_V,ok\n"
 std::string LiveCsvHeader();
-// One row; values null (or not the 47 values) for a failed reading. time is
-// written as given: each writer keeps its own precision.
-std::string LiveCsvRow(const std::string& time, const std::vector<std::string>* values);
+// One row; reading null for a failed reading. time is written as given: each
+// writer keeps its own precision.
+std::string LiveCsvRow(const std::string& time, const LiveReading* reading);
 
 }  // namespace kx

@@ -1,5 +1,6 @@
 #include "link/LiveValues.h"
 
+#include <charconv>
 #include <cstdio>
 
 #include "link/CommandTable.h"
@@ -16,17 +17,17 @@ std::vector<LiveField> BuildTable() {
   std::vector<LiveField> t;
   t.reserve(kLiveValueCount);
   char label[16];
-  for (int k = 0; k < 40; ++k) {
+  for (int k = 0; k < static_cast<int>(kLiveCells); ++k) {
     std::snprintf(label, sizeof label, "电池%d", k + 1);
-    t.push_back({kFrameHeaderSize + 2 * static_cast<size_t>(k), LiveScale::Cell, "%.03f", label});
+    t.push_back({kFrameHeaderSize + 2 * static_cast<size_t>(k), LiveScale::Cell, label});
   }
-  t.push_back({87, LiveScale::Total, "%.02f", "总电压"});
-  t.push_back({89, LiveScale::Current, "%.02f", "电流"});
-  t.push_back({91, LiveScale::Temperature, "%.01f", "温度1"});
-  t.push_back({93, LiveScale::Temperature, "%.01f", "温度2"});
-  t.push_back({95, LiveScale::Temperature, "%.01f", "温度3"});
-  t.push_back({97, LiveScale::Analogue, "%.03f", "模拟量1"});
-  t.push_back({99, LiveScale::Analogue, "%.03f", "模拟量2"});
+  t.push_back({87, LiveScale::Total, "总电压"});
+  t.push_back({89, LiveScale::Current, "电流"});
+  t.push_back({91, LiveScale::Temperature, "温度1"});
+  t.push_back({93, LiveScale::Temperature, "温度2"});
+  t.push_back({95, LiveScale::Temperature, "温度3"});
+  t.push_back({97, LiveScale::Analogue, "模拟量1"});
+  t.push_back({99, LiveScale::Analogue, "模拟量2"});
   return t;
 }
 
@@ -37,17 +38,17 @@ std::span<const LiveField> LiveFieldTable() {
   return table;
 }
 
-std::vector<LiveValue> ScaleLiveValues(std::span<const uint8_t> reply, uint32_t V, uint32_t I) {
-  std::vector<LiveValue> values;
+std::optional<LiveReading> ScaleLiveValues(std::span<const uint8_t> reply, uint32_t V, uint32_t I) {
   const auto table = LiveFieldTable();
   for (const LiveField& f : table) {
-    if (f.offset + 1 >= reply.size()) return {};
+    if (f.offset + 1 >= reply.size()) return std::nullopt;
   }
   // The panel keeps V in a float field; I stays a whole number.
   const double v = static_cast<float>(V);
   const double i = static_cast<double>(I);
-  values.reserve(table.size());
-  for (const LiveField& f : table) {
+  LiveReading reading;
+  for (size_t k = 0; k < table.size(); ++k) {
+    const LiveField& f = table[k];
     const uint16_t raw = BigEndian16(reply, f.offset);
     double value = 0;
     switch (f.scale) {
@@ -67,12 +68,13 @@ std::vector<LiveValue> ScaleLiveValues(std::span<const uint8_t> reply, uint32_t 
         value = raw * 0.000152587890625;
         break;
     }
-    // |value| < 2^33 (raw < 2^16, scales < 2^32), so 64 bytes always hold the text.
-    char text[64];
-    std::snprintf(text, sizeof text, f.format, value);
-    values.push_back({&f, raw, value, text});
+    // Rounded through the text, so that an exact tie goes the way printf takes it
+    // (to even), not the way std::round would.
+    const std::string text = LiveFieldText(k, value);
+    reading.raw[k] = raw;
+    std::from_chars(text.data(), text.data() + text.size(), reading.shown[k]);
   }
-  return values;
+  return reading;
 }
 
 ExchangeResult AcquireLive(Port& port, int address) {

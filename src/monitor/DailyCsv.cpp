@@ -108,7 +108,7 @@ bool DailyCsv::Write(const Reading& r) {
   }
   std::string text;
   if (fresh_) text = carried_.empty() ? LiveCsvHeader() : std::move(carried_);
-  std::string row = LiveCsvRow(CsvLocalTime(r), r.ok ? &r.texts : nullptr);
+  std::string row = LiveCsvRow(CsvLocalTime(r), r.live ? &*r.live : nullptr);
   if (eol_ != "\n") row.insert(row.size() - 1, "\r");
   text += row;
   const files::FileResult w = file_->Append(text);

@@ -1,5 +1,6 @@
 #include "monitor/Discovery.h"
 
+#include "link/LiveReading.h"
 #include "monitor/Reading.h"
 
 namespace kx::monitor {
@@ -16,17 +17,17 @@ struct Sensor {
 
 std::vector<Sensor> Sensors(const DiscoveryUnit& unit) {
   std::vector<Sensor> s;
-  for (size_t i = 0; i < 40; ++i) {
+  for (size_t i = 0; i < kLiveCells; ++i) {
     if (i < unit.cellFitted.size() && !unit.cellFitted[i]) continue;
     const std::string n = std::to_string(i + 1);
     s.push_back({"cell" + n, "Cell " + n, "cells_V[" + std::to_string(i) + "]", "V", "voltage"});
   }
   s.push_back({"total", "Total voltage", "total_V", "V", "voltage"});
   s.push_back({"current", "Current", "current_A", "A", "current"});
-  for (int i = 0; i < 3; ++i)
+  for (size_t i = 0; i < kLiveTempCount; ++i)
     s.push_back({"temp" + std::to_string(i + 1), "Temperature " + std::to_string(i + 1),
                  "temps_C[" + std::to_string(i) + "]", "°C", "temperature"});
-  for (int i = 0; i < 2; ++i)
+  for (size_t i = 0; i < kLiveAnalogCount; ++i)
     s.push_back({"analog" + std::to_string(i + 1), "Analogue input " + std::to_string(i + 1),
                  "analog_V[" + std::to_string(i) + "]", "V", "voltage"});
   s.push_back({"cell_max", "Highest cell", "cell_max_V", "V", "voltage"});

@@ -17,7 +17,7 @@ struct MqttMessage {
 struct DiscoveryUnit {
   std::string name;            // the unit's topic level
   std::string firmware;        // "1.30"; empty when the version could not be read
-  std::vector<bool> cellFitted;  // 40 entries: false for a cell that read 0.000 V at start
+  std::vector<bool> cellFitted;  // one per cell: false for a cell that read 0.000 V at start
 };
 
 // PREFIX/NAME/LEAF: a unit's state and availability.

@@ -4,248 +4,21 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <thread>
 
-#include "link/Alarms.h"
-#include "link/CellStats.h"
-#include "link/DeviceSettings.h"
 #include "link/Exchange.h"
-#include "link/LiveValues.h"
-#include "link/SerialPort.h"
-#include "monitor/DailyCsv.h"
 #include "monitor/Discovery.h"
+#include "monitor/Outputs.h"
+#include "monitor/Poller.h"
 #include "monitor/Reading.h"
+#include "monitor/StopSignal.h"
 #include "monitor/UnitTrace.h"
 
 namespace kx::monitor {
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-constexpr uint32_t kCellFullScale = 17;
-constexpr int kOfflineAfter = 3;  // failed readings in a row
-
-std::string Cause(ExchangeOutcome outcome, LinkError cause) {
-  if (cause == LinkError::HungUp || cause == LinkError::Io) return Describe(cause);
-  switch (outcome) {
-    case ExchangeOutcome::Ok: return "ok";
-    case ExchangeOutcome::WrongCount: return "the unit did not answer with a reply of the expected length in time";
-    case ExchangeOutcome::ShortRead: return "the unit's reply was cut short";
-    case ExchangeOutcome::BadChecksum: return "the unit's reply has a wrong checksum";
-    case ExchangeOutcome::WriteFailed: return std::string("the request could not be sent: ") + Describe(cause);
-  }
-  return "the exchange failed";
-}
-
-struct UnitState {
-  long long good = 0, failed = 0, number = 0;
-  int failedInRow = 0;
-  std::optional<bool> online;  // as last published
-  bool described = false;      // discovery built
-  std::string firmware;
-  std::unique_ptr<DailyCsv> csv;
-};
-
-// Where every reading goes; called from the pollers, one reading at a time.
-class Outputs {
- public:
-  Outputs(const MonitorOptions& o, const MonitorIo& io, MqttPublisher* mqtt) : o_(o), io_(io), mqtt_(mqtt) {
-    units_.resize(o.units.size());
-    if (!o.csvDir.empty())
-      for (size_t i = 0; i < units_.size(); ++i) units_[i].csv = std::make_unique<DailyCsv>(o.csvDir, o.units[i].name);
-  }
-
-  // Whether the unit's firmware version is still to be read (before its discovery).
-  bool WantsVersion(size_t unit) {
-    std::lock_guard lock(mutex_);
-    return mqtt_ && o_.discovery && !units_[unit].described;
-  }
-  void SetFirmware(size_t unit, std::string firmware) {
-    std::lock_guard lock(mutex_);
-    units_[unit].firmware = std::move(firmware);
-  }
-
-  void Deliver(const Reading& r) {
-    std::lock_guard lock(mutex_);
-    UnitState& u = units_[r.unit];
-    const std::string& name = o_.units[r.unit].name;
-    r.ok ? ++u.good : ++u.failed;
-    u.failedInRow = r.ok ? 0 : u.failedInRow + 1;
-    if (!mqtt_ && o_.csvDir.empty()) io_.outLine(o_.json ? ReadingJson(name, r) : PlainLine(name, r));
-    if (u.csv) {
-      const bool written = u.csv->Write(r);
-      if (const std::string notice = u.csv->TakeNotice(); !notice.empty())
-        io_.errLine("kx4200-cli: " + name + ": " + notice);
-      if (!written && !csvFailed_[r.unit]) {
-        csvFailed_[r.unit] = true;
-        io_.errLine("kx4200-cli: " + name + ": logging stopped: " + u.csv->Error());
-      }
-    }
-    if (!mqtt_) return;
-    const int unit = static_cast<int>(r.unit);
-    if (r.ok && o_.discovery && !u.described) {
-      u.described = true;
-      DiscoveryUnit d{name, u.firmware, {}};
-      for (size_t i = 0; i < 40 && i < r.texts.size(); ++i)
-        d.cellFitted.push_back(!CellNotFitted(std::strtod(r.texts[i].c_str(), nullptr)));
-      for (MqttMessage& m : DiscoveryMessages(o_.discoveryPrefix, o_.mqtt->prefix, StatusTopic(*o_.mqtt), d, unit)) {
-        mqtt_->SetSticky(m);
-        mqtt_->Publish(std::move(m));
-      }
-    }
-    std::optional<bool> online;
-    if (r.ok && u.online != true) online = true;
-    if (!r.ok && u.failedInRow >= kOfflineAfter && u.online != false) online = false;
-    if (online) {
-      u.online = online;
-      const MqttMessage m{UnitTopic(o_.mqtt->prefix, name, "availability"), *online ? "online" : "offline", true, unit};
-      mqtt_->SetSticky(m);
-      // Online before the reading it comes with; offline after the third failure.
-      if (*online) mqtt_->Publish(m);
-      mqtt_->Publish({UnitTopic(o_.mqtt->prefix, name, "state"), StateJson(r), false, unit});
-      if (!*online) mqtt_->Publish(m);
-    } else {
-      mqtt_->Publish({UnitTopic(o_.mqtt->prefix, name, "state"), StateJson(r), false, unit});
-    }
-  }
-
-  bool AnyFailed() const {
-    for (const UnitState& u : units_)
-      if (u.failed > 0) return true;
-    return false;
-  }
-  bool AnyCsvFailed() const { return !csvFailed_.empty(); }
-  const UnitState& Unit(size_t i) const { return units_[i]; }
-
- private:
-  const MonitorOptions& o_;
-  const MonitorIo& io_;
-  MqttPublisher* mqtt_;
-  std::mutex mutex_;
-  std::vector<UnitState> units_;
-  std::map<size_t, bool> csvFailed_;
-};
-
-// The stop shared by the pollers: a flag and a wake-up for their waits.
-struct StopSignal {
-  std::mutex mutex;
-  std::condition_variable cv;
-  bool stop = false;
-
-  bool Stopped() {
-    std::lock_guard lock(mutex);
-    return stop;
-  }
-  // False when stopped before the time.
-  bool WaitUntil(Clock::time_point t) {
-    std::unique_lock lock(mutex);
-    return !cv.wait_until(lock, t, [this] { return stop; });
-  }
-};
-
-// One port: its units read in turn, a cycle a period.
-class Poller {
- public:
-  Poller(const MonitorOptions& o, std::string path, std::vector<size_t> units, Outputs& out, StopSignal& stop)
-      : o_(o), path_(std::move(path)), units_(std::move(units)), out_(out), stop_(stop) {}
-
-  void Run() {
-    auto due = Clock::now();
-    for (long long cycle = 0; o_.count == 0 || cycle < o_.count; ++cycle) {
-      if (cycle > 0 && !stop_.WaitUntil(due)) break;
-      if (stop_.Stopped()) break;
-      const bool alarms = o_.alarmsEvery > 0 && cycle % o_.alarmsEvery == 0;
-      bool hungUp = false;
-      for (size_t unit : units_) {
-        if (stop_.Stopped()) break;
-        std::optional<Reading> r = ReadUnit(unit, alarms, hungUp);
-        if (r) out_.Deliver(*r);
-      }
-      due += std::chrono::milliseconds(o_.periodMs);
-      if (Clock::now() > due) {
-        // Overran: the next cycle starts at once and the schedule restarts from it.
-        if (o_.periodMs > 0) ++overruns;
-        due = Clock::now();
-      }
-    }
-    port_.Close();
-  }
-
-  void Interrupt() { port_.Interrupt(); }
-  const std::vector<size_t>& Units() const { return units_; }
-  std::atomic<long long> overruns{0};
-
- private:
-  std::optional<Reading> ReadUnit(size_t unit, bool alarms, bool& hungUp) {
-    const UnitOption& option = o_.units[unit];
-    Reading r;
-    r.unit = unit;
-    r.number = ++numbers_[unit];
-    const auto now = std::chrono::system_clock::now();
-    r.time = std::chrono::system_clock::to_time_t(now);
-    r.ms = static_cast<int>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000);
-    if (hungUp) {
-      r.error = "port " + path_ + ": " + Describe(LinkError::HungUp);
-      return r;
-    }
-    if (!port_.IsOpen()) {
-      // Unplugged or not there yet: tried again every period.
-      port_.SetWaitScale(o_.waitScale);
-      if (const LinkError e = port_.Open(path_, option.baud); e != LinkError::None) {
-        if (e == LinkError::Cancelled || stop_.Stopped()) return std::nullopt;
-        r.error = "port " + path_ + ": " + Describe(e);
-        hungUp = true;  // the other units on this port fail alike without another try
-        return r;
-      }
-    }
-    if (out_.WantsVersion(unit)) {
-      const VersionReading v = ReadVersion(port_, option.address);
-      if (v.outcome == ExchangeOutcome::Ok) {
-        const std::string text = FormatVersion(v.raw);  // "Ver1.30"
-        out_.SetFirmware(unit, text.rfind("Ver", 0) == 0 ? text.substr(3) : text);
-      }
-      if (v.cause == LinkError::Cancelled) return std::nullopt;
-    }
-    const ExchangeResult x = AcquireLive(port_, option.address);
-    if (x.cause == LinkError::Cancelled) return std::nullopt;  // stopped mid-reading
-    if (x.outcome == ExchangeOutcome::Ok) {
-      for (const LiveValue& v : ScaleLiveValues(x.reply, kCellFullScale, o_.currentRange)) r.texts.push_back(v.text);
-    }
-    r.ok = r.texts.size() == kLiveValueCount;
-    if (!r.ok) {
-      r.texts.clear();
-      r.error = Cause(x.outcome, x.cause);
-    }
-    if (x.cause == LinkError::HungUp) {
-      port_.Close();
-      hungUp = true;
-      return r;
-    }
-    if (r.ok && alarms) {
-      const AlarmReading a = ReadAlarmWord(port_, option.address);
-      if (a.outcome == ExchangeOutcome::Ok) r.alarmWord = a.word;
-      if (a.cause == LinkError::HungUp) {
-        port_.Close();
-        hungUp = true;
-      }
-    }
-    return r;
-  }
-
-  const MonitorOptions& o_;
-  std::string path_;
-  std::vector<size_t> units_;
-  Outputs& out_;
-  StopSignal& stop_;
-  SerialPort port_;
-  std::map<size_t, long long> numbers_;
-};
 
 // The summary per unit, as lines or one JSON object; the MQTT messages still queued.
 long long Summarise(const MonitorOptions& o, const MonitorIo& io, const Outputs& outputs,
@@ -341,11 +114,7 @@ int RunMonitor(const MonitorOptions& o, const MonitorIo& io) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     logEvents();
   }
-  {
-    std::lock_guard lock(stop.mutex);
-    stop.stop = true;
-  }
-  stop.cv.notify_all();
+  stop.Stop();
   for (auto& p : pollers) p->Interrupt();
   for (std::thread& t : threads) t.join();
   if (o.trace) SetFrameTracer(nullptr);  // before unitTrace goes

@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "link/Alarms.h"
+#include "link/LiveReading.h"
+
 namespace kx::monitor {
 
 struct Reading {
@@ -15,10 +18,10 @@ struct Reading {
   long long number = 0;   // the unit's reading number, from 1
   std::time_t time = 0;
   int ms = 0;             // milliseconds past time
-  bool ok = false;
-  std::string error;               // the cause in English when !ok
-  std::vector<std::string> texts;  // the 47 live values as the panel shows them (when ok)
-  std::optional<uint16_t> alarmWord;  // read this cycle
+  std::optional<LiveReading> live;  // the values, when the reading succeeded
+  std::string error;                // the cause in English when it failed
+  std::optional<AlarmList> alarms;  // read this cycle
+  bool ok() const { return live.has_value(); }
 };
 
 // "2026-12-07T13:05:39+08:00" in local time.

@@ -24,13 +24,6 @@ constexpr int kBusyControls[] = {kBtnSetAddress,   kBtnSetBaud,         kBtnRead
                                  kBtnReadTime,     kBtnFactoryMode,     kBtnReadVersion,   kBtnSetVoltAlarm,
                                  kBtnSetCurrentAlarm, kBtnSetTemp1Alarm, kBtnSetTemp2Alarm, kBtnSetTemp3Alarm};
 
-// A scale typed into an edit: a whole number or 0, then taken as unsigned 32-bit
-// (so "-k" acts as 2^32 - k, as the device tool always treated it).
-uint32_t ScaleFromEdit(const QLineEdit* edit) {
-  const QString text = edit ? edit->text() : QString();
-  return static_cast<uint32_t>(kx::panel::FieldText::ParseInt(text).value_or(0));
-}
-
 }  // namespace
 
 void CTesterDlg::ConnectAcquisition() {
@@ -48,20 +41,19 @@ CTesterDlg::Exchange<kx::ExchangeResult> CTesterDlg::LiveExchange() {
   return [address = m_nAddress](kx::Port& port) { return kx::AcquireLive(port, address); };
 }
 
-bool CTesterDlg::ShowLiveValues(const kx::ExchangeResult& result, std::vector<std::string>* texts) {
-  if (result.outcome != kx::ExchangeOutcome::Ok) return false;
+std::optional<kx::LiveReading> CTesterDlg::ShowLiveValues(const kx::ExchangeResult& result) {
+  if (result.outcome != kx::ExchangeOutcome::Ok) return std::nullopt;
   // Both scales are read from their edits at every reading.
-  const uint32_t volts = ScaleFromEdit(ControlAs<QLineEdit>(kEditVoltRange));
-  const uint32_t amperes = ScaleFromEdit(ControlAs<QLineEdit>(kEditCurrentRange));
-  const auto values = kx::ScaleLiveValues(result.reply, volts, amperes);
-  if (values.empty()) return false;
-  for (size_t k = 0; k < values.size(); ++k) {
+  const uint32_t volts = kx::panel::FieldText::Scale(ControlAs<QLineEdit>(kEditVoltRange)->text());
+  const uint32_t amperes = kx::panel::FieldText::Scale(ControlAs<QLineEdit>(kEditCurrentRange)->text());
+  const std::optional<kx::LiveReading> reading = kx::ScaleLiveValues(result.reply, volts, amperes);
+  if (!reading) return std::nullopt;
+  for (size_t k = 0; k < kx::kLiveValueCount; ++k) {
     const kx::panel::TableCell cell = kx::panel::ValueCell(k);
-    kx::panel::SetCell(m_listValues, cell.row, cell.column, QString::fromStdString(values[k].text));
-    if (texts) texts->push_back(values[k].text);
+    kx::panel::SetCell(m_listValues, cell.row, cell.column, QString::fromStdString(reading->Text(k)));
   }
-  ShowCellMarks(values);
-  return true;
+  ShowCellMarks(*reading);
+  return reading;
 }
 
 void CTesterDlg::OnAcquire() {

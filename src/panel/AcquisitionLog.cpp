@@ -56,9 +56,9 @@ void CTesterDlg::StartLog() {
   m_staticLogFile->setToolTip(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
 }
 
-void CTesterDlg::LogReading(const std::vector<std::string>* texts) {
+void CTesterDlg::LogReading(const kx::LiveReading* reading) {
   if (!m_log) return;
-  const kx::files::FileResult result = m_log->Append(kx::LiveCsvRow(m_strTickTime, texts));
+  const kx::files::FileResult result = m_log->Append(kx::LiveCsvRow(m_strTickTime, reading));
   if (result.ok()) return;
   // The readings go on; only the log stops.
   StopLog();

@@ -3,6 +3,7 @@
 // the plain string-to-integer reading used for typed numbers.
 
 #include <QString>
+#include <cstdint>
 #include <optional>
 
 namespace kx::panel {
@@ -23,6 +24,9 @@ struct FieldText {
   // of wrapping, so an absurd entry is never sent as a small plausible value.
   static int Atoi(const QString& text);
   static long long AtoiWide(const QString& text);  // the same value, for wide callers
+  // A full scale of the live values as typed: a whole number (anything else is
+  // 0), taken as unsigned 32-bit, so that "-k" acts as 2^32 - k.
+  static uint32_t Scale(const QString& text) { return static_cast<uint32_t>(ParseInt(text).value_or(0)); }
 };
 
 }  // namespace kx::panel

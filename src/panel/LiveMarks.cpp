@@ -8,13 +8,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
-#include <algorithm>
 #include <cmath>
 #include <optional>
-#include <span>
 
 #include "link/CellSummary.h"
-#include "link/LiveValues.h"
+#include "link/LiveReading.h"
 #include "panel/ControlIds.h"
 #include "panel/LiveTrendDlg.h"
 #include "panel/TesterDlg.h"
@@ -28,9 +26,6 @@ const QColor kHighest(200, 0, 0);
 const QColor kLowest(0, 60, 220);
 const QColor kNotFitted(160, 160, 160);
 const QColor kBeyond(255, 191, 0);  // amber
-
-// Where the quantities after the cells sit in a reading.
-constexpr size_t kTotal = 40, kCurrent = 41, kTemp1 = 42;
 
 QTableWidgetItem* ItemAt(QTableWidget* table, int row, int column) {
   if (!table->item(row, column)) table->setItem(row, column, new QTableWidgetItem);
@@ -70,12 +65,11 @@ void CTesterDlg::ConnectLiveMarks() {
     connect(edit, &QLineEdit::textChanged, this, [this] { ShowThresholds(); });
 }
 
-void CTesterDlg::ShowCellMarks(const std::vector<kx::LiveValue>& values) {
+void CTesterDlg::ShowCellMarks(const kx::LiveReading& reading) {
   // Judged on the values as shown, so that a cell showing 0.000 is not fitted and
   // a value showing the limit is within it.
-  m_lastShown.clear();
-  for (const kx::LiveValue& v : values) m_lastShown.push_back(QString::fromStdString(v.text).toDouble());
-  const std::span<const double> cells = std::span<const double>(m_lastShown).first(std::min<size_t>(40, m_lastShown.size()));
+  m_lastReading = reading;
+  const auto cells = reading.Cells();
   const kx::CellSummary summary = kx::SummariseCells(cells);
 
   for (size_t k = 0; k < cells.size(); ++k) {
@@ -90,21 +84,23 @@ void CTesterDlg::ShowCellMarks(const std::vector<kx::LiveValue>& values) {
   if (auto* line = ControlAs<QLabel>(kStaticCellExtremes))
     line->setText(QString::fromStdString(kx::CellSummaryLine(summary)));
   ShowThresholds();
-  LiveTrend().AddReading(static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0, m_lastShown);
+  LiveTrend().AddReading(static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0, reading);
 }
 
 void CTesterDlg::ShowThresholds() {
-  if (m_lastShown.size() < kTemp1 + 3) return;
+  if (!m_lastReading) return;
+  const kx::LiveReading& r = *m_lastReading;
   const auto mark = [this](size_t k, bool beyond) {
     const kx::panel::TableCell at = kx::panel::ValueCell(k);
     ItemAt(m_listValues, at.row, at.column)->setData(Qt::BackgroundRole, beyond ? QVariant(kBeyond) : QVariant());
   };
-  mark(kTotal, Beyond(m_lastShown[kTotal], m_checkAlarmVolt, m_editOverVolt, m_editUnderVolt));
-  mark(kCurrent, Beyond(std::abs(m_lastShown[kCurrent]), m_checkAlarmCurrent, m_editOverCurrent, nullptr));
+  mark(kx::kLiveTotal, Beyond(r.Total(), m_checkAlarmVolt, m_editOverVolt, m_editUnderVolt));
+  mark(kx::kLiveCurrent, Beyond(std::abs(r.Current()), m_checkAlarmCurrent, m_editOverCurrent, nullptr));
   const QCheckBox* on[] = {m_checkAlarmTemp1, m_checkAlarmTemp2, m_checkAlarmTemp3};
   const QLineEdit* high[] = {m_editTemp1High, m_editTemp2High, m_editTemp3High};
   const QLineEdit* low[] = {m_editTemp1Low, m_editTemp2Low, m_editTemp3Low};
-  for (size_t t = 0; t < 3; ++t) mark(kTemp1 + t, Beyond(m_lastShown[kTemp1 + t], on[t], high[t], low[t]));
+  for (size_t t = 0; t < kx::kLiveTempCount; ++t)
+    mark(kx::kLiveTemps + t, Beyond(r.Temps()[t], on[t], high[t], low[t]));
 }
 
 CLiveTrendDlg& CTesterDlg::LiveTrend() {

@@ -155,19 +155,17 @@ float PickedCell(const TrendSample& s, int cell) {
 
 TrendRing::TrendRing(size_t capacity) : m_samples(std::max<size_t>(capacity, 1)) {}
 
-void TrendRing::Push(double time, std::span<const double> values) {
+void TrendRing::Push(double time, const LiveReading& reading) {
   TrendSample& s = m_count < m_samples.size() ? m_samples[(m_first + m_count++) % m_samples.size()]
                                               : m_samples[std::exchange(m_first, (m_first + 1) % m_samples.size())];
   s.time = time;
-  const size_t cells = std::min(values.size(), kTrendCells);
-  s.cells.fill(0);
-  for (size_t c = 0; c < cells; ++c) s.cells[c] = static_cast<float>(values[c]);
-  const CellSummary summary = SummariseCells(values.first(cells));
+  for (size_t c = 0; c < kTrendCells; ++c) s.cells[c] = static_cast<float>(reading.Cells()[c]);
+  const CellSummary summary = SummariseCells(reading.Cells());
   s.highest = summary.extremes ? static_cast<float>(summary.extremes->maxV) : kNone;
   s.lowest = summary.extremes ? static_cast<float>(summary.extremes->minV) : kNone;
   s.mean = summary.extremes ? static_cast<float>(summary.meanV) : kNone;
-  s.total = values.size() > kTrendCells ? static_cast<float>(values[kTrendCells]) : kNone;
-  s.current = values.size() > kTrendCells + 1 ? static_cast<float>(values[kTrendCells + 1]) : kNone;
+  s.total = static_cast<float>(reading.Total());
+  s.current = static_cast<float>(reading.Current());
 }
 
 size_t TrendRing::FirstFrom(double time) const {

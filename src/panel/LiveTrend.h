@@ -10,10 +10,11 @@
 
 #include "chart/Canvas.h"
 #include "chart/ChartScale.h"
+#include "link/LiveReading.h"
 
 namespace kx::panel {
 
-inline constexpr size_t kTrendCells = 40;
+inline constexpr size_t kTrendCells = kLiveCells;
 // Ten minutes at 30 readings a second; faster runs keep the latest readings.
 inline constexpr size_t kTrendCapacity = 18000;
 inline constexpr double kTrendWindowSeconds = 600;
@@ -30,8 +31,7 @@ struct TrendSample {
 class TrendRing {
  public:
   explicit TrendRing(size_t capacity = kTrendCapacity);
-  // values: the reading's shown values, cells first, then total and current.
-  void Push(double time, std::span<const double> values);
+  void Push(double time, const LiveReading& reading);
   size_t Size() const { return m_count; }
   size_t Capacity() const { return m_samples.size(); }
   const TrendSample& At(size_t i) const { return m_samples[(m_first + i) % m_samples.size()]; }

@@ -56,8 +56,8 @@ CLiveTrendDlg::CLiveTrendDlg(QWidget* parent) : QDialog(parent) {
   connect(m_cells, &QListWidget::itemChanged, this, [this] { m_view->update(); });
 }
 
-void CLiveTrendDlg::AddReading(double time, std::span<const double> values) {
-  m_ring.Push(time, values);
+void CLiveTrendDlg::AddReading(double time, const kx::LiveReading& reading) {
+  m_ring.Push(time, reading);
   m_dirty = true;
 }
 

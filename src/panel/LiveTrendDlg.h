@@ -17,9 +17,8 @@ class CLiveTrendDlg : public QDialog {
  public:
   explicit CLiveTrendDlg(QWidget* parent = nullptr);
 
-  // One good reading's shown values (cells, then total and current), taken at
-  // time seconds since 1970.
-  void AddReading(double time, std::span<const double> values);
+  // One good reading, taken at time seconds since 1970.
+  void AddReading(double time, const kx::LiveReading& reading);
   const kx::panel::TrendRing& Ring() const { return m_ring; }
   // The cells the operator ticked, 0-based.
   std::vector<int> PickedCells() const;

@@ -179,9 +179,8 @@ void CTesterDlg::StartTickOnWorker() {
 
 void CTesterDlg::FinishTick(const kx::ExchangeResult& result) {
   m_bTickInFlight = false;
-  std::vector<std::string> texts;
-  const bool good = ShowLiveValues(result, &texts);
-  if (good) {
+  const std::optional<kx::LiveReading> reading = ShowLiveValues(result);
+  if (reading) {
     ++m_nSuccessCount;
   } else {
     ++m_nFailCount;
@@ -191,7 +190,7 @@ void CTesterDlg::FinishTick(const kx::ExchangeResult& result) {
   ControlAs<QLineEdit>(kx::panel::ids::kEditSuccessCount)->setText(QString::number(m_nSuccessCount));
   ControlAs<QLineEdit>(kx::panel::ids::kEditFailCount)->setText(QString::number(m_nFailCount));
   // Still within the tick: a message about the log holds the next one back.
-  LogReading(good ? &texts : nullptr);
+  LogReading(reading ? &*reading : nullptr);
   m_bInTick = false;
   if (m_bContinuous && !m_timer1.isActive() && m_timer1.interval() == 0 && !m_bClosing) m_timer1.start();
   if (m_lineWait != nullptr) m_lineWait->quit();

@@ -28,11 +28,6 @@ namespace {
 
 QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
-// A scale as the live table takes it from its edit (see Acquisition.cpp).
-uint32_t ScaleOf(const QLineEdit* edit) {
-  return static_cast<uint32_t>(kx::panel::FieldText::ParseInt(edit ? edit->text() : QString()).value_or(0));
-}
-
 }  // namespace
 
 void CTesterDlg::MakeReport() {
@@ -74,8 +69,10 @@ void CTesterDlg::MakeReport() {
         opened = true;
         kx::report::GatherOptions options;
         options.address = m_nAddress;
-        options.cellFullScale = ScaleOf(ControlAs<QLineEdit>(kx::panel::ids::kEditVoltRange));
-        options.currentRange = ScaleOf(ControlAs<QLineEdit>(kx::panel::ids::kEditCurrentRange));
+        options.cellFullScale =
+            kx::panel::FieldText::Scale(ControlAs<QLineEdit>(kx::panel::ids::kEditVoltRange)->text());
+        options.currentRange =
+            kx::panel::FieldText::Scale(ControlAs<QLineEdit>(kx::panel::ids::kEditCurrentRange)->text());
         options.now = now;
         return [options](kx::Port& port) {
           kx::report::ReportData data;

@@ -23,6 +23,7 @@
 #include "files/SafeFile.h"
 #include "link/CurveTransfer.h"
 #include "link/Exchange.h"
+#include "link/LiveReading.h"
 #include "link/PortNaming.h"
 #include "link/SerialPort.h"
 #include "panel/ExchangeWorker.h"
@@ -38,9 +39,6 @@ class QPushButton;
 class QTableWidget;
 class CLiveTrendDlg;
 class CProtocolMonitorDlg;
-namespace kx {
-struct LiveValue;
-}
 
 class CTesterDlg : public QDialog {
   Q_OBJECT
@@ -248,11 +246,11 @@ class CTesterDlg : public QDialog {
   // A reading of the live values: reads the fields and captures the exchange; its
   // completion fills the live table (false when the reading failed).
   Exchange<kx::ExchangeResult> LiveExchange();
-  // texts, when given, receives the 47 values as shown.
-  bool ShowLiveValues(const kx::ExchangeResult& result, std::vector<std::string>* texts = nullptr);
+  // Returns the reading shown; empty when the reading failed.
+  std::optional<kx::LiveReading> ShowLiveValues(const kx::ExchangeResult& result);
   // After a good reading's values are shown: the extremes, the greyed cells, the
   // values beyond the alarm thresholds, the live trend.
-  void ShowCellMarks(const std::vector<kx::LiveValue>& values);
+  void ShowCellMarks(const kx::LiveReading& reading);
   void ShowThresholds();
   void ConnectLiveMarks();
   int QueryCurveCount();
@@ -267,7 +265,7 @@ class CTesterDlg : public QDialog {
   // The log of a continuous run ("记录"): asked for as the run starts, one row per
   // tick, closed when the run stops; a failed write ends it with a message.
   void StartLog();
-  void LogReading(const std::vector<std::string>* texts);
+  void LogReading(const kx::LiveReading* reading);
   void StopLog();
   // Keeps the folder of a chosen file as the next dialog's start (and in the store).
   void RememberFolder(QString& folder, const char* key, const QString& chosenFile);
@@ -391,7 +389,7 @@ class CTesterDlg : public QDialog {
   bool m_bTickDue = false;  // timer 1 fell due while it could not tick
   QTimer m_timerDue;        // delivers that tick once the panel is free again
   bool m_inAddressCheck = false;
-  std::vector<double> m_lastShown;  // the last good reading's shown values
+  std::optional<kx::LiveReading> m_lastReading;  // the last good reading
   std::unique_ptr<CLiveTrendDlg> m_dlgLiveTrend;  // made on first use
   QCheckBox* m_checkLog = nullptr;
   QLabel* m_staticLogFile = nullptr;

@@ -6,6 +6,7 @@
 #include "link/DeviceClock.h"
 #include "link/DeviceSettings.h"
 #include "link/Frame.h"
+#include "link/LiveValues.h"
 
 namespace kx::report {
 
@@ -60,11 +61,9 @@ void GatherReport(Port& port, const GatherOptions& options, ReportData& data) {
 
   const ExchangeResult r = AcquireLive(port, address);
   data.live = {};
-  std::vector<LiveValue> values;
-  if (r.outcome == ExchangeOutcome::Ok) values = ScaleLiveValues(r.reply, options.cellFullScale, options.currentRange);
-  if (values.size() == kLiveValueCount)
-    data.live.value = std::move(values);
-  else
+  if (r.outcome == ExchangeOutcome::Ok)
+    data.live.value = ScaleLiveValues(r.reply, options.cellFullScale, options.currentRange);
+  if (!data.live.value)
     data.live.failure = FailureOf(r.outcome == ExchangeOutcome::Ok ? ExchangeOutcome::ShortRead : r.outcome, r.cause,
                                   r.count);
 

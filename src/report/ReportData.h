@@ -13,7 +13,7 @@
 
 #include "link/Bcd.h"
 #include "link/Exchange.h"
-#include "link/LiveValues.h"
+#include "link/LiveReading.h"
 #include "link/Port.h"
 
 namespace kx::report {
@@ -51,7 +51,7 @@ struct ReportData {
   // Filled by GatherReport.
   Item<uint16_t> version;  // raw, version x 100
   Item<ClockReading> clock;
-  Item<std::vector<LiveValue>> live;  // the 47 values, scaled
+  Item<LiveReading> live;
   Item<uint16_t> alarmWord;
 
   // The port opened and at least one item was answered.

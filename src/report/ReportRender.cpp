@@ -9,6 +9,7 @@
 #include <QString>
 #include <QTextLayout>
 #include <cstdio>
+#include <iterator>
 #include <optional>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "link/Alarms.h"
 #include "link/CellSummary.h"
 #include "link/DeviceSettings.h"
+#include "link/LiveValues.h"
 #include "link/LocalTime.h"
 #include "report/ReportAnalysis.h"
 #include "ui/SongFont.h"
@@ -211,10 +213,9 @@ void DrawClock(Sheet& s, const ReportData& d) {
 }
 
 // The 40 cells in four column pairs of ten, the highest and lowest filled, bold and marked.
-void DrawCells(Sheet& s, const std::vector<LiveValue>& values) {
-  std::vector<double> cells;
-  for (size_t k = 0; k < 40; ++k) cells.push_back(std::strtod(values[k].text.c_str(), nullptr));
-  const CellSummary summary = SummariseCells(cells);
+void DrawCells(Sheet& s, const LiveReading& reading) {
+  const auto fields = LiveFieldTable();
+  const CellSummary summary = SummariseCells(reading.Cells());
   const std::optional<CellExtremes>& e = summary.extremes;
 
   s.SetFont(10);
@@ -222,16 +223,16 @@ void DrawCells(Sheet& s, const std::vector<LiveValue>& values) {
   const double groupW = s.Width() / 4;
   const double labelW = groupW * 0.42;
   const double top = s.Y();
-  for (size_t k = 0; k < 40; ++k) {
+  for (size_t k = 0; k < kLiveCells; ++k) {
     const double x = groupW * static_cast<double>(k / 10);
     const double y = top + rowH * static_cast<double>(k % 10);
     const bool high = e && e->maxIndex == k + 1;
     const bool low = e && e->minIndex == k + 1;
     const QColor fill = high ? kHighFill : low ? kLowFill : QColor();
-    s.Cell(QRectF(x, y, labelW, rowH), U(values[k].field->label), high || low, fill.isValid() ? fill : kHeadFill,
+    s.Cell(QRectF(x, y, labelW, rowH), U(fields[k].label), high || low, fill.isValid() ? fill : kHeadFill,
            Qt::AlignLeft);
     const QString mark = high ? QStringLiteral("▲ ") : low ? QStringLiteral("▼ ") : QString();
-    s.Cell(QRectF(x + labelW, y, groupW - labelW, rowH), mark + U(values[k].text), high || low, fill, Qt::AlignRight);
+    s.Cell(QRectF(x + labelW, y, groupW - labelW, rowH), mark + U(reading.Text(k)), high || low, fill, Qt::AlignRight);
   }
   s.SetY(top + rowH * 10);
   s.Skip(1.5);
@@ -241,15 +242,18 @@ void DrawCells(Sheet& s, const std::vector<LiveValue>& values) {
 }
 
 // Total voltage, current, temperatures and analogue inputs: a header row and a value row.
-void DrawOthers(Sheet& s, const std::vector<LiveValue>& values) {
+void DrawOthers(Sheet& s, const LiveReading& reading) {
   static const char* const kUnits[] = {" V", " A", " °C", " °C", " °C", " V", " V"};
+  constexpr size_t kOthers = kLiveValueCount - kLiveCells;
+  static_assert(std::size(kUnits) == kOthers);
+  const auto fields = LiveFieldTable();
   s.SetFont(10);
   const double rowH = Sheet::Mm(6.2);
-  const double w = s.Width() / 7;
-  for (size_t i = 0; i < 7; ++i) {
-    const LiveValue& v = values[40 + i];
-    s.Cell(QRectF(w * static_cast<double>(i), s.Y(), w, rowH), U(v.field->label), true, kHeadFill);
-    s.Cell(QRectF(w * static_cast<double>(i), s.Y() + rowH, w, rowH), U(v.text) + U(kUnits[i]));
+  const double w = s.Width() / kOthers;
+  for (size_t i = 0; i < kOthers; ++i) {
+    const size_t k = kLiveCells + i;
+    s.Cell(QRectF(w * static_cast<double>(i), s.Y(), w, rowH), U(fields[k].label), true, kHeadFill);
+    s.Cell(QRectF(w * static_cast<double>(i), s.Y() + rowH, w, rowH), U(reading.Text(k)) + U(kUnits[i]));
   }
   s.SetY(s.Y() + 2 * rowH);
 }

@@ -163,8 +163,8 @@ TEST_F(CliReportTest, WhatTheUnitDoesNotAnswerTheReportSaysInItsPlace) {
   EXPECT_TRUE(text.contains("设备时钟 未读到 (校验错)"));
   EXPECT_TRUE(text.contains(version));
   EXPECT_FALSE(text.contains("设备无应答"));
-  for (const QString& alarm : QString::fromStdString(kx::DescribeAlarmWord(0x0105)).split('\n', Qt::SkipEmptyParts))
-    EXPECT_TRUE(text.contains(Spaced(alarm.toStdString()))) << alarm.toStdString();
+  for (const std::string& alarm : kx::DecodeAlarmWord(0x0105).texts)
+    EXPECT_TRUE(text.contains(Spaced(alarm))) << alarm;
 
   // A port that does not open: the report names the cause and does not blame the unit.
   const QString none = Path("noport.pdf");
@@ -189,8 +189,8 @@ TEST_F(CliReportTest, ALongTitleIsCutToThreeLinesAndEverySectionStaysOnPageOne) 
     for (const char* section : {"一号机房蓄电池组放电测试", "…", "生成时间", "固件版本", "设备时钟", "实时数据", "电池40",
                                 "总电压", "报警状态", "第 1 页 共 1 页"})
       EXPECT_TRUE(text.contains(QString::fromUtf8(section))) << length << ": " << section;
-    for (const QString& alarm : QString::fromStdString(kx::DescribeAlarmWord(0xFFFF)).split('\n', Qt::SkipEmptyParts))
-      EXPECT_TRUE(text.contains(Spaced(alarm.toStdString()))) << alarm.toStdString();
+    for (const std::string& alarm : kx::DecodeAlarmWord(0xFFFF).texts)
+      EXPECT_TRUE(text.contains(Spaced(alarm))) << alarm;
     // Three lines of title at most above the report's first row.
     const QStringList lines =
         text.left(text.indexOf(QStringLiteral("生成时间"))).trimmed().split(QRegularExpression(R"(\s*\n\s*)"));

@@ -42,7 +42,7 @@ mkdir -p "$TMPDIR" "$scratch/work"
 # whose times come from a file or the command line), trace stamps, scratch paths.
 mask_time=1
 normalise() {
-  local times='s/[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}/<time>/g'
+  local times='s/[0-9]{4}-[0-9]{2}-[0-9]{2}[ T][0-9]{2}:[0-9]{2}:[0-9]{2}(\.[0-9]{3}|[+-][0-9]{2}:[0-9]{2})?/<time>/g'
   [[ $mask_time == 1 ]] || times='s/^$//'
   sed -E \
     -e "$times" \
@@ -109,7 +109,8 @@ run help-short -h
 run no-arguments
 run unknown-command $S frobnicate
 run unknown-global-option --frob version
-for c in acquire clock groups download clear version set-address set-baud gear calibrate alarms export ports scan; do
+for c in acquire clock groups download clear version set-address set-baud gear calibrate alarms export ports scan \
+  analyze report monitor; do
   run "help-$c" "$c" --help
 done
 run help-after-globals $S --address 3 gear --help
@@ -218,6 +219,13 @@ run calibrate-bad-channel $S calibrate volts 1
 run calibrate-bad-point $S calibrate temp 3
 run calibrate-missing-point $S calibrate temp
 
+# ---------------------------------------------------------------- monitor
+# Two units on one simulated line; the alarm word is read in the first cycle.
+run monitor $S monitor --unit 1:1 --unit 1:2=east --count 2 --period 0
+run monitor-json $S --json monitor --unit 1:1 --count 2 --period 0
+run monitor-csv $S monitor --unit 1:1 --count 2 --period 0 --csv .
+run monitor-no-unit $S monitor --count 1
+
 # ---------------------------------------------------------------- alarms
 run alarms-get $S alarms get
 run alarms-get-json $S --json alarms get
@@ -276,6 +284,8 @@ fault_cases() {
   run "fault-$f-acquire" --port "$port" acquire
   run "fault-$f-acquire-count" --port "$port" acquire --count 2 --period 0 --csv live.csv
   run "fault-$f-acquire-json" --port "$port" --json acquire
+  run "fault-$f-monitor" monitor --unit "$port=u" --count 2 --period 0
+  run "fault-$f-monitor-json" --json monitor --unit "$port=u" --count 2 --period 0
   run "fault-$f-clock-get" --port "$port" clock get
   run "fault-$f-clock-set" --port "$port" clock set --time "2014-05-06 09:03:07"
   run "fault-$f-groups" --port "$port" groups
@@ -293,11 +303,13 @@ fault_cases() {
 
 if [[ -x $sim ]]; then
   for fault in checksum short silence oversize; do
+    # Gone first, so that the wait below never reads the previous unit's port.
+    rm -f "$scratch/sim.out"
     "$sim" --fault "$fault" >"$scratch/sim.out" 2>"$scratch/sim.err" &
     sim_pid=$!
     port=
     for _ in $(seq 100); do
-      port=$(head -n1 "$scratch/sim.out")
+      port=$(head -n1 "$scratch/sim.out" 2>/dev/null)
       [[ -n $port ]] && break
       sleep 0.05
     done

@@ -155,10 +155,14 @@ TEST(AlarmEncoding, SignAndMagnitude) {
 }
 
 TEST(AlarmWord, DecodedInTheReadOutsOrder) {
-  EXPECT_EQ(kx::DescribeAlarmWord(0x0181), "总电压欠压报警\n总电压过压报警\n温度1高温报警\n");
-  EXPECT_EQ(kx::DescribeAlarmWord(0x01FF),
-            "总电压欠压报警\n总电压过压报警\n总电流过流报警\n温度3低温报警\n温度3高温报警\n"
-            "温度2低温报警\n温度2高温报警\n温度1低温报警\n温度1高温报警\n");
+  using Texts = std::vector<std::string>;
+  EXPECT_EQ(kx::DecodeAlarmWord(0x0181).texts, (Texts{"总电压欠压报警", "总电压过压报警", "温度1高温报警"}));
+  EXPECT_EQ(kx::DecodeAlarmWord(0x01FF).texts,
+            (Texts{"总电压欠压报警", "总电压过压报警", "总电流过流报警", "温度3低温报警", "温度3高温报警",
+                   "温度2低温报警", "温度2高温报警", "温度1低温报警", "温度1高温报警"}));
+  EXPECT_TRUE(kx::DecodeAlarmWord(0xFE00).texts.empty());
+  EXPECT_EQ(kx::AlarmReport(0x01FF), "总电压欠压报警\n总电压过压报警\n总电流过流报警\n温度3低温报警\n温度3高温报警\n"
+                                     "温度2低温报警\n温度2高温报警\n温度1低温报警\n温度1高温报警\n");
   EXPECT_EQ(kx::AlarmReport(0x0000), "报警正常!");
   EXPECT_EQ(kx::AlarmReport(0xFE00), "报警正常!");
   EXPECT_EQ(kx::AlarmReport(0x0040), "总电流过流报警\n");

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <map>
 
 #include "link/Frame.h"
@@ -10,7 +11,7 @@
 
 namespace {
 
-using kx::LiveValue;
+using kx::LiveReading;
 
 // A well-formed acquisition reply whose 100 data bytes hold the given raw counts
 // (keyed by reply offset); every other count is zero.
@@ -25,8 +26,8 @@ std::vector<uint8_t> Reply(const std::map<size_t, uint16_t>& raws) {
 
 // The text of value index (cells 1..40 are 0..39, then total, current,
 // temperatures and analogue inputs).
-std::string Text(const std::vector<LiveValue>& values, size_t index) {
-  return index < values.size() ? values[index].text : "<no such value>";
+std::string Text(const std::optional<LiveReading>& reading, size_t index) {
+  return reading ? reading->Text(index) : "<no reading>";
 }
 
 TEST(LiveValues, ScalesEveryQuantityIntoItsCell) {
@@ -42,7 +43,7 @@ TEST(LiveValues, ScalesEveryQuantityIntoItsCell) {
                             {97, 0x8000},   // analogue 1
                             {99, 0x2000}}); // analogue 2
   const auto values = kx::ScaleLiveValues(reply, 17, 1000);
-  ASSERT_EQ(values.size(), kx::kLiveValueCount);
+  ASSERT_TRUE(values);
 
   EXPECT_EQ(Text(values, 0), "8.500");
   EXPECT_EQ(Text(values, 30), "17.000");
@@ -56,6 +57,40 @@ TEST(LiveValues, ScalesEveryQuantityIntoItsCell) {
   EXPECT_EQ(Text(values, 44), "37.5");
   EXPECT_EQ(Text(values, 45), "5.000");
   EXPECT_EQ(Text(values, 46), "1.250");
+}
+
+// Raw counts whose scaled value lies exactly halfway between two shown texts:
+// printf takes the even one (std::round would not), and the shown value is the
+// number of that text, so that it gives the same text back.
+TEST(LiveValues, ExactTiesRoundAsShownAndTheValueGivesItsTextBack) {
+  const auto r = kx::ScaleLiveValues(Reply({{97, 2048},     // analogue 1: 0.3125 exactly
+                                            {99, 6144},     // analogue 2: 0.9375
+                                            {89, 1536},     // current: -453.125
+                                            {91, 8192}}),   // temperature 1: 6.25
+                                     17, 1000);
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->Text(kx::kLiveAnalogs), "0.312");
+  EXPECT_EQ(r->Analogs()[0], 0.312);
+  EXPECT_EQ(r->Text(kx::kLiveAnalogs + 1), "0.938");
+  EXPECT_EQ(r->Analogs()[1], 0.938);
+  EXPECT_EQ(r->Text(kx::kLiveCurrent), "-453.12");
+  EXPECT_EQ(r->Current(), -453.12);
+  EXPECT_EQ(r->Text(kx::kLiveTemps), "6.2");
+  EXPECT_EQ(r->raw[kx::kLiveAnalogs], 2048);
+  // Every count of every field: the text made from the shown value is printf's text of the scaled value.
+  for (uint32_t raw = 0; raw <= 0xFFFF; raw += 7) {
+    std::map<size_t, uint16_t> raws;
+    for (const auto& f : kx::LiveFieldTable()) raws[f.offset] = static_cast<uint16_t>(raw);
+    const auto all = kx::ScaleLiveValues(Reply(raws), 17, 1000);
+    ASSERT_TRUE(all);
+    char text[64];
+    std::snprintf(text, sizeof text, "%.1f", raw * 125.0 / 32768 - 25);
+    ASSERT_EQ(all->Text(kx::kLiveTemps), text) << raw;
+    std::snprintf(text, sizeof text, "%.3f", raw * 5.0 / 32768);
+    ASSERT_EQ(all->Text(kx::kLiveAnalogs), text) << raw;
+    std::snprintf(text, sizeof text, "%.2f", raw * 1000.0 / 32768 - 500);
+    ASSERT_EQ(all->Text(kx::kLiveCurrent), text) << raw;
+  }
 }
 
 TEST(LiveValues, TableReadsEachMeasurementOnceWithItsLabel) {
@@ -93,9 +128,9 @@ TEST(LiveValues, CurrentSpanFollowsTheRangeIncludingNegativeEntries) {
 TEST(LiveValues, TooShortReplyDecodesToNothing) {
   auto reply = Reply({});
   reply.resize(100);  // the second analogue input would end at offset 100
-  EXPECT_TRUE(kx::ScaleLiveValues(reply, 17, 1000).empty());
+  EXPECT_FALSE(kx::ScaleLiveValues(reply, 17, 1000));
   reply.resize(101);
-  EXPECT_EQ(kx::ScaleLiveValues(reply, 17, 1000).size(), kx::kLiveValueCount);
+  EXPECT_TRUE(kx::ScaleLiveValues(reply, 17, 1000));
 }
 
 TEST(AcquireLive, ReadsEverythingQueuedAndVerifiesTheFirst109) {
@@ -145,19 +180,19 @@ TEST(AcquireLive, SimulatedDeviceLooksLikeARealPack) {
   const auto result = kx::AcquireLive(port, 9);
   ASSERT_EQ(result.outcome, kx::ExchangeOutcome::Ok);
   const auto values = kx::ScaleLiveValues(result.reply, 17, 1000);
-  ASSERT_EQ(values.size(), kx::kLiveValueCount);
+  ASSERT_TRUE(values);
   double sum = 0;
-  for (int k = 0; k < 40; ++k) {
-    EXPECT_NEAR(values[k].value, 3.3, 0.1) << "cell " << k + 1;
-    sum += values[k].value;
+  for (size_t k = 0; k < kx::kLiveCells; ++k) {
+    EXPECT_NEAR(values->Cells()[k], 3.3, 0.1) << "cell " << k + 1;
+    sum += values->Cells()[k];
   }
-  EXPECT_NEAR(values[40].value, sum, 1.0);       // total
-  EXPECT_GT(values[41].value, -500.0);            // current within its span
-  EXPECT_LT(values[41].value, 500.0);
-  for (int t = 42; t < 45; ++t) EXPECT_NEAR(values[t].value, 25.0, 10.0);
-  for (int a = 45; a < 47; ++a) {
-    EXPECT_GE(values[a].value, 0.0);
-    EXPECT_LE(values[a].value, 5.0);
+  EXPECT_NEAR(values->Total(), sum, 1.0);
+  EXPECT_GT(values->Current(), -500.0);  // within its span
+  EXPECT_LT(values->Current(), 500.0);
+  for (double t : values->Temps()) EXPECT_NEAR(t, 25.0, 10.0);
+  for (double a : values->Analogs()) {
+    EXPECT_GE(a, 0.0);
+    EXPECT_LE(a, 5.0);
   }
   // Another address is not answered.
   EXPECT_EQ(kx::AcquireLive(port, 8).outcome, kx::ExchangeOutcome::WrongCount);

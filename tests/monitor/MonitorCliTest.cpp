@@ -103,6 +103,11 @@ TEST(MonitorCli, JsonGivesOneObjectPerReadingAndASummary) {
   ASSERT_EQ(Cli({"--json", "--simulate", "acquire"}, acquire), 0) << acquire.err;
   std::set<QString> readingKeys = Keys(JsonLines(acquire.out).at(0));
   readingKeys.insert("unit");
+  // The same writer, in each output's own form: acquire's keys sorted and numbers
+  // in their shortest form, the monitor's in order and as shown.
+  EXPECT_EQ(acquire.out.rfind("{\"analog_V\":[", 0), 0u) << acquire.out;
+  const QRegularExpression threeDecimals(R"("cells_V":\[(\d+\.\d{3},){39}\d+\.\d{3}\])");
+  EXPECT_FALSE(threeDecimals.match(QString::fromStdString(acquire.out)).hasMatch()) << acquire.out;
 
   CaptureOutput good;
   ASSERT_EQ(Cli({"--json", "--simulate", "monitor", "--unit", "1:1", "--count", "2", "--period", "0",
@@ -113,6 +118,8 @@ TEST(MonitorCli, JsonGivesOneObjectPerReadingAndASummary) {
   const auto lines = JsonLines(good.out);
   ASSERT_EQ(lines.size(), 3u) << good.out;
   const QRegularExpression ms(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}$)");
+  EXPECT_EQ(good.out.rfind("{\"unit\":\"kx4200_1_1\",\"ok\":true,\"reading\":1,\"time\":", 0), 0u) << good.out;
+  EXPECT_TRUE(threeDecimals.match(QString::fromStdString(good.out)).hasMatch()) << good.out;
   for (int i = 0; i < 2; ++i) {
     EXPECT_EQ(Keys(lines[i]), readingKeys);
     EXPECT_TRUE(lines[i]["ok"].toBool());

@@ -16,6 +16,7 @@
 
 #include "link/LiveCsv.h"
 #include "monitor/DailyCsv.h"
+#include "monitor/LiveJson.h"
 #include "monitor/Reading.h"
 #include "monitor/UnitOption.h"
 
@@ -59,8 +60,8 @@ Reading Good(std::time_t t, int ms = 0) {
   Reading r;
   r.time = t;
   r.ms = ms;
-  r.ok = true;
-  for (int i = 0; i < 47; ++i) r.texts.push_back("3.30" + std::to_string(i % 10));
+  r.live.emplace();
+  for (size_t i = 0; i < kLiveValueCount; ++i) r.live->shown[i] = 3.3 + static_cast<double>(i % 10) / 1000;
   return r;
 }
 
@@ -180,10 +181,52 @@ TEST(MonitorTexts, StateOfAFailedReadingAndAlarms) {
   EXPECT_FALSE(failed.contains("cells_V"));
 
   Reading a = Good(r.time);
-  a.alarmWord = 0x0003;
+  a.alarms = DecodeAlarmWord(0x0003);
   const auto alarmed = QJsonDocument::fromJson(QByteArray::fromStdString(StateJson(a))).object();
   EXPECT_EQ(alarmed["alarm_word"].toInt(), 3);
   EXPECT_EQ(alarmed["alarms"].toArray().size(), 2);
+}
+
+// The one writer in both styles: the monitor's numbers as shown, acquire --json's
+// in their shortest form, never with an exponent.
+TEST(MonitorTexts, ReadingJsonWritesShownOrShortestNumbers) {
+  LiveReading r;
+  r.shown[0] = 3.4;
+  r.shown[1] = 3.281;
+  r.shown[2] = 3.281;  // the lowest twice: the first is named
+  r.shown[kLiveTotal] = 54.5;
+  r.shown[kLiveCurrent] = -0.0;  // "-0.00" as shown
+  r.shown[kLiveTemps] = -25;
+  r.shown[kLiveTemps + 1] = 100;
+  r.shown[kLiveTemps + 2] = 37.5;
+  r.shown[kLiveAnalogs] = 0.312;
+  r.shown[kLiveAnalogs + 1] = 1.25;
+  const AlarmList alarms = DecodeAlarmWord(0x0041);
+  auto json = [&](JsonNumbers n, JsonKeys k) { return JsonObject(LiveJsonMembers(&r, &alarms, n, k)); };
+  std::string zeros;
+  for (int i = 0; i < 37; ++i) zeros += ",0.000";
+  EXPECT_EQ(json(JsonNumbers::Shown, JsonKeys::All),
+            "{\"cells_V\":[3.400,3.281,3.281" + zeros +
+                "],\"total_V\":54.50,\"current_A\":-0.00,\"temps_C\":[-25.0,100.0,37.5],\"analog_V\":[0.312,1.250],"
+                "\"cell_max_V\":3.400,\"cell_max_index\":1,\"cell_min_V\":3.281,\"cell_min_index\":2,"
+                "\"cell_spread_mV\":119,\"cell_mean_V\":3.321,\"alarm_word\":65,"
+                "\"alarms\":[\"总电流过流报警\",\"温度1高温报警\"]}");
+  zeros.clear();
+  for (int i = 0; i < 37; ++i) zeros += ",0";
+  EXPECT_EQ(json(JsonNumbers::Shortest, JsonKeys::Present),
+            "{\"cells_V\":[3.4,3.281,3.281" + zeros +
+                "],\"total_V\":54.5,\"current_A\":0,\"temps_C\":[-25,100,37.5],\"analog_V\":[0.312,1.25],"
+                "\"cell_max_V\":3.4,\"cell_max_index\":1,\"cell_min_V\":3.281,\"cell_min_index\":2,"
+                "\"cell_spread_mV\":119,\"alarm_word\":65,\"alarms\":[\"总电流过流报警\",\"温度1高温报警\"]}");
+  // A failed reading: every key null, or none.
+  const std::string failed = JsonObject(LiveJsonMembers(nullptr, nullptr, JsonNumbers::Shown, JsonKeys::All));
+  EXPECT_EQ(failed.substr(0, 28), "{\"cells_V\":[null,null,null,n");
+  EXPECT_NE(failed.find("\"total_V\":null,\"current_A\":null,\"temps_C\":[null,null,null],\"analog_V\":[null,null],"
+                        "\"cell_max_V\":null,\"cell_max_index\":null,\"cell_min_V\":null,\"cell_min_index\":null,"
+                        "\"cell_spread_mV\":null,\"cell_mean_V\":null}"),
+            std::string::npos)
+      << failed;
+  EXPECT_EQ(JsonObject(LiveJsonMembers(nullptr, nullptr, JsonNumbers::Shown, JsonKeys::Present)), "{}");
 }
 
 }  // namespace

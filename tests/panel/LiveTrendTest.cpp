@@ -12,11 +12,12 @@ namespace {
 
 using kx::panel::TrendRing;
 
-std::vector<double> Reading(double cell, double total = 54.0, double current = -10.0) {
-  std::vector<double> v(47, cell);
-  v[40] = total;
-  v[41] = current;
-  return v;
+kx::LiveReading Reading(double cell, double total = 54.0, double current = -10.0) {
+  kx::LiveReading r;
+  r.shown.fill(cell);
+  r.shown[kx::kLiveTotal] = total;
+  r.shown[kx::kLiveCurrent] = current;
+  return r;
 }
 
 TEST(LiveTrend, RingKeepsTheNewestReadingsWithinItsCapacity) {
@@ -37,12 +38,12 @@ TEST(LiveTrend, RingKeepsTheNewestReadingsWithinItsCapacity) {
 
 TEST(LiveTrend, VoltageAxisFitsTheExtremesAndPickedCellsOnly) {
   TrendRing ring;
-  std::vector<double> v = Reading(3.350);
-  v[16] = 3.412;
-  v[4] = 3.281;
-  v[39] = 0.0;  // not fitted: no part of the axis
+  kx::LiveReading v = Reading(3.350);
+  v.shown[16] = 3.412;
+  v.shown[4] = 3.281;
+  v.shown[39] = 0.0;  // not fitted: no part of the axis
   ring.Push(0, v);
-  v[7] = 3.600;
+  v.shown[7] = 3.600;
   ring.Push(1, Reading(0.0));  // no cell fitted: a gap, not a zero
   const auto span = kx::panel::SpanOf(ring);
   const kx::ValueAxis axis = kx::panel::CellAxis(ring, span, {});
