@@ -12,6 +12,7 @@ KX_PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libmosquitto-dev mosquitto mosquitto-clients
   poppler-utils
+  ser2net
 )
 
 kx_missing_packages() {

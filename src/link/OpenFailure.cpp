@@ -54,7 +54,8 @@ std::string ExplainOpenFailure(const std::string& path, LinkError error) {
       text += "in use by another program (close it; 'fuser " + path + "' names it)";
       break;
     case LinkError::HungUp:
-      text += "the device hung up (unplugged?)";
+      text += IsNetPortName(path) ? "the server closed the connection (its serial line is busy or cannot be opened)"
+                                  : "the device hung up (unplugged?)";
       break;
     case LinkError::Timeout:
       text += IsNetPortName(path) ? "no answer from the host within the connect time-out" : Describe(error);

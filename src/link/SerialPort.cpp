@@ -55,6 +55,8 @@ constexpr int kConnectTimeoutMs = 3000;
 // How long the open waits for an RFC 2217 server to confirm the line settings. A
 // server that does not confirm one (its line lacks the option) is not waited for longer.
 constexpr int kSettingsWaitMs = 1000;
+constexpr int kNetOpenAttempts = 4;
+constexpr int kNetRetryPauseMs = 150;
 
 }  // namespace
 
@@ -241,38 +243,58 @@ LinkError SerialPort::OpenNet(int baud) {
   std::string ignored;
   const std::optional<NetAddress> address = ParseNetPortName(path_, ignored);
   if (!address) return Fail(LinkError::NotFound);
-  const bool rfc2217 = address->scheme == NetScheme::Rfc2217;
-  if (rfc2217 && !SpeedOfBaud(baud)) return Fail(LinkError::BadSettings);
+  if (address->scheme == NetScheme::Rfc2217 && !SpeedOfBaud(baud)) return Fail(LinkError::BadSettings);
+  // A server closes a new connection at once while its line is still held by the
+  // one before (it lets the line go after the socket): tried again shortly.
+  LinkError cause = LinkError::None;
+  for (int attempt = 0; attempt < kNetOpenAttempts; ++attempt) {
+    short ignoredEvents = 0;
+    if (attempt > 0 && PollLine(0, Clock::now() + std::chrono::milliseconds(kNetRetryPauseMs), ignoredEvents) == 2)
+      return Fail(LinkError::Cancelled);
+    cause = ConnectNet(*address, baud);
+    if (cause != LinkError::HungUp) break;
+  }
+  if (cause != LinkError::None) return Fail(cause);
+  if (FrameTracing())
+    TraceFrame({.verdict = FrameVerdict::Opened, .bytes = {}, .count = static_cast<size_t>(extraWaitMs_), .port = path_});
+  return LinkError::None;
+}
+
+LinkError SerialPort::ConnectNet(const NetAddress& address, int baud) {
   const int wake[] = {wakeFd_, InterruptAllFd()};
   LinkError error = LinkError::None;
-  const int fd = ConnectTcp(*address, kConnectTimeoutMs, wake, error);
-  if (fd < 0) return Fail(error);
+  const int fd = ConnectTcp(address, kConnectTimeoutMs, wake, error);
+  if (fd < 0) return error;
   fd_ = fd;
   net_ = true;
-  telnet_ = rfc2217;
-  extraWaitMs_ = address->extraWaitMs;
+  telnet_ = address.scheme == NetScheme::Rfc2217;
+  hungUp_ = false;
+  codec_.Reset();
+  extraWaitMs_ = address.extraWaitMs;
+  lastError_ = LinkError::None;
   if (telnet_) {
     appliedBaud_ = baud;  // what the server's line is set to
     std::vector<uint8_t> hello = TelnetCodec::Greeting();
     const std::vector<uint8_t> settings = TelnetCodec::LineSettings(baud);
     hello.insert(hello.end(), settings.begin(), settings.end());
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kSettingsWaitMs);
-    const bool sent = WriteRaw(hello.data(), hello.size(), deadline) == hello.size();
-    using T = TelnetCodec;
-    while (sent && !(codec_.Answered(T::kSetBaud) && codec_.Answered(T::kSetDataSize) &&
-                     codec_.Answered(T::kSetParity) && codec_.Answered(T::kSetStopSize))) {
-      if (!Fill(deadline) || Clock::now() >= deadline) break;
-    }
-    if (!sent || lastError_ == LinkError::Cancelled || lastError_ == LinkError::HungUp) {
-      const LinkError cause = lastError_ != LinkError::None ? lastError_ : LinkError::Io;
-      Close();
-      return Fail(cause);
+    if (WriteRaw(hello.data(), hello.size(), deadline) == hello.size()) {
+      using T = TelnetCodec;
+      while (!(codec_.Answered(T::kSetBaud) && codec_.Answered(T::kSetDataSize) && codec_.Answered(T::kSetParity) &&
+               codec_.Answered(T::kSetStopSize))) {
+        if (!Fill(deadline) || Clock::now() >= deadline) break;
+      }
+    } else if (lastError_ == LinkError::None) {
+      lastError_ = LinkError::Io;
     }
   }
-  Purge();
+  if (lastError_ != LinkError::Cancelled && lastError_ != LinkError::HungUp && lastError_ != LinkError::Io) Purge();
+  const LinkError cause = hungUp_ ? LinkError::HungUp : lastError_ == LinkError::Timeout ? LinkError::None : lastError_;
+  if (cause != LinkError::None) {
+    Close();
+    return cause;
+  }
   lastError_ = LinkError::None;
-  if (FrameTracing())
-    TraceFrame({.verdict = FrameVerdict::Opened, .bytes = {}, .count = static_cast<size_t>(extraWaitMs_), .port = path_});
   return LinkError::None;
 }
 

@@ -89,6 +89,9 @@ class SerialPort final : public Port {
   bool Fill(Clock::time_point until, bool sleep = false);
   // Connects to a serial server (Open's network half).
   LinkError OpenNet(int baud);
+  // One connection to the server, the line set up over it; the port closed again
+  // (with the cause) when the server hangs up meanwhile.
+  LinkError ConnectNet(const NetAddress& address, int baud);
   // Writes bytes as they are (escaped already where Telnet is spoken) until
   // deadline; the count written.
   size_t WriteRaw(const uint8_t* data, size_t n, Clock::time_point deadline);
