@@ -200,7 +200,7 @@ int main(int argc, char** argv) {
                 "%.3g µs CPU added per reading (%.3g µs in memory without), %.3g µs per reading on the pseudo-terminal; "
                 "there %.0f/s without, %.0f/s with",
                 added, Get(inMemory, "us_without"), ptyExchange, Get(onPty, "per_s_without"), Get(onPty, "per_s_with"));
-  Row("14. Protocol monitor open, cost per live reading on the pseudo-terminal", 100.0 * added / ptyExchange, "%",
+  Row("14. Protocol view open, cost per live reading on the pseudo-terminal", 100.0 * added / ptyExchange, "%",
       Goal::AtMost, 1.0, note);
 
   // A live reading on a paced line: the exchanging thread's CPU and wake-ups.

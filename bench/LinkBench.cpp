@@ -259,8 +259,8 @@ void BM_LivePaced(benchmark::State& state) {
 BENCHMARK(BM_LivePaced)->ArgNames({"baud", "readings"})->Args({38400, 200})->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LivePaced)->ArgNames({"baud", "readings"})->Args({9600, 50})->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// What the protocol monitor costs the exchanges: live readings back to back with
-// no tracer, and with the monitor's collector installed and drained every 150 ms
+// What the protocol view costs the exchanges: live readings back to back with
+// no tracer, and with the protocol view's collector installed and drained every 150 ms
 // from another thread (as its window's timer does). Blocks of each alternate, so
 // that a noisy machine hits both alike; the figures are medians over the blocks.
 // memory: a MemoryPort with the simulated unit behind it, where an exchange is
@@ -339,7 +339,7 @@ void BM_TraceCost(benchmark::State& state, bool memory) {
   SetFigure(state, "per_s_without", 1e6 / base);
   SetFigure(state, "per_s_with", 1e6 / Median(with));
   // 2 on the pseudo-terminal; in memory the exchanges outrun the 150 ms drain, so the
-  // collector drops its oldest frames as a paused monitor does (and that is measured too).
+  // collector drops its oldest frames as a paused protocol view does (and that is measured too).
   SetFigure(state, "frames_per_exchange", static_cast<double>(collected) / (state.iterations() * perBlock));
 }
 BENCHMARK_CAPTURE(BM_TraceCost, memory, true)->Iterations(15)->Unit(benchmark::kMillisecond)->UseRealTime();

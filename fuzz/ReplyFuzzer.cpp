@@ -16,6 +16,7 @@
 #include "link/GearCalibration.h"
 #include "link/LiveValues.h"
 #include "link/MemoryPort.h"
+#include "texts/ChineseTexts.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "curves/CurveGroup.h"
+#include "link/CommandTable.h"
 
 namespace kx::analysis {
 
@@ -28,7 +29,7 @@ struct Parameters {
 enum class ParameterError { None, EndVoltage, RatedMinutes, KFactor, PassPercent, WeakPercent, DriftPercent };
 ParameterError CheckParameters(const Parameters& parameters);
 // The ranges CheckParameters enforces.
-inline constexpr double kMaxEndVoltage = 17.0;  // the cell channels' full scale
+inline constexpr double kMaxEndVoltage = kCellFullScaleV;  // the cell channels' full scale
 inline constexpr double kMaxRatedMinutes = 100000.0;
 inline constexpr double kMaxKFactor = 10.0;
 inline constexpr double kMaxPercent = 1000.0;

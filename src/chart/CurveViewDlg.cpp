@@ -17,9 +17,10 @@
 #include <cmath>
 
 #include "analysis/AnalysisText.h"
+#include "chart/CellStatistics.h"
 #include "chart/ChartDraw.h"
 #include "chart/ChartRender.h"
-#include "chart/ChartScale.h"
+#include "chart/CurvePick.h"
 #include "curves/CurveFile.h"
 #include "ui/DialogUnits.h"
 #include "ui/Prompts.h"
@@ -91,8 +92,8 @@ CCurveViewDlg::CCurveViewDlg(QWidget* parent) : QDialog(parent) {
   m_checkSelectAll = Place(new QCheckBox(QStringLiteral("全选"), this), "1059", kx::DluRect(31, 13, 32, 10));
   connect(m_checkSelectAll, &QCheckBox::clicked, this, &CCurveViewDlg::OnSelectAll);
 
-  // Beyond the described viewer: a fitted axis, the curve under the mouse and the
-  // group's extremes, in the room the template leaves free.
+  // A fitted axis, the curve under the mouse and the group's extremes, in the room
+  // the template leaves free.
   m_checkAutoScale = Place(new QCheckBox(QStringLiteral("自动缩放"), this), "autoscale", kx::DluRect(600, 13, 60, 10));
   connect(m_checkAutoScale, &QCheckBox::clicked, this, &CCurveViewDlg::OnAutoScale);
   m_staticPicked = Place(new QLabel(this), "picked", kx::DluRect(300, 424, 200, 9));

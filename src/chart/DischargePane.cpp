@@ -15,6 +15,7 @@
 
 #include "analysis/AnalysisText.h"
 #include "ui/Prompts.h"
+#include "ui/Utf8.h"
 
 namespace {
 
@@ -115,7 +116,7 @@ QTableWidgetItem* Item(const QString& text, Qt::Alignment align = Qt::AlignRight
   return item;
 }
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+using kx::Utf8;
 
 }  // namespace
 
@@ -211,7 +212,7 @@ std::optional<kx::analysis::Parameters> CDischargePane::ReadParameters() {
   QString problem;
   switch (kx::analysis::CheckParameters(p)) {
     case ParameterError::None: return p;
-    case ParameterError::EndVoltage: problem = QStringLiteral("终止电压须大于 0 且不超过 17 V"); break;
+    case ParameterError::EndVoltage: problem = QStringLiteral("终止电压须大于 0 且不超过 %1 V").arg(kx::analysis::kMaxEndVoltage); break;
     case ParameterError::RatedMinutes: problem = QStringLiteral("额定时间须大于 0 分钟"); break;
     case ParameterError::KFactor: problem = QStringLiteral("温度系数须大于 0 且不超过 10"); break;
     case ParameterError::PassPercent: problem = QStringLiteral("合格线须大于 0%"); break;
@@ -263,9 +264,9 @@ QString CDischargePane::VerdictText() const { return m_staticVerdict->text(); }
 
 void CDischargePane::ShowResult(const kx::analysis::Result& r, const kx::analysis::Parameters& p, const QString& note) {
   using kx::analysis::Fixed;
-  m_staticVerdict->setText(Q(kx::analysis::VerdictLine(r)));
+  m_staticVerdict->setText(Utf8(kx::analysis::VerdictLine(r)));
   QStringList findings;
-  for (const std::string& line : kx::analysis::FindingLines(r, p)) findings << Q(line);
+  for (const std::string& line : kx::analysis::FindingLines(r, p)) findings << Utf8(line);
   if (!note.isEmpty()) findings << note;
   m_staticFindings->setText(findings.join(QLatin1Char('\n')));
 
@@ -286,13 +287,13 @@ void CDischargePane::ShowResult(const kx::analysis::Result& r, const kx::analysi
     if (c.weak) marks << QStringLiteral("落后");
     if (b && b->drifted) marks << QStringLiteral("漂移");
     if (stuck) marks << QStringLiteral("不变");
-    QList<QTableWidgetItem*> items{Item(QString::number(c.rank)), Item(Q(kx::analysis::CellText(c.cell)), Qt::AlignLeft),
-                                   Item(c.endMin ? Q(Fixed(*c.endMin, 1)) : QStringLiteral("-")),
-                                   Item(Q(Fixed(c.voltsAtRef, 3))), Item(Q(Fixed(c.deviationPercent, 2))),
-                                   Item(Q(Fixed(c.deviationMv, 0))), Item(marks.join(QLatin1Char(' ')), Qt::AlignLeft)};
+    QList<QTableWidgetItem*> items{Item(QString::number(c.rank)), Item(Utf8(kx::analysis::CellText(c.cell)), Qt::AlignLeft),
+                                   Item(c.endMin ? Utf8(Fixed(*c.endMin, 1)) : QStringLiteral("-")),
+                                   Item(Utf8(Fixed(c.voltsAtRef, 3))), Item(Utf8(Fixed(c.deviationPercent, 2))),
+                                   Item(Utf8(Fixed(c.deviationMv, 0))), Item(marks.join(QLatin1Char(' ')), Qt::AlignLeft)};
     if (b) {
       items << Item(b->rank ? QString::number(*b->rank) : QStringLiteral("-"))
-            << Item(b->driftPoints ? Q(Fixed(*b->driftPoints, 2)) : QStringLiteral("-"));
+            << Item(b->driftPoints ? Utf8(Fixed(*b->driftPoints, 2)) : QStringLiteral("-"));
     }
     items[1]->setData(Qt::UserRole, c.cell);
     const QColor fill = c.weak ? kWeakFill : (b && b->drifted) ? kDriftFill : QColor();

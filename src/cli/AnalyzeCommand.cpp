@@ -10,7 +10,7 @@
 
 #include "analysis/AnalysisText.h"
 #include "cli/Commands.h"
-#include "curves/CurveFile.h"
+#include "ui/Utf8.h"
 
 namespace kx::cli {
 
@@ -18,8 +18,6 @@ namespace {
 
 using analysis::Fixed;
 using analysis::Rounded;
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 std::string Iso(CurveTime t) {
   const std::time_t when = static_cast<std::time_t>(t);
@@ -60,8 +58,8 @@ QJsonObject Json(const analysis::Result& r) {
                              {"rank", c.rank},
                              {"weak", c.weak}});
   QJsonObject o{{"points", r.points},
-                {"start", Q(Iso(r.start))},
-                {"end", Q(Iso(r.end))},
+                {"start", Utf8(Iso(r.start))},
+                {"end", Utf8(Iso(r.end))},
                 {"duration_min", Rounded(r.durationMin, 1)},
                 {"connected_cells", r.connectedCells},
                 {"nominal_V", r.nominalV},
@@ -179,15 +177,9 @@ void PrintText(Output& out, const analysis::Result& r, const AnalyzeOptions& o) 
 }  // namespace
 
 bool LoadGroupFile(Env& env, const std::string& path, CCurveGroup& group) {
-  const CurveFileRead read = ReadCurveFile(path);
-  if (!read.result.ok()) {
-    std::string cause = "cannot read " + path;
-    if (read.result.error) cause += std::string(": ") + std::strerror(read.result.error);
-    env.Fail(cause, CurveFileMessage(read.result.status));
-    return false;
-  }
-  group.LoadGroupImage(read.image);
-  return true;
+  const std::optional<std::vector<uint8_t>> image = ReadGroupFile(env, path);
+  if (image) group.LoadGroupImage(*image);
+  return image.has_value();
 }
 
 std::optional<analysis::Result> AnalyseGroups(Env& env, const CCurveGroup& group, const std::string& groupName,

@@ -16,6 +16,7 @@
 #include "link/PortNaming.h"
 #include "sim/SimHost.h"
 #include "sim/VirtualDevice.h"
+#include "texts/FrameText.h"
 
 namespace kx::cli {
 
@@ -36,7 +37,7 @@ class GlobalOptionSet {
               "each with ?extra-wait=MS (default 100) added to every reply wait.",
               "PATH"),
         com_(QStringList{"com"}, "Port number N by the panel's rule (see 'ports'), or N=PATH; default 1.", "N"),
-        baud_(QStringList{"baud"}, "Baud rate (default 9600).", "RATE"),
+        baud_(QStringList{"baud"}, QString("Baud rate (default %1).").arg(kDefaultBaud), "RATE"),
         address_(QStringList{"address"}, "The unit's address, 0..255 (default 0).", "A"),
         simulate_(QStringList{"simulate"}, "Use a simulated unit on a pseudo-terminal."),
         trace_(QStringList{"trace"}, "Show every frame on stderr: time, direction, bytes, command, verdict."),

@@ -9,8 +9,8 @@
 #include <cstdio>
 
 #include "cli/Commands.h"
-#include "link/OpenFailure.h"
 #include "link/SerialPort.h"
+#include "texts/EnglishTexts.h"
 
 namespace kx::cli {
 
@@ -48,7 +48,11 @@ std::unique_ptr<Port> SerialPortSource::Open(int baud, LinkError& error) {
   return port;
 }
 
-std::string SerialPortSource::Explain(LinkError error) const { return ExplainOpenFailure(path_, error); }
+std::string SerialPortSource::Explain(LinkError error) const {
+  std::string text = ExplainOpenFailure(path_, error);
+  if (error == LinkError::NotFound) text += " (list the serial ports with 'kx4200-cli ports')";
+  return text;
+}
 
 void Env::Fail(std::string_view cause, std::string_view panelText) const {
   std::string line = "kx4200-cli: ";

@@ -1,6 +1,6 @@
 #pragma once
-// What every command of kx4200-cli shares: exit statuses, the output sink, the
-// port source and the options that come before the command.
+// What every command of kx4200-cli shares: the output sink, the port source and
+// the options that come before the command. The exit statuses are texts/ExitStatus.h.
 
 #include <ctime>
 #include <functional>
@@ -8,17 +8,11 @@
 #include <string>
 #include <string_view>
 
+#include "link/CommandTable.h"
 #include "link/Port.h"
+#include "texts/ExitStatus.h"
 
 namespace kx::cli {
-
-// Exit statuses scripts rely on.
-enum Exit : int {
-  kExitOk = 0,
-  kExitDevice = 1,  // no answer, a short or corrupt answer, or a refusal
-  kExitUsage = 2,   // bad arguments or a bad file
-  kExitPort = 3,    // the port could not be opened
-};
 
 // stdout and stderr, so that tests capture what a command prints.
 class Output {
@@ -75,7 +69,7 @@ struct GlobalOptions {
   std::string port;  // --port PATH
   int com = 0;       // --com N (0: not given)
   std::string comPath;  // --com N=PATH: what N means
-  int baud = 9600;
+  int baud = kDefaultBaud;
   int address = 0;
   bool simulate = false;
   bool trace = false;

@@ -337,7 +337,7 @@ const std::vector<CliCommand>& Table() {
        .parse = ParseAcquire},
       {.name = "clock",
        .summary = "the unit's clock",
-       .listColumn = 70,  // near acquire's summary, as the list has always had it
+       .listColumn = 70,  // the summary starts at acquire's, not after the long usage
        .usage = "clock get | clock set [--time \"YYYY-MM-DD HH:MM:SS\"]",
        .help = "get shows the unit's clock; set sets it to the given local time, by default to now.",
        .options = {{{"time"}, "Local time to set.", "YYYY-MM-DD HH:MM:SS"}},
@@ -478,8 +478,9 @@ const std::vector<CliCommand>& Table() {
                 "        [--mqtt-prefix P] [--instance NAME] [--mqtt-discovery-prefix P | --no-discovery]]",
        .help = "Reads many units unattended, one live reading of every unit a period, until Ctrl-C or\n"
                "SIGTERM (or --count cycles), then a summary per unit. UNIT is PATH|N[:ADDRESS][@BAUD][=NAME]:\n"
-               "a device path or port number, the unit's address (default 0), the line's baud rate (default\n"
-               "9600) and a name (default kx4200_<port basename>_<address>, reduced to [a-z0-9_]). Units\n"
+               "a device path or port number, the unit's address (default 0), the line's baud rate (default\n" +
+                   std::to_string(kDefaultBaud) +
+               ") and a name (default kx4200_<port basename>_<address>, reduced to [a-z0-9_]). Units\n"
                "on one port share the open port and are read in turn; ports are read in parallel. A cycle\n"
                "that overruns the period starts the next at once and counts an overrun.\n"
                "Outputs: --csv DIR (one CSV per unit and local day, NAME-YYYY-MM-DD.csv; a file of that\n"

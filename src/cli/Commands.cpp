@@ -21,20 +21,20 @@
 #include "link/LiveCsv.h"
 #include "link/LiveValues.h"
 #include "link/LocalTime.h"
-#include "link/Messages.h"
 #include "monitor/LiveJson.h"
+#include "texts/ChineseTexts.h"
+#include "texts/EnglishTexts.h"
+#include "texts/Messages.h"
+#include "ui/Utf8.h"
 
 namespace kx::cli {
 
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-QString Q(const char* s) { return QString::fromUtf8(s); }
-
 // A string as QJsonDocument writes it (its escapes; invalid UTF-8 replaced), as
 // in every other command's JSON.
 std::string QtJsonString(const std::string& text) {
-  const QByteArray array = QJsonDocument(QJsonArray{Q(text)}).toJson(QJsonDocument::Compact);
+  const QByteArray array = QJsonDocument(QJsonArray{Utf8(text)}).toJson(QJsonDocument::Compact);
   return array.mid(1, array.size() - 2).toStdString();
 }
 
@@ -107,7 +107,7 @@ int Acquire(Env& env, const AcquireOptions& options) {
     }
     std::optional<LiveReading> reading;
     if (r.outcome == ExchangeOutcome::Ok)
-      reading = ScaleLiveValues(r.reply, kCellFullScale, static_cast<uint32_t>(options.currentRange));
+      reading = ScaleLiveValues(r.reply, kCellFullScaleV, static_cast<uint32_t>(options.currentRange));
     const bool ok = reading.has_value();
     ok ? ++good : ++failed;
 
@@ -141,7 +141,7 @@ int Acquire(Env& env, const AcquireOptions& options) {
     // The panel's counters: "成功" … "次", "失败" … "次".
     if (env.global.json) {
       QJsonObject summary{{"good", good}, {"failed", failed}, {"stopped", env.Stopped()}};
-      if (!logError.empty()) summary.insert("log_error", Q(logError));
+      if (!logError.empty()) summary.insert("log_error", Utf8(logError));
       PrintJson(env.out, summary);
     } else {
       env.out.OutLine("成功 " + std::to_string(good) + " 次, 失败 " + std::to_string(failed) + " 次" +
@@ -176,7 +176,7 @@ int ClockGet(Env& env) {
     }
     env.out.ErrLine("kx4200-cli: the unit's clock holds an invalid date (bytes " + raw + ")");
     if (env.global.json)
-      PrintJson(env.out, QJsonObject{{"ok", false}, {"time", QJsonValue()}, {"raw", Q(raw)}, {"cause", "invalid date"}});
+      PrintJson(env.out, QJsonObject{{"ok", false}, {"time", QJsonValue()}, {"raw", Utf8(raw)}, {"cause", "invalid date"}});
     else
       env.out.OutLine("invalid date (" + raw + ")");
     return kExitDevice;
@@ -186,7 +186,7 @@ int ClockGet(Env& env) {
     char iso[32];
     std::snprintf(iso, sizeof iso, "%04d-%02d-%02dT%02d:%02d:%02d", r.time.year, r.time.month, r.time.day,
                   r.time.hour, r.time.minute, r.time.second);
-    PrintJson(env.out, QJsonObject{{"ok", true}, {"time", iso}, {"text", Q(text)}});
+    PrintJson(env.out, QJsonObject{{"ok", true}, {"time", iso}, {"text", Utf8(text)}});
   } else {
     env.out.OutLine(text);
   }
@@ -206,7 +206,7 @@ int ClockSet(Env& env, const std::optional<std::tm>& time) {
     if (env.global.json) {
       char sent[32];
       std::strftime(sent, sizeof sent, "%Y-%m-%dT%H:%M:%S", &local);
-      PrintJson(env.out, QJsonObject{{"ok", true}, {"time", sent}, {"text", Q(text)}});
+      PrintJson(env.out, QJsonObject{{"ok", true}, {"time", sent}, {"text", Utf8(text)}});
     } else {
       env.out.OutLine(text);
     }
@@ -237,7 +237,7 @@ int Version(Env& env) {
   }
   const std::string text = FormatVersion(r.raw);
   if (env.global.json)
-    PrintJson(env.out, QJsonObject{{"ok", true}, {"version", Q(text)}, {"raw", r.raw}});
+    PrintJson(env.out, QJsonObject{{"ok", true}, {"version", Utf8(text)}, {"raw", r.raw}});
   else
     env.out.OutLine(text);
   return kExitOk;
@@ -255,7 +255,7 @@ int Acknowledged(Env& env, const ExchangeResult& r, const char* failText, const 
   if (env.global.json) {
     QJsonObject o = extra;
     o.insert("ok", true);
-    o.insert("text", Q(okText));
+    o.insert("text", Utf8(okText));
     PrintJson(env.out, o);
   } else {
     env.out.OutLine(okText);
@@ -293,7 +293,7 @@ int GearGet(Env& env) {
     return kExitDevice;
   }
   if (env.global.json)
-    PrintJson(env.out, QJsonObject{{"ok", true}, {"gear", Q(GearText(r.gear))}, {"gear_V", r.gear}});
+    PrintJson(env.out, QJsonObject{{"ok", true}, {"gear", Utf8(GearText(r.gear))}, {"gear_V", r.gear}});
   else
     env.out.OutLine(GearText(r.gear));
   return kExitOk;
@@ -305,7 +305,7 @@ int GearSet(Env& env, uint8_t gear) {
   if (!port) return status;
   const ExchangeResult r = SetGear(*port, env.global.address, gear);
   return Acknowledged(env, r, SetGearMessage(r.outcome), SetGearMessage(ExchangeOutcome::Ok),
-                      {{"gear", Q(GearText(gear))}});
+                      {{"gear", Utf8(GearText(gear))}});
 }
 
 int CalibrateInput(Env& env, const CalibrationRow& row, uint8_t point) {
@@ -331,8 +331,8 @@ int AlarmsGet(Env& env) {
   const std::string report = AlarmReport(r.word);
   if (env.global.json) {
     QJsonArray alarms;
-    for (const std::string& alarm : DecodeAlarmWord(r.word).texts) alarms.append(Q(alarm));
-    PrintJson(env.out, QJsonObject{{"ok", true}, {"word", r.word}, {"alarms", alarms}, {"text", Q(report)}});
+    for (const std::string& alarm : DecodeAlarmWord(r.word).texts) alarms.append(Utf8(alarm));
+    PrintJson(env.out, QJsonObject{{"ok", true}, {"word", r.word}, {"alarms", alarms}, {"text", Utf8(report)}});
   } else {
     env.out.Out(report);
     if (report.empty() || report.back() != '\n') env.out.Out("\n");
@@ -376,9 +376,9 @@ int Ports(Env& env, const PortNaming& naming) {
     ++n;
     if (env.global.json) {
       PrintJson(env.out, QJsonObject{{"port", n},
-                                     {"path", Q(d.path)},
-                                     {"driver", Q(d.driver)},
-                                     {"by_id", Q(d.byId)}});
+                                     {"path", Utf8(d.path)},
+                                     {"driver", Utf8(d.driver)},
+                                     {"by_id", Utf8(d.byId)}});
     } else {
       std::string line = "串口号 " + std::to_string(n) + "  " + d.path;
       line += "  driver " + (d.driver.empty() ? std::string("?") : d.driver);
@@ -422,7 +422,7 @@ int Scan(Env& env, const ScanOptions& options) {
         ++found;
         const std::string version = FormatVersion(BigEndian16(r.reply, kFrameHeaderSize));
         if (env.global.json)
-          PrintJson(env.out, QJsonObject{{"address", a}, {"baud", baud}, {"version", Q(version)}});
+          PrintJson(env.out, QJsonObject{{"address", a}, {"baud", baud}, {"version", Utf8(version)}});
         else
           env.out.OutLine("address " + std::to_string(a) + "  baud " + std::to_string(baud) + "  " + version);
       }

@@ -19,9 +19,6 @@ class QJsonObject;
 
 namespace kx::cli {
 
-// The cell-voltage full scale: the panel's hidden edit holds 17 and nothing changes it.
-inline constexpr uint32_t kCellFullScale = 17;
-
 struct AcquireOptions {
   int count = 1;  // 0: until Ctrl-C
   int periodMs = 1000;
@@ -96,6 +93,8 @@ struct ScanOptions {
 };
 int Scan(Env& env, const ScanOptions& options);
 
+// A curve file's image; none (exit 2) after saying why it cannot be read.
+std::optional<std::vector<uint8_t>> ReadGroupFile(Env& env, const std::string& path);
 // Reads a curve file into group; false (exit 2) after saying why it cannot be read.
 bool LoadGroupFile(Env& env, const std::string& path, CCurveGroup& group);
 // Analyses group and the baseline, when given; none (exit 2) after saying why

@@ -10,24 +10,24 @@
 #include <cstdio>
 #include <cstring>
 
+#include "chart/CellStatistics.h"
 #include "chart/ChartDraw.h"
 #include "chart/ChartRender.h"
-#include "chart/ChartScale.h"
-#include "ui/SongFont.h"
 #include "cli/Commands.h"
 #include "cli/DeviceSupport.h"
 #include "curves/CurveFile.h"
 #include "curves/CurveGroup.h"
 #include "files/SafeFile.h"
 #include "link/CurveTransfer.h"
-#include "link/Messages.h"
+#include "texts/ChineseTexts.h"
+#include "texts/EnglishTexts.h"
+#include "texts/Messages.h"
+#include "ui/SongFont.h"
+#include "ui/Utf8.h"
 
 namespace kx::cli {
 
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-QString Q(const char* s) { return QString::fromUtf8(s); }
 
 // "2014-05-06 09:03:07" as ISO 8601, "2014-05-06T09:03:07".
 std::string IsoDate(std::string text) {
@@ -187,11 +187,11 @@ std::string CountFailureCause(const CurveCountResult& r) {
 
 int Groups(Env& env) {
   int status = kExitOk;
-  auto port = OpenDevicePort(env, msg::kCountPortFailed, status);
+  auto port = OpenDevicePort(env, msg::kCurveCountOpenFailed, status);
   if (!port) return status;
   const CurveCountResult r = QueryCurveCount(*port, env.global.address, /*verifyChecksum=*/true);
   if (r.outcome != CurveCountOutcome::Ok) {
-    env.Fail(CountFailureCause(r), msg::kCommFailedBang);
+    env.Fail(CountFailureCause(r), msg::kCurveCommFailed);
     return kExitDevice;
   }
   const std::string text = CurveCountText(r.recorded, r.recording);
@@ -200,7 +200,7 @@ int Groups(Env& env) {
                                    {"recorded", r.recorded},
                                    {"recording", r.recording},
                                    {"readable", r.Readable()},
-                                   {"text", Q(text)}});
+                                   {"text", Utf8(text)}});
   else
     env.out.OutLine(text);
   return kExitOk;
@@ -231,7 +231,7 @@ int Download(Env& env, const DownloadOptions& options) {
     if (!o->empty()) named.push_back(*o);
   if (!CheckFiles(env, {}, named)) return kExitUsage;
   int status = kExitOk;
-  auto port = OpenDevicePort(env, msg::kCountPortFailed, status);
+  auto port = OpenDevicePort(env, msg::kCurveCountOpenFailed, status);
   if (!port) {
     env.out.ErrLine(msg::kCurveCountFailed);
     return status;
@@ -239,7 +239,7 @@ int Download(Env& env, const DownloadOptions& options) {
   const int address = env.global.address;
   const CurveCountResult count = QueryCurveCount(*port, address, /*verifyChecksum=*/true);
   if (count.outcome != CurveCountOutcome::Ok) {
-    env.Fail(CountFailureCause(count), std::string(msg::kCommFailedBang) + "; " + msg::kCurveCountFailed);
+    env.Fail(CountFailureCause(count), std::string(msg::kCurveCommFailed) + "; " + msg::kCurveCountFailed);
     return kExitDevice;
   }
   const int readable = count.Readable();
@@ -299,8 +299,8 @@ int Download(Env& env, const DownloadOptions& options) {
   const std::string dateText = dateValid ? FormatGroupDate(date.date) : std::string();
   if (env.global.json) {
     QJsonObject o{{"ok", true}, {"group", options.group}, {"points", points}, {"bytes", static_cast<int>(image.size())}};
-    o.insert("date", dateValid ? QJsonValue(Q(IsoDate(dateText))) : QJsonValue());
-    if (dateRead && !dateValid) o.insert("date_raw", Q(HexBytes(date.raw)));
+    o.insert("date", dateValid ? QJsonValue(Utf8(IsoDate(dateText))) : QJsonValue());
+    if (dateRead && !dateValid) o.insert("date_raw", Utf8(HexBytes(date.raw)));
     PrintJson(env.out, o);
   } else {
     env.out.OutLine(PointCountText(points));
@@ -317,7 +317,7 @@ int Download(Env& env, const DownloadOptions& options) {
 
 int Clear(Env& env) {
   int status = kExitOk;
-  auto port = OpenDevicePort(env, msg::kCommFailedBang, status);
+  auto port = OpenDevicePort(env, msg::kCurveCommFailed, status);
   if (!port) {
     env.out.ErrLine(msg::kClearFailed);
     return status;
@@ -333,10 +333,21 @@ int Clear(Env& env) {
     return kExitDevice;
   }
   if (env.global.json)
-    PrintJson(env.out, QJsonObject{{"ok", true}, {"text", Q(msg::kClearOk)}});
+    PrintJson(env.out, QJsonObject{{"ok", true}, {"text", Utf8(msg::kClearOk)}});
   else
     env.out.OutLine(msg::kClearOk);
   return kExitOk;
+}
+
+std::optional<std::vector<uint8_t>> ReadGroupFile(Env& env, const std::string& path) {
+  CurveFileRead read = ReadCurveFile(path);
+  if (!read.result.ok()) {
+    std::string cause = "cannot read " + path;
+    if (read.result.error) cause += std::string(": ") + std::strerror(read.result.error);
+    env.Fail(cause, CurveFileMessage(read.result.status));
+    return std::nullopt;
+  }
+  return std::move(read.image);
 }
 
 int Export(Env& env, const ExportOptions& options) {
@@ -344,37 +355,32 @@ int Export(Env& env, const ExportOptions& options) {
   for (const std::string* o : {&options.csv, &options.png, &options.pdf, &options.stats})
     if (!o->empty()) named.push_back(*o);
   if (!CheckFiles(env, {options.bin}, named)) return kExitUsage;
-  const CurveFileRead read = ReadCurveFile(options.bin);
-  if (!read.result.ok()) {
-    std::string cause = "cannot read " + options.bin;
-    if (read.result.error) cause += std::string(": ") + std::strerror(read.result.error);
-    env.Fail(cause, CurveFileMessage(read.result.status));
-    return kExitUsage;
-  }
+  const std::optional<std::vector<uint8_t>> image = ReadGroupFile(env, options.bin);
+  if (!image) return kExitUsage;
   CCurveGroup group;
-  group.LoadGroupImage(read.image);
+  group.LoadGroupImage(*image);
   const int points = group.PointCount();
   // A file's date is its first record's day, as the panel shows it after opening one.
   std::string date;
   QJsonValue isoDate;  // JSON dates are ISO 8601 as download gives them; null when there is none
-  if (points > 0 && read.image.size() >= 1 + kPointRecordSize) {
-    const BcdDateTime t = DecodeBcdDateTime(read.image.data() + 1);
+  if (points > 0 && image->size() >= 1 + kPointRecordSize) {
+    const BcdDateTime t = DecodeBcdDateTime(image->data() + 1);
     date = std::to_string(t.year) + "-" + std::to_string(t.month) + "-" + std::to_string(t.day);
-    if (IsBcdDateTime(read.image.data() + 1)) {
+    if (IsBcdDateTime(image->data() + 1)) {
       char iso[32];
       std::snprintf(iso, sizeof iso, "%04d-%02d-%02d", t.year, t.month, t.day);
-      isoDate = Q(std::string(iso));
+      isoDate = Utf8(std::string(iso));
     }
   }
   if (env.global.json)
-    PrintJson(env.out, QJsonObject{{"ok", true}, {"file", Q(options.bin)}, {"points", points}, {"date", isoDate}});
+    PrintJson(env.out, QJsonObject{{"ok", true}, {"file", Utf8(options.bin)}, {"points", points}, {"date", isoDate}});
   else {
     env.out.OutLine(PointCountText(points));
     if (!date.empty()) env.out.OutLine("曲线组记录日期：" + date);
   }
   ExportOptions outputs = options;
   outputs.bin.clear();
-  return WriteGroupOutputs(env, read.image, outputs) ? kExitOk : kExitUsage;
+  return WriteGroupOutputs(env, *image, outputs) ? kExitOk : kExitUsage;
 }
 
 }  // namespace kx::cli

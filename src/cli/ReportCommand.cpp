@@ -11,9 +11,10 @@
 #include "cli/DeviceSupport.h"
 #include "curves/CurveGroup.h"
 #include "files/SafeFile.h"
-#include "link/OpenFailure.h"
 #include "report/ReportAnalysis.h"
 #include "report/ReportRender.h"
+#include "texts/ChineseTexts.h"
+#include "texts/EnglishTexts.h"
 
 namespace kx::cli {
 
@@ -74,7 +75,7 @@ int Report(Env& env, const ReportOptions& options) {
   } else {
     report::GatherOptions gather;
     gather.address = env.global.address;
-    gather.cellFullScale = kCellFullScale;
+    gather.cellFullScale = kCellFullScaleV;
     gather.currentRange = static_cast<uint32_t>(options.currentRange);
     gather.now = [&env] { return PcNow(env); };
     report::GatherReport(*port, gather, data);

@@ -9,6 +9,8 @@
 #include <span>
 #include <vector>
 
+#include "link/CommandTable.h"
+
 namespace kx {
 
 // A colour as red, green and blue bytes.
@@ -25,7 +27,7 @@ inline constexpr int kCellCount = 40;
 inline constexpr int kChannelCount = 41;  // 40 cells, then the total voltage
 inline constexpr int kTotalChannel = 40;
 inline constexpr size_t kPointRecordSize = 89;  // 7 BCD time bytes + 41 big-endian words
-inline constexpr double kCellScale = 17.0 / 32768.0;
+inline constexpr double kCellScale = kCellFullScaleV / 32768.0;
 inline constexpr double kTotalScale = 600.0 / 32768.0;
 
 // Local calendar fields to a time value; daylight saving is left to the C library.

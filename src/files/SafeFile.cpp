@@ -14,6 +14,8 @@
 #include <random>
 #include <utility>
 
+#include "files/WriteAll.h"
+
 namespace kx::files {
 
 namespace {
@@ -69,20 +71,11 @@ int InjectedFault(size_t soFar) {
 }
 
 bool WriteFully(int fd, const uint8_t* data, size_t size) {
-  size_t done = 0;
-  while (done < size) {
-    if (const int fault = InjectedFault(done)) {
-      errno = fault;
-      return false;
-    }
-    const ssize_t n = ::write(fd, data + done, size - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += static_cast<size_t>(n);
+  if (const int fault = InjectedFault(0)) {
+    errno = fault;
+    return false;
   }
-  return true;
+  return WriteAll(fd, data, size) == size;
 }
 
 // A temporary beside target, created under the umask (mkstemp would make it 0600).

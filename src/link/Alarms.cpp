@@ -2,23 +2,10 @@
 
 #include "link/CommandTable.h"
 #include "link/Frame.h"
-#include "link/Messages.h"
 
 namespace kx {
 
 namespace {
-
-struct AlarmBit {
-  int bit;
-  const char* text;
-};
-
-// The read-out lists the under-voltage bit (8) first, then bits 7 down to 0.
-constexpr AlarmBit kAlarmBits[] = {
-    {8, "总电压欠压报警"}, {7, "总电压过压报警"}, {6, "总电流过流报警"},
-    {5, "温度3低温报警"},  {4, "温度3高温报警"},  {3, "温度2低温报警"},
-    {2, "温度2高温报警"},  {1, "温度1低温报警"},  {0, "温度1高温报警"},
-};
 
 Command CommandOf(AlarmSetting setting) {
   switch (setting) {
@@ -67,14 +54,6 @@ ExchangeResult SetAlarm(Port& port, int address, AlarmSetting setting, std::span
   return Transact(port, address, CommandOf(setting), data);
 }
 
-const char* SetAlarmMessage(ExchangeOutcome outcome) {
-  switch (outcome) {
-    case ExchangeOutcome::Ok: return msg::kSetOk;
-    case ExchangeOutcome::BadChecksum: return msg::kBadChecksum;
-    default: return msg::kSetFailed;
-  }
-}
-
 AlarmReading ReadAlarmWord(Port& port, int address) {
   const ExchangeResult r = Transact(port, address, Command::ReadAlarm, {});
   AlarmReading reading{r.outcome, 0, r.cause, r.count};
@@ -82,26 +61,12 @@ AlarmReading ReadAlarmWord(Port& port, int address) {
   return reading;
 }
 
-const char* ReadAlarmMessage(ExchangeOutcome outcome) {
-  switch (outcome) {
-    case ExchangeOutcome::Ok: return nullptr;
-    case ExchangeOutcome::BadChecksum: return msg::kBadChecksum;
-    default: return msg::kReadDataFailed;
+std::vector<int> AlarmBitsSet(uint16_t word) {
+  std::vector<int> bits;
+  for (int bit : kAlarmReadOutOrder) {
+    if (word >> bit & 1) bits.push_back(bit);
   }
-}
-
-AlarmList DecodeAlarmWord(uint16_t word) {
-  AlarmList list{word, {}};
-  for (const AlarmBit& a : kAlarmBits) {
-    if (word >> a.bit & 1) list.texts.push_back(a.text);
-  }
-  return list;
-}
-
-std::string AlarmReport(uint16_t word) {
-  std::string text;
-  for (const std::string& alarm : DecodeAlarmWord(word).texts) text += alarm + "\n";
-  return text.empty() ? msg::kAlarmNormal : text;
+  return bits;
 }
 
 }  // namespace kx

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "link/Exchange.h"
-#include "link/Messages.h"
 #include "link/Port.h"
 
 namespace kx {
@@ -28,8 +27,6 @@ uint8_t EncodeSignMagnitude8(long long v);
 enum class AlarmSetting { Volt, Current, Temp1, Temp2, Temp3 };
 // Commands 0x12..0x16 with their data.
 ExchangeResult SetAlarm(Port& port, int address, AlarmSetting setting, std::span<const uint8_t> data);
-// "设置成功!", "设置失败!" or "校验错!".
-const char* SetAlarmMessage(ExchangeOutcome outcome);
 
 struct AlarmReading {
   ExchangeOutcome outcome = ExchangeOutcome::WrongCount;
@@ -39,17 +36,11 @@ struct AlarmReading {
 };
 // Command 0x02: the word in reply bytes 7 and 8.
 AlarmReading ReadAlarmWord(Port& port, int address);
-// "读数据失败!" or "校验错!" for a failed read; nullptr for Ok.
-const char* ReadAlarmMessage(ExchangeOutcome outcome);
 
-// The alarm word and the texts of the bits set in it, in the read-out's order.
-struct AlarmList {
-  uint16_t word = 0;
-  std::vector<std::string> texts;  // empty when no alarm bit (0..8) is set
-};
-AlarmList DecodeAlarmWord(uint16_t word);
-// What the read-out shows: the texts, each ending in a line feed, or "报警正常!"
-// when there are none.
-std::string AlarmReport(uint16_t word);
+// The alarm bits (0..8) of the word, in the order the read-out lists them: the
+// total voltage's under-voltage bit 8 first, then bits 7 down to 0.
+inline constexpr int kAlarmReadOutOrder[] = {8, 7, 6, 5, 4, 3, 2, 1, 0};
+// The bits set in word, in that order.
+std::vector<int> AlarmBitsSet(uint16_t word);
 
 }  // namespace kx

@@ -17,13 +17,4 @@ CellSummary SummariseCells(std::span<const double> cells) {
   return s;
 }
 
-std::string CellSummaryLine(const CellSummary& summary) {
-  if (!summary.extremes) return "没有接入的电池（所有电池读数为 0.000V）";
-  const CellExtremes& e = *summary.extremes;
-  char line[160];
-  std::snprintf(line, sizeof line, "最高 电池%zu %.3fV  最低 电池%zu %.3fV  压差 %.0fmV  平均 %.3fV", e.maxIndex, e.maxV,
-                e.minIndex, e.minV, e.spreadMv, summary.meanV);
-  return line;
-}
-
 }  // namespace kx

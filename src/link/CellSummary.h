@@ -1,6 +1,6 @@
 #pragma once
 // One reading's cells at a glance: the extremes, the spread and the mean over the
-// fitted cells, and the one line the panel and the command line both show.
+// fitted cells (the line the panel and the command line show is CellSummaryLine).
 
 #include <cstddef>
 #include <optional>
@@ -18,9 +18,5 @@ struct CellSummary {
 };
 
 CellSummary SummariseCells(std::span<const double> cells);
-
-// "最高 电池17 3.412V  最低 电池5 3.281V  压差 131mV  平均 3.350V", or a plain
-// sentence when no cell is fitted.
-std::string CellSummaryLine(const CellSummary& summary);
 
 }  // namespace kx

@@ -63,6 +63,12 @@ inline constexpr int kPauseMs = 50;
 inline constexpr size_t kGroupPacketFull = 900;
 inline constexpr size_t kGroupImageCapacity = 50000;
 
+// The rate a unit answers at until it is told another, and every front end's default.
+inline constexpr int kDefaultBaud = 9600;
+// The cell-voltage channels' full scale in volts: a raw count of 32768 is 17 V, in
+// live readings and recorded groups alike.
+inline constexpr uint32_t kCellFullScaleV = 17;
+
 // The rates the device and the serial port take, in the order both baud lists show.
 inline constexpr int kBaudRates[] = {1200, 2400, 4800, 9600, 19200, 38400};
 constexpr bool IsBaudRate(long long rate) {

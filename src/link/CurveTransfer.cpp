@@ -8,7 +8,6 @@
 
 #include "link/CommandTable.h"
 #include "link/Exchange.h"
-#include "link/Messages.h"
 
 namespace kx {
 
@@ -19,6 +18,30 @@ std::array<uint8_t, 1> GroupDateData(int group) { return {static_cast<uint8_t>(g
 
 std::vector<uint8_t> Frame(int address, Command command, std::span<const uint8_t> data = {}) {
   return RequestFrame(address, static_cast<uint8_t>(command), data);
+}
+
+// The curve commands tell a reply with a wrong checksum from every other failure,
+// which they report as a short reply.
+template <typename Outcome>
+Outcome ReplyOutcome(ExchangeOutcome outcome) {
+  switch (outcome) {
+    case ExchangeOutcome::Ok: return Outcome::Ok;
+    case ExchangeOutcome::BadChecksum: return Outcome::BadChecksum;
+    case ExchangeOutcome::WrongCount:
+    case ExchangeOutcome::ShortRead:
+    case ExchangeOutcome::WriteFailed: break;
+  }
+  return Outcome::ShortReply;
+}
+
+// A result with the exchange's outcome, cause and count; its values are the caller's.
+template <typename Result>
+Result ResultOf(const ExchangeResult& ex) {
+  Result result;
+  result.outcome = ReplyOutcome<decltype(result.outcome)>(ex.outcome);
+  result.cause = ex.cause;
+  result.count = ex.count;
+  return result;
 }
 
 }  // namespace
@@ -35,21 +58,11 @@ std::vector<uint8_t> ClearCurvesFrame(int address) { return Frame(address, Comma
 CurveCountResult QueryCurveCount(Port& port, int address, bool verifyChecksum) {
   const ExchangeResult ex =
       Transact(port, address, Command::QueryCurveCount, {}, {.verifyChecksum = verifyChecksum});
-  CurveCountResult result;
-  result.cause = ex.cause;
-  result.count = ex.count;
-  if (ex.outcome == ExchangeOutcome::BadChecksum) result.outcome = CurveCountOutcome::BadChecksum;
-  if (ex.outcome != ExchangeOutcome::Ok) return result;
-  result.outcome = CurveCountOutcome::Ok;
+  CurveCountResult result = ResultOf<CurveCountResult>(ex);
+  if (result.outcome != CurveCountOutcome::Ok) return result;
   result.recorded = ex.reply[7];
   result.recording = ex.reply[8];
   return result;
-}
-
-std::string CurveCountText(int recorded, int recording) {
-  char text[96];
-  std::snprintf(text, sizeof text, msg::kCurveCountFormat, recorded, recording);
-  return text;
 }
 
 GroupImageOutcome ReadGroupImage(Port& port, int address, int group, std::vector<uint8_t>& image,
@@ -128,12 +141,8 @@ int GroupPacketWireMs(int baud) {
 GroupDateResult ReadGroupDate(Port& port, int address, int group, bool verifyChecksum) {
   const ExchangeResult ex = Transact(port, address, Command::ReadGroupDate, GroupDateData(group),
                                      {.verifyChecksum = verifyChecksum});
-  GroupDateResult result;
-  result.cause = ex.cause;
-  result.count = ex.count;
-  if (ex.outcome == ExchangeOutcome::BadChecksum) result.outcome = GroupDateOutcome::BadChecksum;
-  if (ex.outcome != ExchangeOutcome::Ok) return result;
-  result.outcome = GroupDateOutcome::Ok;
+  GroupDateResult result = ResultOf<GroupDateResult>(ex);
+  if (result.outcome != GroupDateOutcome::Ok) return result;
   result.date = DecodeBcdDateTime(ex.reply.data() + kFrameHeaderSize);
   std::copy_n(ex.reply.begin() + kFrameHeaderSize, result.raw.size(), result.raw.begin());
   return result;
@@ -156,8 +165,7 @@ std::string FormatGroupDate(const BcdDateTime& date) {
 
 ClearOutcome ClearCurves(Port& port, int address, bool verifyChecksum) {
   const ExchangeResult ex = Transact(port, address, Command::ClearCurves, {}, {.verifyChecksum = verifyChecksum});
-  if (ex.outcome == ExchangeOutcome::BadChecksum) return ClearOutcome::BadChecksum;
-  if (ex.outcome != ExchangeOutcome::Ok) return ClearOutcome::ShortReply;
+  if (const auto outcome = ReplyOutcome<ClearOutcome>(ex.outcome); outcome != ClearOutcome::Ok) return outcome;
   return ex.reply[7] == 0xFF ? ClearOutcome::Ok : ClearOutcome::Refused;
 }
 

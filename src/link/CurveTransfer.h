@@ -40,8 +40,6 @@ struct CurveCountResult {
 
 // The table's exchange; only the reply's length is checked unless verifyChecksum.
 CurveCountResult QueryCurveCount(Port& port, int address, bool verifyChecksum = false);
-// "共3条曲线,1条在画".
-std::string CurveCountText(int recorded, int recording);
 
 enum class GroupImageOutcome {
   Ok,

@@ -1,11 +1,9 @@
 #include "link/DeviceClock.h"
 
 #include <array>
-#include <cstdio>
 
 #include "link/CommandTable.h"
 #include "link/Exchange.h"
-#include "link/Messages.h"
 
 namespace kx {
 
@@ -40,13 +38,6 @@ SetClockResult SetDeviceClock(Port& port, int address, const std::tm& local, boo
   return result;
 }
 
-std::string SetClockMessage(SetClockOutcome outcome, const std::tm& local) {
-  if (outcome != SetClockOutcome::Ok) return msg::kSetClockFailed;
-  char when[64];
-  if (std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", &local) == 0) when[0] = '\0';
-  return std::string(msg::kSetClockOk) + when;
-}
-
 ReadClockResult ReadDeviceClock(Port& port, int address) {
   ExchangeResult ex = Transact(port, address, Command::ReadClock, {});
   ReadClockResult result;
@@ -68,25 +59,6 @@ ReadClockResult ReadDeviceClock(Port& port, int address) {
       break;
   }
   return result;
-}
-
-std::string FormatDeviceTime(const BcdDateTime& t) {
-  char text[128];
-  std::snprintf(text, sizeof text, "%d年-%d月-%d日-%d时-%d分-%d秒", t.year, t.month, t.day, t.hour, t.minute,
-                t.second);
-  return text;
-}
-
-std::string ReadClockMessage(ReadClockOutcome outcome) {
-  switch (outcome) {
-    case ReadClockOutcome::Ok:
-      return {};
-    case ReadClockOutcome::WrongCount:
-      return msg::kReadClockFailed;
-    case ReadClockOutcome::BadChecksum:
-      return msg::kBadChecksum;
-  }
-  return {};
 }
 
 }  // namespace kx

@@ -34,10 +34,6 @@ struct SetClockResult {
 // byte 7 are examined, and the checksum when verifyChecksum.
 SetClockResult SetDeviceClock(Port& port, int address, const std::tm& local, bool verifyChecksum = false);
 
-// "设置系统时间成功:2014-05-06 09:03:07" for Ok, "设置系统时间失败" otherwise;
-// local must be the same reading the frame was built from.
-std::string SetClockMessage(SetClockOutcome outcome, const std::tm& local);
-
 enum class ReadClockOutcome {
   Ok,
   WrongCount,   // not exactly the reply's length queued, or fewer read ("读取时间!")
@@ -55,9 +51,5 @@ struct ReadClockResult {
 // The table's wait exchange, then the time decoded.
 ReadClockResult ReadDeviceClock(Port& port, int address);
 
-// "2014年-5月-6日-9时-3分-7秒": no leading zeros.
-std::string FormatDeviceTime(const BcdDateTime& t);
-// The message for a failed read ("读取时间!" or "校验错!"); empty for Ok.
-std::string ReadClockMessage(ReadClockOutcome outcome);
 
 }  // namespace kx

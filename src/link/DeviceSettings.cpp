@@ -4,7 +4,6 @@
 
 #include "link/CommandTable.h"
 #include "link/Frame.h"
-#include "link/Messages.h"
 
 namespace kx {
 
@@ -29,17 +28,6 @@ std::string FormatVersion(uint16_t raw) {
   return text;
 }
 
-const char* VersionMessage(ExchangeOutcome outcome) {
-  switch (outcome) {
-    case ExchangeOutcome::Ok: return nullptr;
-    case ExchangeOutcome::ShortRead: return msg::kReadDataAaFailedWide;
-    case ExchangeOutcome::BadChecksum: return msg::kBadChecksum;
-    case ExchangeOutcome::WrongCount:
-    case ExchangeOutcome::WriteFailed: break;  // nothing could have come back
-  }
-  return msg::kReadDataFailedWide;
-}
-
 std::optional<uint8_t> CheckNewAddress(long long typed) {
   if (typed < 0 || typed > 255) return std::nullopt;
   return static_cast<uint8_t>(typed);
@@ -53,14 +41,6 @@ ExchangeResult SetAddress(Port& port, int address, uint8_t newAddress) {
 ExchangeResult SetBaud(Port& port, int address, int baud) {
   const uint8_t data[] = {static_cast<uint8_t>(baud / 256), static_cast<uint8_t>(baud % 256)};
   return Transact(port, address, Command::SetBaud, data);
-}
-
-const char* LinkSettingMessage(ExchangeOutcome outcome) {
-  switch (outcome) {
-    case ExchangeOutcome::Ok: return nullptr;
-    case ExchangeOutcome::BadChecksum: return msg::kBadChecksum;
-    default: return msg::kSetFailed;
-  }
 }
 
 }  // namespace kx

@@ -1,14 +1,13 @@
 #pragma once
 // The device's identity and link settings: firmware version, communication address
 // and baud rate. Each operation is one wait exchange on an open port; the outcome
-// picks the message the front end shows.
+// picks the message the front end shows (texts/ChineseTexts.h).
 
 #include <cstdint>
 #include <optional>
 #include <string>
 
 #include "link/Exchange.h"
-#include "link/Messages.h"
 #include "link/Port.h"
 
 namespace kx {
@@ -29,8 +28,6 @@ VersionReading ReadVersion(Port& port, int address, std::optional<int> waitMs = 
 int ProbeWaitMs(int baud);
 // "Ver%0.2f" of raw / 100: 130 gives "Ver1.30".
 std::string FormatVersion(uint16_t raw);
-// The message for a failed version read; nullptr for Ok.
-const char* VersionMessage(ExchangeOutcome outcome);
 
 // The new address as typed, already read by atoi rules; nullopt when outside 0..255.
 std::optional<uint8_t> CheckNewAddress(long long typed);
@@ -39,8 +36,5 @@ ExchangeResult SetAddress(Port& port, int address, uint8_t newAddress);
 
 // Command 0x11: the rate as a big-endian 16-bit value; the reply comes at the old rate.
 ExchangeResult SetBaud(Port& port, int address, int baud);
-
-// The message for a failed address or baud change; nullptr for Ok.
-const char* LinkSettingMessage(ExchangeOutcome outcome);
 
 }  // namespace kx

@@ -32,7 +32,7 @@ struct ExchangeResult {
 };
 
 // Observer of every frame sent and received (the command line's --trace, the
-// panel's protocol monitor), called on the thread that exchanges. nullptr for none;
+// panel's protocol view), called on the thread that exchanges. nullptr for none;
 // once SetFrameTracer returns, the previous tracer is no longer being called.
 using FrameTracer = std::function<void(const FrameEvent& frame)>;
 void SetFrameTracer(FrameTracer tracer);

@@ -1,14 +1,7 @@
 #pragma once
-// What the link tells an observer about each frame sent or received, and the one
-// text line a frame becomes (the command line's --trace, the panel's protocol
-// monitor, its copy and its saved file):
-//
-//   13:05:39.123 TX 14 2E 00 00 03 00 00 FF CE | read-version | sent
-//   13:05:39.141 RX 14 2E 00 00 03 00 02 00 82 FF 4A | read-version | reply accepted
-//   13:05:40.143 RX | read-version | no reply
-//
-// Local time with milliseconds, direction, the bytes in hex, the command's name
-// from the command table, and the verdict.
+// What the link tells an observer about each frame sent or received (the command
+// line's --trace, the panel's protocol view), and the fields of the frame's line as
+// numbers become text; the verdict in words and the whole line are texts/FrameText.h.
 
 #include <cstddef>
 #include <cstdint>
@@ -48,7 +41,7 @@ struct FrameEvent {
   std::string_view port = {};  // the port's name (Port::Name); valid only during the tracer's call
 };
 
-// A frame kept past the tracer's call (the monitor's buffer).
+// A frame kept past the tracer's call (the protocol view's buffer).
 struct FrameRecord {
   FrameEvent fields;  // fields.bytes and fields.port are not used; see bytes and port
   std::vector<uint8_t> bytes;
@@ -58,13 +51,10 @@ struct FrameRecord {
   FrameEvent View() const;
 };
 
-// The fields of the line, each as the monitor's columns show them.
+// The fields of the line, each as the protocol view's columns show them.
 std::string FrameTimeText(int64_t timeMs);  // "13:05:39.123", local time
 std::string FrameHexText(std::span<const uint8_t> bytes);  // "14 2E 00"
 std::string FrameCommandText(uint8_t command);  // "read-version"; "0x3F" for a code not in the table
-std::string FrameVerdictText(const FrameEvent& event);  // "wrong length: 3 of 11 bytes"
-// The whole line, without a line end.
-std::string FrameLine(const FrameEvent& event);
 
 // A bounded buffer of traced frames for a reader on another thread: the tracer
 // (on whatever thread exchanges) appends under a short lock into storage that is

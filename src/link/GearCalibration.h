@@ -8,7 +8,6 @@
 #include <string_view>
 
 #include "link/Exchange.h"
-#include "link/Messages.h"
 #include "link/Port.h"
 
 namespace kx {
@@ -22,8 +21,6 @@ const char* GearText(uint8_t gear);
 
 // Command 0x20 with the gear byte.
 ExchangeResult SetGear(Port& port, int address, uint8_t gear);
-// "设置成功!", "设置失败!" (wrong count), "操作失败!!" (short read) or "校验错!".
-const char* SetGearMessage(ExchangeOutcome outcome);
 
 struct GearReading {
   ExchangeOutcome outcome = ExchangeOutcome::WrongCount;
@@ -33,18 +30,14 @@ struct GearReading {
 };
 // Command 0x01: the gear in reply byte 7.
 GearReading ReadGear(Port& port, int address);
-// The message for a failed read ("读数据失败!" or "校验错!"), or for an unknown gear
-// byte ("读取电压档位错误!"); nullptr when the gear can be shown.
-const char* ReadGearMessage(const GearReading& reading);
 
 // One calibration: a stable key the front ends know it by ("cell-2v", "cell-6v",
 // "cell-12v", "total-2v", "total-6v", "total-12v", "temp", "current"), the channel
-// code K, the message for a wrong reply count and the two points' names. Point P
-// is 1 or 2 (list entry + 1). The reply wait is the channel's (CalibrationWaitMs).
+// code K and the two points' names. Point P is 1 or 2 (list entry + 1). The reply
+// wait is the channel's (CalibrationWaitMs).
 struct CalibrationRow {
   const char* key;
   uint8_t channel;
-  const char* wrongCountMessage;
   const char* entries[2];
 };
 std::span<const CalibrationRow> CalibrationRows();
@@ -56,7 +49,5 @@ std::optional<uint8_t> CalibrationPointOfEntry(int index);
 // Command 0x21 with the row's channel and point, without a purge of its own; the
 // reply is awaited for as long as the channel takes.
 ExchangeResult Calibrate(Port& port, int address, const CalibrationRow& row, uint8_t point);
-// "校准成功!", the row's wrong-count text, "操作失败!!" (short read) or "校验错!".
-const char* CalibrationMessage(const CalibrationRow& row, ExchangeOutcome outcome);
 
 }  // namespace kx

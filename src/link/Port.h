@@ -33,9 +33,6 @@ struct ReplyCount {
   size_t received = 0;
 };
 
-// A short English description, for logs and the command line.
-const char* Describe(LinkError error);
-
 // The five time-outs applied at every open, in milliseconds.
 struct Timeouts {
   int readIntervalMs = 1000;      // a read ends when more than this passes between two bytes

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <optional>
 
+#include "files/WriteAll.h"
 #include "link/Exchange.h"
 #include "link/LineSpeed.h"
 
@@ -118,6 +119,16 @@ int SerialPort::PollLine(short events, Clock::time_point until, short& revents) 
     revents = fds[0].revents;
     return ready == 0 ? 0 : 1;
   }
+}
+
+bool SerialPort::PollStopped(int ready) {
+  if (ready == 2)
+    lastError_ = LinkError::Cancelled;
+  else if (ready < 0)
+    lastError_ = LinkError::Io;
+  else
+    return false;
+  return true;
 }
 
 LinePace::LinePace(int baud, long long capUs)
@@ -341,14 +352,7 @@ bool SerialPort::Fill(Clock::time_point until, bool sleep) {
   short revents = 0;
   for (;;) {
     const int ready = PollLine(sleep ? 0 : POLLIN, until, revents);
-    if (ready == 2) {
-      lastError_ = LinkError::Cancelled;
-      return false;
-    }
-    if (ready < 0) {
-      lastError_ = LinkError::Io;
-      return false;
-    }
+    if (PollStopped(ready)) return false;
     if (ready == 1 && revents == 0) continue;  // only the wake-up descriptors stirred
     if (ready == 0 && !sleep) return true;     // nothing arrived in time
     break;  // readable, hung up or in error; or the sleep is over: take what came meanwhile
@@ -478,45 +482,27 @@ size_t SerialPort::Write(const uint8_t* data, size_t n) {
 }
 
 size_t SerialPort::WriteRaw(const uint8_t* data, size_t n, Clock::time_point deadline) {
-  size_t written = 0;
-  while (written < n) {
-    // A socket's peer gone must not raise SIGPIPE: send says EPIPE instead.
-    const ssize_t put = net_ ? ::send(fd_, data + written, n - written, MSG_NOSIGNAL)
-                             : ::write(fd_, data + written, n - written);
-    if (put > 0) {
-      written += static_cast<size_t>(put);
-      continue;
+  // The line is full: wait for room until the deadline; false sets the cause.
+  const auto waitForRoom = [&] {
+    if (Clock::now() >= deadline) {
+      lastError_ = LinkError::Timeout;
+      return false;
     }
-    if (put < 0 && errno == EINTR) continue;
-    if (put < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-      if (Clock::now() >= deadline) {
-        lastError_ = LinkError::Timeout;
-        break;
-      }
-      pollfd pfd{fd_, POLLOUT, 0};
-      const int ready = PollLine(POLLOUT, deadline, pfd.revents);
-      if (ready == 2) {
-        lastError_ = LinkError::Cancelled;
-        break;
-      }
-      if (ready < 0) {
-        lastError_ = LinkError::Io;
-        break;
-      }
-      if (ready > 0 && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) && !(pfd.revents & POLLOUT)) {
-        hungUp_ = (pfd.revents & POLLHUP) != 0;
-        lastError_ = hungUp_ ? LinkError::HungUp : LinkError::Io;
-        break;
-      }
-      continue;
+    pollfd pfd{fd_, POLLOUT, 0};
+    const int ready = PollLine(POLLOUT, deadline, pfd.revents);
+    if (PollStopped(ready)) return false;
+    if (ready > 0 && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) && !(pfd.revents & POLLOUT)) {
+      hungUp_ = (pfd.revents & POLLHUP) != 0;
+      lastError_ = hungUp_ ? LinkError::HungUp : LinkError::Io;
+      return false;
     }
-    if (put < 0 && (errno == EIO || errno == EPIPE || errno == ECONNRESET)) {
-      hungUp_ = true;
-      lastError_ = LinkError::HungUp;
-    } else {
-      lastError_ = LinkError::Io;
-    }
-    break;
+    return true;
+  };
+  // A connection's peer gone must not raise SIGPIPE: the write says EPIPE instead.
+  const size_t written = files::WriteAll(fd_, data, n, waitForRoom, net_);
+  if (written < n && lastError_ == LinkError::None) {
+    hungUp_ = errno == EIO || errno == EPIPE || errno == ECONNRESET;
+    lastError_ = hungUp_ ? LinkError::HungUp : LinkError::Io;
   }
   return written;
 }

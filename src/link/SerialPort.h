@@ -55,7 +55,6 @@ class SerialPort final : public Port {
   LinkError Open(const std::string& path, int baud, const Timeouts& timeouts = {});
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
-  int Descriptor() const { return fd_; }
   const std::string& Path() const { return path_; }
   std::string_view Name() const override { return path_; }
   // The baud rate read back from the device after applying the settings.
@@ -83,6 +82,8 @@ class SerialPort final : public Port {
   // interruption until `until`; -1 on error, 0 on time-out, 1 when the line is ready,
   // 2 when interrupted.
   int PollLine(short events, Clock::time_point until, short& revents);
+  // After PollLine: true, with lastError_ set, when it was interrupted or failed.
+  bool PollStopped(int ready);
   // Moves what the driver holds into buffer_; waits until `until` for the first byte
   // (now: do not wait), or with sleep until `until` whatever comes (ended early only
   // by an interruption or a hang-up). Returns false on hang-up, error or interruption.

@@ -63,7 +63,7 @@ int RunMonitor(const MonitorOptions& o, const MonitorIo& io) {
     struct stat st {};
     if (::stat(o.csvDir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
       io.errLine("kx4200-cli: --csv " + o.csvDir + " is not a folder");
-      return kMonitorUsage;
+      return kExitUsage;
     }
   }
   std::unique_ptr<MqttPublisher> mqtt;
@@ -74,7 +74,7 @@ int RunMonitor(const MonitorOptions& o, const MonitorIo& io) {
       case MqttPublisher::StartResult::Refused:
       case MqttPublisher::StartResult::Failed:
         io.errLine("kx4200-cli: " + error);
-        return kMonitorConnect;
+        return kExitPort;
       case MqttPublisher::StartResult::Pending:
         io.errLine("kx4200-cli: the MQTT broker " + o.mqtt->host + ":" + std::to_string(o.mqtt->port) +
                    " has not answered yet; readings are queued meanwhile");
@@ -130,9 +130,9 @@ int RunMonitor(const MonitorOptions& o, const MonitorIo& io) {
                " MQTT messages were still queued at the end and are lost (" +
                (connectedAtEnd ? "not acknowledged in time by the broker " : "no connection to the broker ") +
                o.mqtt->host + ":" + std::to_string(o.mqtt->port) + ")");
-  if (outputs.AnyCsvFailed()) return kMonitorUsage;
+  if (outputs.AnyCsvFailed()) return kExitUsage;
   const bool counted = o.count > 0 && !stopped;
-  return counted && (outputs.AnyFailed() || undelivered > 0) ? kMonitorDevice : kMonitorOk;
+  return counted && (outputs.AnyFailed() || undelivered > 0) ? kExitDevice : kExitOk;
 }
 
 std::string CheckMqttTopics(const MonitorOptions& o) {

@@ -11,11 +11,9 @@
 
 #include "monitor/MqttPublisher.h"
 #include "monitor/UnitOption.h"
+#include "texts/ExitStatus.h"
 
 namespace kx::monitor {
-
-// Exit statuses, as the command line has them.
-enum MonitorExit : int { kMonitorOk = 0, kMonitorDevice = 1, kMonitorUsage = 2, kMonitorConnect = 3 };
 
 struct MonitorOptions {
   std::vector<UnitOption> units;
@@ -42,10 +40,10 @@ struct MonitorIo {
   std::function<bool()> stopRequested;  // SIGINT/SIGTERM
 };
 
-// Returns kMonitorOk after a stop or after count cycles without a failed reading;
-// kMonitorDevice when a reading of a counted run failed or the run ended with MQTT
-// messages still queued; kMonitorUsage when the CSV folder is unusable or a log
-// could not be written; kMonitorConnect when the broker refused the credentials or
+// Returns kExitOk after a stop or after count cycles without a failed reading;
+// kExitDevice when a reading of a counted run failed or the run ended with MQTT
+// messages still queued; kExitUsage when the CSV folder is unusable or a log
+// could not be written; kExitPort when the broker refused the credentials or
 // the client could not be set up.
 int RunMonitor(const MonitorOptions& options, const MonitorIo& io);
 

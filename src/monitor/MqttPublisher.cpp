@@ -85,7 +85,9 @@ MqttPublisher::StartResult MqttPublisher::Start(int waitMs, std::string& error) 
   }
   if (!settings_.user.empty())
     mosquitto_username_pw_set(mosq_, settings_.user.c_str(), settings_.password.c_str());
-  if (const int rc = mosquitto_will_set(mosq_, status_.c_str(), 7, "offline", 1, true); rc != MOSQ_ERR_SUCCESS) {
+  const std::string_view will = "offline";
+  if (const int rc = mosquitto_will_set(mosq_, status_.c_str(), static_cast<int>(will.size()), will.data(), 1, true);
+      rc != MOSQ_ERR_SUCCESS) {
     error = "the MQTT status topic cannot be used (" + std::string(mosquitto_strerror(rc)) + ")";
     return StartResult::Failed;
   }

@@ -5,14 +5,13 @@
 #include "link/Alarms.h"
 #include "link/DeviceSettings.h"
 #include "link/LiveValues.h"
+#include "texts/EnglishTexts.h"
 
 namespace kx::monitor {
 
 namespace {
 
 using Clock = StopSignal::Clock;
-
-constexpr uint32_t kCellFullScale = 17;
 
 std::string Cause(ExchangeOutcome outcome, LinkError cause) {
   if (cause == LinkError::HungUp || cause == LinkError::Io) return Describe(cause);
@@ -83,7 +82,7 @@ std::optional<Reading> Poller::ReadUnit(size_t unit, bool alarms, bool& hungUp) 
   }
   const ExchangeResult x = AcquireLive(port_, option.address);
   if (x.cause == LinkError::Cancelled) return std::nullopt;  // stopped mid-reading
-  if (x.outcome == ExchangeOutcome::Ok) r.live = ScaleLiveValues(x.reply, kCellFullScale, o_.currentRange);
+  if (x.outcome == ExchangeOutcome::Ok) r.live = ScaleLiveValues(x.reply, kCellFullScaleV, o_.currentRange);
   if (!r.live) r.error = Cause(x.outcome, x.cause);
   if (x.cause == LinkError::HungUp) {
     port_.Close();

@@ -4,7 +4,7 @@
 
 #include "link/CellStats.h"
 #include "link/LocalTime.h"
-#include "link/Messages.h"
+#include "texts/Messages.h"
 #include "monitor/LiveJson.h"
 
 namespace kx::monitor {

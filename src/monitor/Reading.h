@@ -10,6 +10,7 @@
 
 #include "link/Alarms.h"
 #include "link/LiveReading.h"
+#include "texts/ChineseTexts.h"
 
 namespace kx::monitor {
 

@@ -52,9 +52,11 @@ std::optional<UnitOption> NetUnit(const std::string& text, std::string rest, Uni
     unit.address = *address;
     rest.resize(colon);
   }
-  if (!ParseNetPortName(rest, error)) return std::nullopt;
+  const std::optional<NetAddress> net = ParseNetPortName(rest, error);
+  if (!net) return std::nullopt;
   unit.port = rest;
-  if (unit.name.empty()) unit.name = CleanName("kx4200_" + Basename(rest) + "_" + std::to_string(unit.address));
+  if (unit.name.empty())
+    unit.name = CleanName("kx4200_" + net->host + "_" + std::to_string(net->port) + "_" + std::to_string(unit.address));
   return unit;
 }
 

@@ -6,12 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "link/CommandTable.h"
+
 namespace kx::monitor {
 
 struct UnitOption {
   std::string port;  // as given: a device path, a panel port number or a network port
   int address = 0;
-  int baud = 9600;
+  int baud = kDefaultBaud;
   std::string name;  // [a-z0-9_] only; the MQTT topic level and the CSV file name
 };
 

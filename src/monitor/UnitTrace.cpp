@@ -1,6 +1,7 @@
 #include "monitor/UnitTrace.h"
 
 #include "link/Frame.h"
+#include "texts/FrameText.h"
 
 namespace kx::monitor {
 

@@ -8,7 +8,7 @@
 
 #include "link/LiveValues.h"
 #include "link/LocalTime.h"
-#include "link/Messages.h"
+#include "texts/Messages.h"
 #include "panel/ControlIds.h"
 #include "panel/FieldText.h"
 #include "panel/PanelTexts.h"
@@ -29,7 +29,7 @@ constexpr int kBusyControls[] = {kBtnSetAddress,   kBtnSetBaud,         kBtnRead
 void CTesterDlg::ConnectAcquisition() {
   connect(m_btnAcquire, &QPushButton::clicked, this, [this] { OnAcquire(); });
   connect(m_btnContinuous, &QPushButton::clicked, this, [this] { OnContinuous(); });
-  connect(&m_timer1, &QTimer::timeout, this, [this] { OnTimer(); });
+  connect(&m_acquisitionTimer, &QTimer::timeout, this, [this] { OnTimer(); });
   m_timerDue.setSingleShot(true);
   m_timerDue.setInterval(0);
   connect(&m_timerDue, &QTimer::timeout, this, [this] { OnTimer(); });
@@ -73,7 +73,7 @@ void CTesterDlg::OnContinuous() {
   if (m_bContinuous == 0) {
     if (!OpenPort()) {
       ShowMessage(kx::msg::kOpenPortFailed);
-      m_timer1.stop();
+      m_acquisitionTimer.stop();
       return;
     }
     m_nFailCount = 0;
@@ -84,7 +84,7 @@ void CTesterDlg::OnContinuous() {
     // The period is taken once per run. A negative one never fires, as a window
     // timer clamps it to its longest period.
     const long long period = kx::panel::FieldText::AtoiWide(m_strPeriod);
-    m_timer1.start(period < 0 || period > INT_MAX ? INT_MAX : static_cast<int>(period));
+    m_acquisitionTimer.start(period < 0 || period > INT_MAX ? INT_MAX : static_cast<int>(period));
     for (int id : kBusyControls) Control(id)->setEnabled(false);
     UpdateData(false);
     return;
@@ -96,7 +96,7 @@ void CTesterDlg::OnContinuous() {
   m_timerDue.stop();
   m_btnContinuous->setText(QStringLiteral("连续采集"));
   for (int id : kBusyControls) Control(id)->setEnabled(true);
-  m_timer1.stop();
+  m_acquisitionTimer.stop();
   ClosePort();
   StopLog();
   UpdateData(false);

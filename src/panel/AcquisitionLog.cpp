@@ -16,10 +16,11 @@
 #include "panel/PanelTexts.h"
 #include "panel/TesterDlg.h"
 #include "ui/Prompts.h"
+#include "ui/Utf8.h"
 
 namespace {
 
-QString Utf8(const char* text) { return QString::fromUtf8(text); }
+using kx::Utf8;
 
 QString LogFailure(const kx::files::FileResult& result) {
   return Utf8(kx::msg::kLogStopped) + QLatin1Char('\n') + QString::fromStdString(kx::files::Describe(result));

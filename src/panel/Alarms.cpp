@@ -6,7 +6,8 @@
 #include <QPushButton>
 
 #include "link/Alarms.h"
-#include "link/Messages.h"
+#include "texts/ChineseTexts.h"
+#include "texts/Messages.h"
 #include "panel/FieldText.h"
 #include "panel/TesterDlg.h"
 

@@ -6,7 +6,8 @@
 #include <QPushButton>
 
 #include "link/GearCalibration.h"
-#include "link/Messages.h"
+#include "texts/ChineseTexts.h"
+#include "texts/Messages.h"
 #include "panel/ControlIds.h"
 #include "panel/PanelTexts.h"
 #include "panel/TesterDlg.h"

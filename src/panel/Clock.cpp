@@ -5,7 +5,8 @@
 #include <ctime>
 
 #include "link/DeviceClock.h"
-#include "link/Messages.h"
+#include "texts/ChineseTexts.h"
+#include "texts/Messages.h"
 #include "panel/PanelTexts.h"
 #include "panel/TesterDlg.h"
 #include "widgets/IconButton.h"

@@ -8,7 +8,8 @@
 #include <ctime>
 
 #include "link/CurveTransfer.h"
-#include "link/Messages.h"
+#include "texts/ChineseTexts.h"
+#include "texts/Messages.h"
 #include "panel/ControlIds.h"
 #include "panel/FieldText.h"
 #include "panel/PanelTexts.h"
@@ -37,11 +38,11 @@ void CTesterDlg::ConnectCurveDownload() {
 int CTesterDlg::QueryCurveCount() {
   int readable = -1;
   RunOnPort(
-      {.openFailure = kx::msg::kCountPortFailed},
+      {.openFailure = kx::msg::kCurveCountOpenFailed},
       [this] { return [address = m_nAddress](kx::Port& port) { return kx::QueryCurveCount(port, address); }; },
       [this, &readable](const kx::CurveCountResult& result) {
         if (result.outcome != kx::CurveCountOutcome::Ok) {
-          ShowMessage(kx::msg::kCommFailedBang);
+          ShowMessage(kx::msg::kCurveCommFailed);
           return;
         }
         m_staticGroupCount->setText(QString::fromStdString(kx::CurveCountText(result.recorded, result.recording)));
@@ -141,7 +142,7 @@ void CTesterDlg::OnReadGroup() {
   m_btnView->setEnabled(true);
   m_btnSaveAs->setEnabled(true);
   m_btnCurve->setEnabled(true);
-  // The described flow takes packets on their length; corrupt data is not taken silently.
+  // Packets are taken on their length; corrupt data is not taken silently.
   if (badPackets > 0) ShowMessage(QString::asprintf(kx::msg::kBadPacketsFormat, badPackets));
 }
 

@@ -12,16 +12,16 @@
 #include "curves/CurveGroup.h"
 #include "files/SafeFile.h"
 #include "link/CurveTransfer.h"
-#include "link/Messages.h"
+#include "texts/Messages.h"
 #include "panel/PanelTexts.h"
 #include "panel/TesterDlg.h"
 #include "ui/Prompts.h"
+#include "ui/Utf8.h"
 #include "ui/WaitCursor.h"
 
 namespace {
 
-QString Utf8(const char* text) { return QString::fromUtf8(text); }
-QString Utf8(const std::string& text) { return QString::fromStdString(text); }
+using kx::Utf8;
 
 // Shown and proposed for an image without a single whole record: it has no date.
 const QString kNoDate = QStringLiteral("0000-00-00");
@@ -137,7 +137,7 @@ bool CTesterDlg::ClearCurves(int address) {
   bool ok = false;
   // The caller has read the fields and asked; a failed open adds its own text.
   RunOnPort(
-      {.openFailure = kx::msg::kCommFailedBang, .readFirst = false},
+      {.openFailure = kx::msg::kCurveCommFailed, .readFirst = false},
       [address] { return [address](kx::Port& port) { return kx::ClearCurves(port, address); }; },
       [&ok](kx::ClearOutcome outcome) { ok = outcome == kx::ClearOutcome::Ok; });
   return ok;

@@ -8,7 +8,8 @@
 #include <optional>
 
 #include "link/DeviceSettings.h"
-#include "link/Messages.h"
+#include "texts/ChineseTexts.h"
+#include "texts/Messages.h"
 #include "panel/ControlIds.h"
 #include "panel/FieldText.h"
 #include "panel/PanelTexts.h"

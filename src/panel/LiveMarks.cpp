@@ -17,6 +17,7 @@
 #include "panel/LiveTrendDlg.h"
 #include "panel/TesterDlg.h"
 #include "panel/ValueTables.h"
+#include "texts/ChineseTexts.h"
 
 using namespace kx::panel::ids;
 

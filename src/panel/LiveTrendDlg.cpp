@@ -85,6 +85,5 @@ void CLiveTrendDlg::hideEvent(QHideEvent* event) {
 void CLiveTrendDlg::Refresh() {
   if (!m_dirty) return;
   m_dirty = false;
-  ++m_repaints;
   m_view->update();
 }

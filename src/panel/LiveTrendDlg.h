@@ -23,8 +23,6 @@ class CLiveTrendDlg : public QDialog {
   // The cells the operator ticked, 0-based.
   std::vector<int> PickedCells() const;
   void SetPicked(int cell, bool on);
-  // How many times the plots were asked to repaint.
-  int RepaintRequests() const { return m_repaints; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -38,5 +36,4 @@ class CLiveTrendDlg : public QDialog {
   QWidget* m_view = nullptr;
   QTimer m_repaint;  // coalesces the readings between repaints
   bool m_dirty = false;
-  int m_repaints = 0;
 };

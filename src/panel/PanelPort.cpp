@@ -1,10 +1,10 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-#include "link/OpenFailure.h"
 #include "panel/ControlIds.h"
 #include "panel/FieldText.h"
 #include "panel/TesterDlg.h"
+#include "texts/ChineseTexts.h"
 
 bool CTesterDlg::OpenPort() {
   AwaitLine();  // a tick may still use the port this replaces; a drain still holds the line

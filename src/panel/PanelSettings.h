@@ -9,13 +9,15 @@
 #include <memory>
 #include <optional>
 
+#include "link/CommandTable.h"
+
 class QSettings;
 
 namespace kx::panel {
 
 struct PanelSettings {
   int port = 1;
-  int baud = 9600;  // a rate of the baud list
+  int baud = kx::kDefaultBaud;  // a rate of the baud list
   int address = 0;
   QString period = QStringLiteral("1000");
   QString currentRange = QStringLiteral("1000");

@@ -1,7 +1,7 @@
 #pragma once
 // Texts only the panel's own dialogs show: captions, file filters, questions and
 // the refusals of its buttons (UTF-8, exactly as shown). The device operations'
-// texts are in link/Messages.h, in the same namespace.
+// texts are in texts/Messages.h, in the same namespace.
 
 namespace kx::msg {
 // A button that would disturb continuous acquisition refuses.

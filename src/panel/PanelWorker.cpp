@@ -167,7 +167,7 @@ void CTesterDlg::StartTickOnWorker() {
   m_bTickInFlight = true;
   // A period of 0 means "again as soon as the last one is done": the timer rests
   // meanwhile instead of spinning the GUI thread.
-  if (m_timer1.interval() == 0) m_timer1.stop();
+  if (m_acquisitionTimer.interval() == 0) m_acquisitionTimer.stop();
   kx::SerialPort& port = *m_hComm;
   while (!m_worker->Start([this, exchange, &port] {
     auto result = std::make_shared<kx::ExchangeResult>(exchange(port));
@@ -192,7 +192,7 @@ void CTesterDlg::FinishTick(const kx::ExchangeResult& result) {
   // Still within the tick: a message about the log holds the next one back.
   LogReading(reading ? &*reading : nullptr);
   m_bInTick = false;
-  if (m_bContinuous && !m_timer1.isActive() && m_timer1.interval() == 0 && !m_bClosing) m_timer1.start();
+  if (m_bContinuous && !m_acquisitionTimer.isActive() && m_acquisitionTimer.interval() == 0 && !m_bClosing) m_acquisitionTimer.start();
   if (m_lineWait != nullptr) m_lineWait->quit();
   DeliverDueTick();
 }
@@ -270,7 +270,7 @@ void CTesterDlg::closeEvent(QCloseEvent* event) {
   // Closing ends the exchange in flight at once; what it would have shown is dropped.
   if (m_bExchanging || m_bTickInFlight) {
     m_bClosing = true;
-    m_timer1.stop();
+    m_acquisitionTimer.stop();
     if (m_hComm) m_hComm->Interrupt();
   }
   if (m_drainPort) m_drainPort->Interrupt();  // what is left of a cancelled packet no longer matters

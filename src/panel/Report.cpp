@@ -14,19 +14,20 @@
 #include "chart/ChartDraw.h"
 #include "curves/CurveGroup.h"
 #include "files/SafeFile.h"
-#include "link/OpenFailure.h"
 #include "panel/ControlIds.h"
 #include "panel/FieldText.h"
 #include "panel/PanelTexts.h"
 #include "panel/TesterDlg.h"
 #include "report/ReportAnalysis.h"
 #include "report/ReportRender.h"
+#include "texts/ChineseTexts.h"
 #include "ui/Prompts.h"
+#include "ui/Utf8.h"
 #include "ui/WaitCursor.h"
 
 namespace {
 
-QString Utf8(const char* text) { return QString::fromUtf8(text); }
+using kx::Utf8;
 
 }  // namespace
 

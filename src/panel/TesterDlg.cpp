@@ -21,14 +21,14 @@
 
 #include "curves/CurveGroup.h"
 #include "link/CommandTable.h"
-#include "link/Messages.h"
+#include "texts/Messages.h"
 #include "panel/AboutDlg.h"
 #include "panel/ControlIds.h"
 #include "panel/FieldText.h"
 #include "panel/PanelTexts.h"
 #include "panel/Layout.h"
 #include "panel/LiveTrendDlg.h"
-#include "panel/ProtocolMonitorDlg.h"
+#include "panel/ProtocolViewDlg.h"
 #include "panel/ValueTables.h"
 #include "ui/DialogUnits.h"
 #include "ui/Prompts.h"
@@ -301,7 +301,7 @@ void CTesterDlg::OnInitDialog() {
   m_rectWindow = QRect(pos(), size());
   setFixedSize(kx::panel::UserWidth(m_rectWindow.width()), m_rectWindow.height());
   m_nAddress = 0;
-  m_comboBaud->setCurrentIndex(3);
+  m_comboBaud->setCurrentIndex(m_comboBaud->findText(QString::number(kx::kDefaultBaud)));
   m_nPort = 1;
   // Columns and the live table's labels.
   for (QTableWidget* table : {m_listValues, m_listPointValues}) {
@@ -327,7 +327,7 @@ void CTesterDlg::OnInitDialog() {
       {m_btnAcquire, "采集.ICO"},     {m_btnContinuous, "连续采集.ICO"},
       {m_btnSetTime, "时间.ICO"},     {m_btnRead, "读取.ICO"}};
   for (const auto& [button, file] : icons) button->SetIconFile(kx::FindPictureFile(QString::fromUtf8(file)));
-  m_btnRead->m_nIconPlacement = 2;
+  m_btnRead->m_nIconPlacement = kx::kIconAbove;
   // The fields match what the window shows.
   UpdateData(true);
   ControlAs<QLineEdit>(kEditPort)->setToolTip(ResolvedPortPath());
@@ -463,12 +463,12 @@ void CTesterDlg::contextMenuEvent(QContextMenuEvent* event) {
   // The toolkit's system menu has no Linux counterpart; its About item sits here.
   QMenu menu(this);
   QAction* trend = menu.addAction(QStringLiteral("实时曲线"));
-  QAction* monitor = menu.addAction(QStringLiteral("通讯监视"));
+  QAction* protocolView = menu.addAction(QStringLiteral("通讯监视"));
   QAction* report = menu.addAction(QString::fromUtf8(kx::msg::kReportItem));
   QAction* about = menu.addAction(AboutItemText());
   QAction* chosen = menu.exec(event->globalPos());
   if (chosen == report) MakeReport();
   if (chosen == about) ShowAbout();
   if (chosen == trend) ShowLiveTrend();
-  if (chosen == monitor) ShowProtocolMonitor();
+  if (chosen == protocolView) ShowProtocolView();
 }

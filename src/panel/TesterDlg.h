@@ -38,7 +38,7 @@ class QLineEdit;
 class QPushButton;
 class QTableWidget;
 class CLiveTrendDlg;
-class CProtocolMonitorDlg;
+class CProtocolViewDlg;
 
 class CTesterDlg : public QDialog {
   Q_OBJECT
@@ -124,7 +124,7 @@ class CTesterDlg : public QDialog {
   // program uses the system clock. Seconds since 1970, UTC.
   void SetClockSource(std::function<int64_t()> now) { m_clockNow = std::move(now); }
   // Timer 1, which paces continuous acquisition.
-  const QTimer& AcquisitionTimer() const { return m_timer1; }
+  const QTimer& AcquisitionTimer() const { return m_acquisitionTimer; }
   // Called after a save's temporary file is complete and before it replaces the
   // target; returning false stops the save there (tests interrupt it).
   void SetSaveInterruption(std::function<bool(const std::string&)> beforeRename) {
@@ -134,9 +134,9 @@ class CTesterDlg : public QDialog {
   // Opens "实时曲线" (its button and the panel's context menu offer it).
   void ShowLiveTrend();
   CLiveTrendDlg& LiveTrend();
-  // Opens "通讯监视", the protocol monitor (the panel's context menu offers it).
-  void ShowProtocolMonitor();
-  CProtocolMonitorDlg& ProtocolMonitor();
+  // Opens "通讯监视", the protocol view (the panel's context menu offers it).
+  void ShowProtocolView();
+  CProtocolViewDlg& ProtocolView();
 
   // "生成报告…" (the context menu): asks for a PDF file, reads the unit through the
   // port and writes the test report, with the held curve group on page 2.
@@ -296,7 +296,7 @@ class CTesterDlg : public QDialog {
   QString m_strCurrentRange = QStringLiteral("1000");
   int m_nSuccessCount = 0;
   int m_nFailCount = 0;
-  float m_fVoltageRange = 17.0f;
+  float m_fVoltageRange = static_cast<float>(kx::kCellFullScaleV);
 
   // ---- other fields ----
   std::unique_ptr<kx::SerialPort> m_hComm;  // null when no port is open
@@ -306,8 +306,7 @@ class CTesterDlg : public QDialog {
   int m_nGroupBytes = 0;
   int m_nGroupPoints = 0;
   CCurveViewDlg m_dlgCurveView;
-  // The switches by group, 1 = on (program-wide g_bAlarmVoltOn … g_bAlarmTemp3On
-  // in the described system).
+  // The alarm switches by group (volt, current, temp1..temp3), 1 = on.
   std::array<int, kAlarmGroups> m_bAlarmOn{};
   bool m_bFactoryMode = false;  // the factory strip is in view
 
@@ -385,8 +384,8 @@ class CTesterDlg : public QDialog {
   kx::LinkError m_lastOpenError = kx::LinkError::None;
   double m_waitScale = 1.0;
   std::map<int, QWidget*> m_controls;
-  QTimer m_timer1;  // continuous acquisition
-  bool m_bTickDue = false;  // timer 1 fell due while it could not tick
+  QTimer m_acquisitionTimer;  // continuous acquisition
+  bool m_bTickDue = false;  // the acquisition timer fell due while it could not tick
   QTimer m_timerDue;        // delivers that tick once the panel is free again
   bool m_inAddressCheck = false;
   std::optional<kx::LiveReading> m_lastReading;  // the last good reading
@@ -401,7 +400,7 @@ class CTesterDlg : public QDialog {
   SettingsOpener m_openSettings;
   std::unique_ptr<QSettings> m_settings;
   QSettings* Settings();
-  std::unique_ptr<CProtocolMonitorDlg> m_dlgMonitor;  // made on first use
+  std::unique_ptr<CProtocolViewDlg> m_dlgProtocolView;  // made on first use
 
   // ---- the worker and what the operator sees of it ----
   bool m_bExchanging = false;   // a handler waits for its exchange: input is swallowed

@@ -9,6 +9,7 @@
 
 #include "analysis/AnalysisText.h"
 #include "ui/SongFont.h"
+#include "ui/Utf8.h"
 
 namespace kx::report {
 
@@ -19,8 +20,6 @@ const QColor kWeakFill(0xFA, 0xD4, 0xCF);
 const QColor kDriftFill(0xFF, 0xEE, 0xC2);
 const QColor kHeadFill(0xEE, 0xEE, 0xEE);
 const QColor kWarning(0xB0, 0x00, 0x20);
-
-QString U(const std::string& s) { return QString::fromStdString(s); }
 
 // Text flowing down the page from a cursor.
 class Flow {
@@ -96,13 +95,13 @@ void DrawTable(QPainter& p, Flow& flow, double width, double bottom, const analy
     if (b && b->drifted) marks << QStringLiteral("漂移");
     if (std::find(r.stuckCells.begin(), r.stuckCells.end(), c->cell) != r.stuckCells.end())
       marks << QStringLiteral("读数不变");
-    QStringList texts{QString::number(c->rank), U(analysis::CellText(c->cell)),
-                      c->endMin ? U(Fixed(*c->endMin, 1)) : QStringLiteral("-"), U(Fixed(c->voltsAtRef, 3)),
-                      U(Fixed(c->deviationPercent, 2)), U(Fixed(c->deviationMv, 0)), marks.join(QLatin1Char(' '))};
+    QStringList texts{QString::number(c->rank), Utf8(analysis::CellText(c->cell)),
+                      c->endMin ? Utf8(Fixed(*c->endMin, 1)) : QStringLiteral("-"), Utf8(Fixed(c->voltsAtRef, 3)),
+                      Utf8(Fixed(c->deviationPercent, 2)), Utf8(Fixed(c->deviationMv, 0)), marks.join(QLatin1Char(' '))};
     if (b)
       texts << (b->rank ? QString::number(*b->rank) : QStringLiteral("-"))
-            << (b->deviationPercent ? U(Fixed(*b->deviationPercent, 2)) : QStringLiteral("-"))
-            << (b->driftPoints ? U(Fixed(*b->driftPoints, 2)) : QStringLiteral("-"));
+            << (b->deviationPercent ? Utf8(Fixed(*b->deviationPercent, 2)) : QStringLiteral("-"))
+            << (b->driftPoints ? Utf8(Fixed(*b->driftPoints, 2)) : QStringLiteral("-"));
     const QColor fill = c->weak ? kWeakFill : (b && b->drifted) ? kDriftFill : QColor();
     for (int col = 0; col < texts.size(); ++col)
       Cell(p, box(col, rowH), texts[col], fill, col == 1 || col == 6 ? Qt::AlignLeft : Qt::AlignRight);
@@ -117,16 +116,16 @@ void DrawAnalysisPage(QPainter& p, double width, double height, const AnalysisPa
   Flow flow(p, width);
   flow.Text(QStringLiteral("放电分析"), 14, true);
   flow.Heading(QStringLiteral("参数"));
-  if (r.status == analysis::Status::Ok) flow.Text(U(analysis::ParameterLine(page.parameters, r)), 10);
-  if (!page.baselineName.empty()) flow.Text(QStringLiteral("基准文件: ") + U(page.baselineName), 10);
+  if (r.status == analysis::Status::Ok) flow.Text(Utf8(analysis::ParameterLine(page.parameters, r)), 10);
+  if (!page.baselineName.empty()) flow.Text(QStringLiteral("基准文件: ") + Utf8(page.baselineName), 10);
   flow.Text(QStringLiteral("容量 = 电池组平均电压降至终止电压所用时间 ÷ (额定时间 × 温度系数) × 100% (时间修正法)"), 8.5);
 
   flow.Heading(QStringLiteral("结论"));
-  flow.Text(U(analysis::VerdictLine(r)), 12, true);
+  flow.Text(Utf8(analysis::VerdictLine(r)), 12, true);
   if (r.status != analysis::Status::Ok) return;
   for (const std::string& line : analysis::FindingLines(r, page.parameters))
-    flow.Text(U(line), 10, false, line.starts_with("警告") ? kWarning : QColor(Qt::black));
-  if (!page.note.empty()) flow.Text(U(page.note), 10, false, kWarning);
+    flow.Text(Utf8(line), 10, false, line.starts_with("警告") ? kWarning : QColor(Qt::black));
+  if (!page.note.empty()) flow.Text(Utf8(page.note), 10, false, kWarning);
 
   flow.Heading(QStringLiteral("单体排名"));
   flow.Text(QStringLiteral("1 为最弱。电压与偏差取电池组到达终止电压之时, 未到达则取记录结束之时。"), 8.5);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "link/Bcd.h"
+#include "link/CommandTable.h"
 #include "link/Exchange.h"
 #include "link/LiveReading.h"
 #include "link/Port.h"
@@ -45,7 +46,7 @@ struct ReportData {
   std::time_t madeAt = 0;  // the PC's time the report was made
   std::string port;        // the device path
   int address = 0;
-  int baud = 9600;
+  int baud = kDefaultBaud;
   std::string portFailure;  // not empty: the port did not open and nothing was asked
 
   // Filled by GatherReport.
@@ -62,7 +63,7 @@ struct ReportData {
 
 struct GatherOptions {
   int address = 0;
-  uint32_t cellFullScale = 17;  // V of the live scaling
+  uint32_t cellFullScale = kCellFullScaleV;  // V of the live scaling
   uint32_t currentRange = 1000;  // I of the live scaling
   std::function<std::time_t()> now;  // the PC's clock; default time()
 };

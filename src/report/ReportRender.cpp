@@ -13,6 +13,8 @@
 #include <optional>
 #include <vector>
 
+#include "analysis/CurveStats.h"
+#include "chart/CellStatistics.h"
 #include "chart/ChartDraw.h"
 #include "chart/ChartScale.h"
 #include "chart/QPainterCanvas.h"
@@ -22,7 +24,9 @@
 #include "link/LiveValues.h"
 #include "link/LocalTime.h"
 #include "report/ReportAnalysis.h"
+#include "texts/ChineseTexts.h"
 #include "ui/SongFont.h"
+#include "ui/Utf8.h"
 
 namespace kx::report {
 
@@ -34,9 +38,6 @@ constexpr double kMarginMm = 15.0;
 const QColor kHighFill(0xFA, 0xD4, 0xCF);
 const QColor kLowFill(0xD2, 0xE2, 0xF7);
 const QColor kHeadFill(0xEE, 0xEE, 0xEE);
-
-QString U(const std::string& s) { return QString::fromStdString(s); }
-QString U(const char* s) { return QString::fromUtf8(s); }
 
 // A page being filled from the top: a cursor and the drawing helpers the report needs.
 class Sheet {
@@ -50,7 +51,7 @@ class Sheet {
   void Top() { y_ = 0; }
 
   void SetFont(double points, bool bold = false) {
-    QFont font(U(kSongFace));
+    QFont font(Utf8(kSongFace));
     font.setPointSizeF(points);
     font.setBold(bold);
     p_.setFont(font);
@@ -123,7 +124,7 @@ class Sheet {
 };
 
 QString VersionText(const ReportData& d) {
-  return d.version.ok() ? U(FormatVersion(*d.version.value)) : QStringLiteral("未读到 (") + U(FailureText(d.version.failure)) + ")";
+  return d.version.ok() ? Utf8(FormatVersion(*d.version.value)) : QStringLiteral("未读到 (") + Utf8(FailureText(d.version.failure)) + ")";
 }
 
 // The title wraps over at most three lines, the last cut with an ellipsis when
@@ -164,11 +165,11 @@ void DrawTitle(Sheet& s, const QString& title) {
 }
 
 void DrawHeader(Sheet& s, const ReportData& d) {
-  DrawTitle(s, U(d.title));
+  DrawTitle(s, Utf8(d.title));
   s.Skip(3);
-  s.KeyValue(QStringLiteral("生成时间"), U(FormatLocalTime(d.madeAt)));
+  s.KeyValue(QStringLiteral("生成时间"), Utf8(FormatLocalTime(d.madeAt)));
   // A stable by-id name is long: the port has its own row.
-  s.KeyValue(QStringLiteral("串口"), U(d.port.empty() ? std::string("-") : d.port));
+  s.KeyValue(QStringLiteral("串口"), Utf8(d.port.empty() ? std::string("-") : d.port));
   s.KeyValue(QStringLiteral("地址"), QStringLiteral("%1        波特率 %2").arg(d.address).arg(d.baud));
 }
 
@@ -182,7 +183,7 @@ void DrawNoAnswer(Sheet& s, const ReportData& d) {
   s.Line(portFailed ? QStringLiteral("串口未能打开") : QStringLiteral("设备无应答"), 20, true, Qt::AlignHCenter);
   s.Skip(2);
   if (portFailed) {
-    s.Line(QStringLiteral("原因: ") + U(d.portFailure), 11, false, Qt::AlignHCenter);
+    s.Line(QStringLiteral("原因: ") + Utf8(d.portFailure), 11, false, Qt::AlignHCenter);
     s.Line(QStringLiteral("未向设备发出任何请求, 本报告不含测量值。"), 11, false, Qt::AlignHCenter);
   } else {
     const std::pair<const char*, const Failure*> items[] = {{"固件版本", &d.version.failure},
@@ -190,7 +191,7 @@ void DrawNoAnswer(Sheet& s, const ReportData& d) {
                                                             {"实时数据", &d.live.failure},
                                                             {"报警状态", &d.alarmWord.failure}};
     for (const auto& [name, failure] : items)
-      s.Line(U(name) + QStringLiteral(": ") + U(FailureText(*failure)), 11, false, Qt::AlignHCenter);
+      s.Line(Utf8(name) + QStringLiteral(": ") + Utf8(FailureText(*failure)), 11, false, Qt::AlignHCenter);
     s.Line(QStringLiteral("请检查接线、串口号、地址和波特率。本报告不含测量值。"), 11, false, Qt::AlignHCenter);
   }
   s.Skip(3);
@@ -202,14 +203,14 @@ void DrawNoAnswer(Sheet& s, const ReportData& d) {
 
 void DrawClock(Sheet& s, const ReportData& d) {
   if (!d.clock.ok()) {
-    s.KeyValue(QStringLiteral("设备时钟"), QStringLiteral("未读到 (") + U(FailureText(d.clock.failure)) + ")");
+    s.KeyValue(QStringLiteral("设备时钟"), QStringLiteral("未读到 (") + Utf8(FailureText(d.clock.failure)) + ")");
     return;
   }
   const ClockReading& c = *d.clock.value;
-  s.KeyValue(QStringLiteral("设备时钟"), U(FormatClockReading(c.unit)));
-  s.KeyValue(QStringLiteral("电脑时钟"), U(FormatLocalTime(c.pc)));
+  s.KeyValue(QStringLiteral("设备时钟"), Utf8(FormatClockReading(c.unit)));
+  s.KeyValue(QStringLiteral("电脑时钟"), Utf8(FormatLocalTime(c.pc)));
   s.KeyValue(QStringLiteral("时钟差"),
-             QStringLiteral("%1 秒 (%2)").arg(c.differenceS).arg(U(ClockDifferenceText(c.differenceS))));
+             QStringLiteral("%1 秒 (%2)").arg(c.differenceS).arg(Utf8(ClockDifferenceText(c.differenceS))));
 }
 
 // The 40 cells in four column pairs of ten, the highest and lowest filled, bold and marked.
@@ -229,16 +230,16 @@ void DrawCells(Sheet& s, const LiveReading& reading) {
     const bool high = e && e->maxIndex == k + 1;
     const bool low = e && e->minIndex == k + 1;
     const QColor fill = high ? kHighFill : low ? kLowFill : QColor();
-    s.Cell(QRectF(x, y, labelW, rowH), U(fields[k].label), high || low, fill.isValid() ? fill : kHeadFill,
+    s.Cell(QRectF(x, y, labelW, rowH), Utf8(fields[k].label), high || low, fill.isValid() ? fill : kHeadFill,
            Qt::AlignLeft);
     const QString mark = high ? QStringLiteral("▲ ") : low ? QStringLiteral("▼ ") : QString();
-    s.Cell(QRectF(x + labelW, y, groupW - labelW, rowH), mark + U(reading.Text(k)), high || low, fill, Qt::AlignRight);
+    s.Cell(QRectF(x + labelW, y, groupW - labelW, rowH), mark + Utf8(reading.Text(k)), high || low, fill, Qt::AlignRight);
   }
   s.SetY(top + rowH * 10);
   s.Skip(1.5);
   s.Line(QStringLiteral("▲ 最高   ▼ 最低   (读数为 0.000 V 的通道未接电池, 不参与比较)"), 8.5);
   s.Skip(1);
-  s.Line(U(CellSummaryLine(summary)), 11, true);
+  s.Line(Utf8(CellSummaryLine(summary)), 11, true);
 }
 
 // Total voltage, current, temperatures and analogue inputs: a header row and a value row.
@@ -252,22 +253,22 @@ void DrawOthers(Sheet& s, const LiveReading& reading) {
   const double w = s.Width() / kOthers;
   for (size_t i = 0; i < kOthers; ++i) {
     const size_t k = kLiveCells + i;
-    s.Cell(QRectF(w * static_cast<double>(i), s.Y(), w, rowH), U(fields[k].label), true, kHeadFill);
-    s.Cell(QRectF(w * static_cast<double>(i), s.Y() + rowH, w, rowH), U(reading.Text(k)) + U(kUnits[i]));
+    s.Cell(QRectF(w * static_cast<double>(i), s.Y(), w, rowH), Utf8(fields[k].label), true, kHeadFill);
+    s.Cell(QRectF(w * static_cast<double>(i), s.Y() + rowH, w, rowH), Utf8(reading.Text(k)) + Utf8(kUnits[i]));
   }
   s.SetY(s.Y() + 2 * rowH);
 }
 
 void DrawAlarms(Sheet& s, const ReportData& d) {
   if (!d.alarmWord.ok()) {
-    s.Line(QStringLiteral("未读到 (") + U(FailureText(d.alarmWord.failure)) + ")", 10.5);
+    s.Line(QStringLiteral("未读到 (") + Utf8(FailureText(d.alarmWord.failure)) + ")", 10.5);
     return;
   }
   const uint16_t word = *d.alarmWord.value;
   char hex[8];
   std::snprintf(hex, sizeof hex, "0x%04X", word);
-  s.Line(QStringLiteral("报警字 ") + U(hex), 10.5, true);
-  QString text = U(AlarmReport(word));
+  s.Line(QStringLiteral("报警字 ") + Utf8(hex), 10.5, true);
+  QString text = Utf8(AlarmReport(word));
   while (text.endsWith('\n')) text.chop(1);
   s.Paragraph(text, 10.5, false, Sheet::Mm(4));
 }
@@ -283,7 +284,7 @@ void DrawFirstPage(Sheet& s, const ReportData& d) {
 
   s.Heading(QStringLiteral("实时数据 (单体电压 V)"));
   if (!d.live.ok()) {
-    s.Line(QStringLiteral("未读到实时数据 (") + U(FailureText(d.live.failure)) + ")", 10.5);
+    s.Line(QStringLiteral("未读到实时数据 (") + Utf8(FailureText(d.live.failure)) + ")", 10.5);
   } else {
     DrawCells(s, *d.live.value);
     s.Heading(QStringLiteral("总电压、电流、温度与模拟量"));
@@ -301,10 +302,10 @@ void DrawGroupPage(Sheet& s, CCurveGroup& group) {
   s.Skip(1);
   s.KeyValue(QStringLiteral("记录点"), QStringLiteral("%1 个    %2 至 %3")
                                            .arg(group.PointCount())
-                                           .arg(U(FormatLocalTime(static_cast<std::time_t>(group.m_startTime))))
-                                           .arg(U(FormatLocalTime(static_cast<std::time_t>(group.m_endTime)))));
+                                           .arg(Utf8(FormatLocalTime(static_cast<std::time_t>(group.m_startTime))))
+                                           .arg(Utf8(FormatLocalTime(static_cast<std::time_t>(group.m_endTime)))));
   const GroupExtremes extremes = FindExtremes(group, false);
-  if (extremes.Valid()) s.Paragraph(U(ExtremesText(extremes)), 9.5);
+  if (extremes.Valid()) s.Paragraph(Utf8(ExtremesText(extremes)), 9.5);
   s.Skip(2);
 
   // The printer mode's curve labels stand right of the plot and its first time
@@ -331,7 +332,7 @@ void DrawGroupPage(Sheet& s, CCurveGroup& group) {
   const double top = s.Y();
   for (int t = 0; t < 2; ++t) {
     const double x0 = t * (tableW + gap);
-    for (int c = 0; c < 6; ++c) s.Cell(QRectF(x0 + c * colW, top, colW, rowH), U(kColumns[c]), true, kHeadFill);
+    for (int c = 0; c < 6; ++c) s.Cell(QRectF(x0 + c * colW, top, colW, rowH), Utf8(kColumns[c]), true, kHeadFill);
     for (int r = 0; r < 20; ++r) {
       const size_t k = static_cast<size_t>(t * 20 + r);
       const double y = top + rowH * (r + 1);
@@ -358,7 +359,7 @@ QByteArray RenderReportPdf(const ReportData& data, CCurveGroup* group, const Ana
   buffer.open(QIODevice::WriteOnly);
   {
     QPdfWriter writer(&buffer);
-    writer.setTitle(U(data.title));
+    writer.setTitle(Utf8(data.title));
     writer.setCreator(QStringLiteral("kx4200"));
     writer.setResolution(kDpi);
     writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,

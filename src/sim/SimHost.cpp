@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "files/WriteAll.h"
 #include "link/Frame.h"
 #include "link/LineSpeed.h"
 
@@ -186,8 +187,9 @@ bool SimHost::OpenPty() {
   ::tcgetattr(slave, &t);
   ::cfmakeraw(&t);
   t.c_cflag |= CLOCAL | CREAD;
-  ::cfsetispeed(&t, SpeedOfBaud(device_.Baud()).value_or(B9600));
-  ::cfsetospeed(&t, SpeedOfBaud(device_.Baud()).value_or(B9600));
+  const speed_t speed = SpeedOfBaud(device_.Baud()).value_or(*SpeedOfBaud(kDefaultBaud));
+  ::cfsetispeed(&t, speed);
+  ::cfsetospeed(&t, speed);
   ::tcsetattr(slave, TCSANOW, &t);
 
   // Point the stable path at the new pty in one step.
@@ -404,24 +406,13 @@ bool SimHost::SleepUntil(TimePoint until) {
 }
 
 bool SimHost::WriteAll(const uint8_t* data, size_t n) {
-  size_t done = 0;
-  while (done < n) {
-    const ssize_t put = ::write(master_, data + done, n - done);
-    if (put > 0) {
-      done += static_cast<size_t>(put);
-      continue;
-    }
-    if (put < 0 && errno == EINTR) continue;
-    if (put < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-      // The client does not read; wait a little for room, then give the reply up.
-      pollfd fds[2] = {{master_, POLLOUT, 0}, {wake_, POLLIN, 0}};
-      const int ready = ::poll(fds, 2, 1000);
-      if (ready <= 0 || (fds[1].revents & POLLIN)) return false;
-      continue;
-    }
-    return false;
-  }
-  return true;
+  // The client does not read: wait a little for room, then give the reply up.
+  const auto waitForRoom = [this] {
+    pollfd fds[2] = {{master_, POLLOUT, 0}, {wake_, POLLIN, 0}};
+    const int ready = ::poll(fds, 2, 1000);
+    return ready > 0 && !(fds[1].revents & POLLIN);
+  };
+  return files::WriteAll(master_, data, n, waitForRoom) == n;
 }
 
 }  // namespace kx

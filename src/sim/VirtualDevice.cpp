@@ -63,7 +63,7 @@ VirtualDevice::VirtualDevice(uint32_t seed)
 
 // ---------------------------------------------------------------- raw scaling
 
-uint16_t VirtualDevice::CellRaw(double volts) { return Raw(volts, 17.0); }
+uint16_t VirtualDevice::CellRaw(double volts) { return Raw(volts, kCellFullScaleV); }
 uint16_t VirtualDevice::TotalRaw(double volts) { return Raw(volts, 600.0); }
 uint16_t VirtualDevice::CurrentRaw(double amperes) { return Raw(amperes + 500.0, 1000.0); }
 uint16_t VirtualDevice::TemperatureRaw(double celsius) { return Raw(celsius + 25.0, 125.0); }
@@ -163,10 +163,6 @@ void VirtualDevice::SetGroups(std::vector<StoredGroup> groups) {
   groups_ = std::move(groups);
   transferGroup_ = 0;
   transferOffset_ = 0;
-}
-void VirtualDevice::AddGroup(StoredGroup group) {
-  std::lock_guard lock(mutex_);
-  groups_.push_back(std::move(group));
 }
 std::vector<StoredGroup> VirtualDevice::Groups() const {
   std::lock_guard lock(mutex_);

@@ -17,6 +17,7 @@
 #include <span>
 #include <vector>
 
+#include "link/CommandTable.h"
 #include "link/Frame.h"
 
 namespace kx {
@@ -103,7 +104,6 @@ class VirtualDevice {
 
   // --- stored curve groups
   void SetGroups(std::vector<StoredGroup> groups);
-  void AddGroup(StoredGroup group);
   std::vector<StoredGroup> Groups() const;
   // Counts reported by command 0x07; nullopt: the number of stored groups and 0.
   void SetCurveCounts(std::optional<int> recorded, std::optional<int> recording);
@@ -185,7 +185,7 @@ class VirtualDevice {
   mutable std::mutex mutex_;
   std::mt19937 rng_;
   int address_ = 0;
-  int baud_ = 9600;
+  int baud_ = kDefaultBaud;
   bool pace_ = false;
 
   double cells_[40];

@@ -29,7 +29,7 @@ void Usage(FILE* out) {
       "                  A,B,... serves one unit per address on the same line, each\n"
       "                  answering only its own address, each with its own values\n"
       "  --baud RATE     the device's baud rate: " + kx::JoinBaudRates(", ", " or\n                  ") +
-      " (default 9600); it answers only a port set to it\n"
+      " (default " + std::to_string(kx::kDefaultBaud) + "); it answers only a port set to it\n"
       "  --pace          deliver replies at the baud rate (10 bits a byte)\n"
       "  --fault NAME    misbehave on every reply: silence, short, long, checksum,\n"
       "                  oversize (curve packets), slow, hangup (mid-reply; the\n"
@@ -94,7 +94,7 @@ int Fail(const char* what, const char* arg) {
 
 int main(int argc, char** argv) {
   std::vector<int> addresses{0};
-  long baud = 9600, groups = kx::VirtualDevice::kDefaultGroupCount, seed = 4200;
+  long baud = kx::kDefaultBaud, groups = kx::VirtualDevice::kDefaultGroupCount, seed = 4200;
   bool pace = false;
   std::string listenHost;
   int listenPort = -1;

@@ -15,25 +15,25 @@ IconLayout LayoutIconAndCaption(int placement, const QRect& inner, double iw, do
   // Icon and caption form one group with a 2-pixel gap, centred in the inner rectangle.
   IconLayout out;
   switch (placement) {
-    case 0: {
+    case kIconLeft: {
       const int x0 = static_cast<int>(l + (W - (iw + tw + 2)) * 0.5);
       out.icon = {x0, static_cast<int>(t + (H - ih) * 0.5)};
       out.caption = {x0 + static_cast<int>(iw) + 2, t + (H - th) / 2};
       break;
     }
-    case 1: {
+    case kIconRight: {
       const int x1 = static_cast<int>(l + (W - (iw + tw + 2)) * 0.5);
       out.icon = {x1 + tw + 2, static_cast<int>(t + (H - ih) * 0.5)};
       out.caption = {x1, t + (H - th) / 2};
       break;
     }
-    case 2: {
+    case kIconAbove: {
       const int y0 = static_cast<int>(t + (H - (ih + th + 2)) * 0.5);
       out.icon = {static_cast<int>(l + (W - iw) * 0.5 + 1), y0};
       out.caption = {l + (W - tw) / 2, y0 + static_cast<int>(ih) + 2};
       break;
     }
-    case 3: {
+    case kIconBelow: {
       const int y3 = static_cast<int>(t + (H - (ih + th + 2)) * 0.5);
       out.icon = {static_cast<int>(l + (W - iw) * 0.5), y3 + th + 2};
       out.caption = {l + (W - tw) / 2 + 1, y3};

@@ -10,9 +10,11 @@
 #include "widgets/IconPicture.h"
 
 namespace kx {
-// Where icon and caption go inside the inner rectangle of a button. Placements: 0 icon
-// left of the caption, 1 right of it, 2 above it, 3 below it. Anything else puts both at
-// (0, 0) and reports valid = false.
+// The values of CIconButton::m_nIconPlacement: where the icon stands against the caption.
+enum IconPlacement : int { kIconLeft = 0, kIconRight = 1, kIconAbove = 2, kIconBelow = 3 };
+
+// Where icon and caption go inside the inner rectangle of a button, by IconPlacement.
+// Any other placement puts both at (0, 0) and reports valid = false.
 struct IconLayout {
   QPoint icon;
   QPoint caption;
@@ -44,8 +46,6 @@ class CIconButton : public QPushButton {
   // Loads the icon; 0 when the file cannot be opened. A file that opens but does not
   // decode leaves the button without an icon as well.
   int SetIconFile(const QString& path);
-  // Nominal icon size in pixels at 96 dpi, picked from the sizes an .ICO file holds.
-  void SetIconSize(int px) { m_pIcon->SetNominalSize(px); }
 
   bool IsHovered() const { return m_bHover != 0; }
   bool IsTracking() const { return m_bTracking != 0; }

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "../curves/GroupImageBuilder.h"
+#include "chart/CellStatistics.h"
 #include "chart/ChartDraw.h"
 #include "chart/ChartScale.h"
+#include "chart/CurvePick.h"
 #include "chart/RecordingCanvas.h"
 
 namespace {

@@ -286,7 +286,7 @@ TEST_F(Viewer, AutoScaleStatisticsAndTheCurveUnderTheMouse) {
             QStringLiteral("最高 电池40 12.000V 08:00:00  最低 电池1 0.300V 08:00:00  最大压差 11700mV 08:00:00"));
   auto* autoScale = dlg.findChild<QCheckBox*>(QStringLiteral("autoscale"));
   ASSERT_NE(autoScale, nullptr);
-  EXPECT_FALSE(autoScale->isChecked());  // the described fixed axis first
+  EXPECT_FALSE(autoScale->isChecked());  // the fixed 0..15 V axis first
 
   // Cell 10 (3.0 V) at 08:05 on the fixed axis.
   const QPoint corner = dlg.m_chart.pos();

@@ -54,7 +54,7 @@ class CliAnalyzeTest : public CliFixture {
 
 TEST_F(CliAnalyzeTest, JsonHasTheKeysAndTheValuesTheConstructionGives) {
   const QString bin = Write("now.bin", kCells);
-  ASSERT_EQ(RunBare({"--json", "analyze", bin, "--rated-minutes", "40", "--k-factor", "0.8"}), kx::cli::kExitOk)
+  ASSERT_EQ(RunBare({"--json", "analyze", bin, "--rated-minutes", "40", "--k-factor", "0.8"}), kx::kExitOk)
       << out.err;
   const QJsonObject o = Json();
   QStringList keys = o.keys();
@@ -108,7 +108,7 @@ TEST_F(CliAnalyzeTest, JsonHasTheKeysAndTheValuesTheConstructionGives) {
     EXPECT_NEAR(value * scale, std::round(value * scale), 1e-6) << value;
 
   // Not rated: capacity and pass are null.
-  ASSERT_EQ(RunBare({"--json", "analyze", bin}), kx::cli::kExitOk);
+  ASSERT_EQ(RunBare({"--json", "analyze", bin}), kx::kExitOk);
   EXPECT_TRUE(Json()["capacity_percent"].isNull() && Json()["pass"].isNull() && Json()["rated_min"].isNull());
 }
 
@@ -117,7 +117,7 @@ TEST_F(CliAnalyzeTest, ABaselineGivesEachCellsDriftAndTheCsvTable) {
   const QString bin = Write("now.bin", kCells);
   const QString old = Write("old.bin", {kCells[3], kCells[1], kCells[2], kCells[0]});
   const QString csv = dir.filePath("cells.csv");
-  ASSERT_EQ(RunBare({"--json", "analyze", bin, "--baseline", old, "--csv", csv}), kx::cli::kExitOk) << out.err;
+  ASSERT_EQ(RunBare({"--json", "analyze", bin, "--baseline", old, "--csv", csv}), kx::kExitOk) << out.err;
   const QJsonObject b = Json()["baseline"].toObject();
   QStringList keys = b.keys();
   keys.sort();
@@ -149,7 +149,7 @@ TEST_F(CliAnalyzeTest, ABaselineGivesEachCellsDriftAndTheCsvTable) {
   EXPECT_TRUE(rows[3].startsWith("3,2,,1.84")) << rows[3].toStdString();
 
   // The text says the same in words.
-  ASSERT_EQ(RunBare({"analyze", bin, "--baseline", old}), kx::cli::kExitOk);
+  ASSERT_EQ(RunBare({"analyze", bin, "--baseline", old}), kx::kExitOk);
   EXPECT_NE(out.out.find("drifted cells (deviation down by more than 2 points): 1\n"), std::string::npos) << out.out;
   EXPECT_NE(out.out.find("weak cells (below -3 % of the mean): 1\n"), std::string::npos) << out.out;
 }
@@ -166,7 +166,7 @@ TEST_F(CliAnalyzeTest, BadValuesAndFilesAreRefusedWithStatus2) {
                                          {"analyze", bin, "--csv", dir.path()},
                                          {"analyze"}};
   for (const QStringList& args : refused) {
-    EXPECT_EQ(RunBare(args), kx::cli::kExitUsage) << args.join(' ').toStdString();
+    EXPECT_EQ(RunBare(args), kx::kExitUsage) << args.join(' ').toStdString();
     EXPECT_TRUE(out.out.empty()) << args.join(' ').toStdString();
     EXPECT_FALSE(out.err.empty()) << args.join(' ').toStdString();
   }

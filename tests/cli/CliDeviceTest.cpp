@@ -292,7 +292,7 @@ TEST_F(CliDeviceTest, ExitStatusesFollowTheirCauses) {
   }
   host.HangUp();
   EXPECT_EQ(Run({"acquire"}), 3);
-  EXPECT_NE(out.err.find("no such device"), std::string::npos) << out.err;
+  EXPECT_NE(out.err.find("no such serial device"), std::string::npos) << out.err;
   EXPECT_NE(out.err.find("打开串口失败!"), std::string::npos) << out.err;
 }
 
@@ -321,7 +321,10 @@ namespace {
 TEST_F(CliDeviceTest, UnitsBehindASerialServerWorkAsOnAPort) {
   kx::testing::SerialServer server(host.Path());
   ASSERT_TRUE(server.Running());
-  EXPECT_EQ(RunBare({"--port", QString::fromStdString(server.Raw()), "version"}), 0) << out.err;
+  EXPECT_EQ(RunBare({"--trace", "--port", QString::fromStdString(server.Raw()), "version"}), 0) << out.err;
+  EXPECT_NE(out.err.find(" OPEN " + server.Raw() + " | open | connected, every reply wait 100 ms longer\n"),
+            std::string::npos)
+      << out.err;
   EXPECT_EQ(RunBare({"--port", QString::fromStdString(server.Telnet()), "set-baud", "19200"}), 0) << out.err;
   EXPECT_EQ(RunBare({"--com", "2=" + QString::fromStdString(server.Telnet()), "--baud", "19200", "version"}), 0)
       << out.err;

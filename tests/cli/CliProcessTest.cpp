@@ -51,7 +51,7 @@ TEST(CliProcessTest, ExitStatusesOfBadArgumentsAndMissingPorts) {
 
   r = RunTool({"--port", "/dev/kx-no-such-port", "version"});
   EXPECT_EQ(r.status, 3);
-  EXPECT_TRUE(r.err.contains("no such device")) << r.err.toStdString();
+  EXPECT_TRUE(r.err.contains("no such serial device")) << r.err.toStdString();
 
   r = RunTool({"--help"});
   EXPECT_EQ(r.status, 0);

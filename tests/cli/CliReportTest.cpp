@@ -12,11 +12,13 @@
 #include "CliFixture.h"
 #include "PdfText.h"
 #include "analysis/AnalysisText.h"
+#include "chart/CellStatistics.h"
 #include "chart/ChartScale.h"
 #include "curves/CurveFile.h"
 #include "curves/CurveGroup.h"
 #include "link/Alarms.h"
 #include "link/DeviceSettings.h"
+#include "texts/ChineseTexts.h"
 
 namespace kxtest {
 namespace {
@@ -45,12 +47,12 @@ TEST_F(CliReportTest, HoldsTheVersionTheClockDifferenceAndTheReadingAsAcquireSho
   device.SetNow([frozen] { return frozen; });
   device.SetClock(pcTime - 7);
 
-  ASSERT_EQ(Run({"acquire"}), kx::cli::kExitOk);
+  ASSERT_EQ(Run({"acquire"}), kx::kExitOk);
   const std::vector<std::string> reading = OutLines();
   ASSERT_EQ(reading.size(), 48u);  // 47 values and the extremes line
 
   const QString pdf = Path("报告.pdf");
-  ASSERT_EQ(Run({"report", "-o", pdf, "--title", "一号机房 电池巡检"}), kx::cli::kExitOk) << out.err;
+  ASSERT_EQ(Run({"report", "-o", pdf, "--title", "一号机房 电池巡检"}), kx::kExitOk) << out.err;
   EXPECT_EQ(PdfPages(pdf), 1);
   QString text = PdfText(pdf);
   EXPECT_TRUE(text.contains("一号机房 电池巡检"));
@@ -70,7 +72,7 @@ TEST_F(CliReportTest, HoldsTheVersionTheClockDifferenceAndTheReadingAsAcquireSho
 TEST_F(CliReportTest, WithAGroupPageTwoHoldsTheFittedChartAndTheStatisticsExportGives) {
   ASSERT_TRUE(dir.isValid());
   const QString pdf = Path("group.pdf");
-  ASSERT_EQ(Run({"report", "-o", pdf, "--group", kGroupFile}), kx::cli::kExitOk) << out.err;
+  ASSERT_EQ(Run({"report", "-o", pdf, "--group", kGroupFile}), kx::kExitOk) << out.err;
   ASSERT_EQ(PdfPages(pdf), 3);
   EXPECT_TRUE(PdfText(pdf, 1, 1).contains("KX4200 测试报告"));
 
@@ -106,7 +108,7 @@ TEST_F(CliReportTest, PageThreeAnalysesTheSimulatedDischargeWithAnalyzesOptions)
   ASSERT_TRUE(kx::WriteCurveFile(old.toStdString(), kx::VirtualDevice::MakeDischargeGroup(1685600000).image).ok());
   const QString pdf = Path("discharge.pdf");
   const QStringList options{"--rated-minutes", "240", "--k-factor", "1.02", "--baseline", old};
-  ASSERT_EQ(Run(QStringList{"report", "-o", pdf, "--group", bin} + options), kx::cli::kExitOk) << out.err;
+  ASSERT_EQ(Run(QStringList{"report", "-o", pdf, "--group", bin} + options), kx::kExitOk) << out.err;
   ASSERT_EQ(PdfPages(pdf), 3);
   const QString page3 = PdfText(pdf, 3, 3);
   EXPECT_TRUE(page3.contains("放电分析"));
@@ -115,7 +117,7 @@ TEST_F(CliReportTest, PageThreeAnalysesTheSimulatedDischargeWithAnalyzesOptions)
   EXPECT_TRUE(page3.contains("与基准比较: 放电时间"));
 
   // The verdict and each cell's row as analyze gives them for the same file and options.
-  ASSERT_EQ(RunBare(QStringList{"analyze", bin} + options), kx::cli::kExitOk) << out.err;
+  ASSERT_EQ(RunBare(QStringList{"analyze", bin} + options), kx::kExitOk) << out.err;
   CCurveGroup group, baseline;
   group.LoadGroupImage(kx::VirtualDevice::MakeDischargeGroup(1717200000).image);
   baseline.LoadGroupImage(kx::VirtualDevice::MakeDischargeGroup(1685600000).image);
@@ -145,7 +147,7 @@ TEST_F(CliReportTest, WhatTheUnitDoesNotAnswerTheReportSaysInItsPlace) {
   const QString version = QString::fromStdString(kx::FormatVersion(151));
   device.SetFault(kx::Fault::Silence);
   const QString pdf = Path("silent.pdf");
-  EXPECT_EQ(Run({"report", "-o", pdf}), kx::cli::kExitDevice);
+  EXPECT_EQ(Run({"report", "-o", pdf}), kx::kExitDevice);
   EXPECT_NE(out.err.find("firmware version: the unit did not reply"), std::string::npos) << out.err;
   EXPECT_EQ(PdfPages(pdf), 1);
   QString text = PdfText(pdf);
@@ -157,7 +159,7 @@ TEST_F(CliReportTest, WhatTheUnitDoesNotAnswerTheReportSaysInItsPlace) {
   device.SetFault(kx::Fault::Checksum, kx::VirtualDevice::kAlways, 0, -1, 0x0A);
   device.SetAlarmWordOverride(0x0105);
   const QString partial = Path("partial.pdf");
-  EXPECT_EQ(Run({"report", "-o", partial}), kx::cli::kExitDevice);
+  EXPECT_EQ(Run({"report", "-o", partial}), kx::kExitDevice);
   EXPECT_NE(out.err.find("clock: the unit's reply has a wrong checksum"), std::string::npos) << out.err;
   text = PdfText(partial);
   EXPECT_TRUE(text.contains("设备时钟 未读到 (校验错)"));
@@ -168,7 +170,7 @@ TEST_F(CliReportTest, WhatTheUnitDoesNotAnswerTheReportSaysInItsPlace) {
 
   // A port that does not open: the report names the cause and does not blame the unit.
   const QString none = Path("noport.pdf");
-  EXPECT_EQ(RunBare({"--port", Path("no-such-tty"), "report", "-o", none}), kx::cli::kExitPort);
+  EXPECT_EQ(RunBare({"--port", Path("no-such-tty"), "report", "-o", none}), kx::kExitPort);
   text = PdfText(none);
   EXPECT_FALSE(text.contains("设备无应答"));
   EXPECT_TRUE(text.contains("串口未能打开"));
@@ -183,7 +185,7 @@ TEST_F(CliReportTest, ALongTitleIsCutToThreeLinesAndEverySectionStaysOnPageOne) 
     while (title.size() < length) title += QStringLiteral("一号机房蓄电池组放电测试");
     title.truncate(length);
     const QString pdf = Path("long.pdf");
-    ASSERT_EQ(Run({"report", "-o", pdf, "--title", title}), kx::cli::kExitOk) << out.err;
+    ASSERT_EQ(Run({"report", "-o", pdf, "--title", title}), kx::kExitOk) << out.err;
     EXPECT_EQ(PdfPages(pdf), 1);
     const QString text = PdfText(pdf);
     for (const char* section : {"一号机房蓄电池组放电测试", "…", "生成时间", "固件版本", "设备时钟", "实时数据", "电池40",
@@ -204,14 +206,14 @@ TEST_F(CliReportTest, ALongTitleIsCutToThreeLinesAndEverySectionStaysOnPageOne) 
 
 TEST_F(CliReportTest, ABadOutputOrAMissingGroupIsRefusedBeforeTheUnitIsAsked) {
   ASSERT_TRUE(dir.isValid());
-  EXPECT_EQ(Run({"report", "-o", dir.path()}), kx::cli::kExitUsage);
-  EXPECT_EQ(Run({"report", "-o", Path("r.pdf"), "--group", Path("missing.bin")}), kx::cli::kExitUsage);
-  EXPECT_EQ(Run({"report"}), kx::cli::kExitUsage);
+  EXPECT_EQ(Run({"report", "-o", dir.path()}), kx::kExitUsage);
+  EXPECT_EQ(Run({"report", "-o", Path("r.pdf"), "--group", Path("missing.bin")}), kx::kExitUsage);
+  EXPECT_EQ(Run({"report"}), kx::kExitUsage);
   // The analysis's options need a group, and are checked as analyze checks them.
-  EXPECT_EQ(Run({"report", "-o", Path("r.pdf"), "--rated-minutes", "240"}), kx::cli::kExitUsage);
-  EXPECT_EQ(Run({"report", "-o", Path("r.pdf"), "--group", kGroupFile, "--end-voltage", "-1"}), kx::cli::kExitUsage);
+  EXPECT_EQ(Run({"report", "-o", Path("r.pdf"), "--rated-minutes", "240"}), kx::kExitUsage);
+  EXPECT_EQ(Run({"report", "-o", Path("r.pdf"), "--group", kGroupFile, "--end-voltage", "-1"}), kx::kExitUsage);
   EXPECT_EQ(Run({"report", "-o", Path("r.pdf"), "--group", kGroupFile, "--baseline", Path("missing.bin")}),
-            kx::cli::kExitUsage);
+            kx::kExitUsage);
   EXPECT_EQ(device.RequestCount(), 0u);
   EXPECT_FALSE(QFile::exists(Path("r.pdf")));
 }

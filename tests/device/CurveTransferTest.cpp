@@ -6,6 +6,7 @@
 
 #include "link/MemoryPort.h"
 #include "sim/VirtualDevice.h"
+#include "texts/ChineseTexts.h"
 
 namespace {
 

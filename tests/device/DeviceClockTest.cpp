@@ -4,6 +4,7 @@
 
 #include "link/MemoryPort.h"
 #include "sim/VirtualDevice.h"
+#include "texts/ChineseTexts.h"
 
 namespace {
 

@@ -15,6 +15,7 @@
 #include "link/GearCalibration.h"
 #include "link/MemoryPort.h"
 #include "sim/VirtualDevice.h"
+#include "texts/ChineseTexts.h"
 
 namespace {
 

@@ -37,8 +37,8 @@ TEST_F(PanelStartup, FieldsAndControlsStartWithTheirDefaults) {
   EXPECT_FALSE(IconButton(kBtnSaveFile)->isEnabled());
   EXPECT_FALSE(IconButton(kBtnShowCurves)->isEnabled());
   EXPECT_TRUE(IconButton(kBtnReadGroup)->isEnabled());
-  EXPECT_EQ(IconButton(kBtnReadGroup)->m_nIconPlacement, 2);
-  EXPECT_EQ(IconButton(kBtnOpenFile)->m_nIconPlacement, 0);
+  EXPECT_EQ(IconButton(kBtnReadGroup)->m_nIconPlacement, kx::kIconAbove);
+  EXPECT_EQ(IconButton(kBtnOpenFile)->m_nIconPlacement, kx::kIconLeft);
   for (QCheckBox* box : {Check(kCheckAlarmVolt), Check(kCheckAlarmCurrent), Check(kCheckAlarmTemp1),
                          Check(kCheckAlarmTemp2), Check(kCheckAlarmTemp3)})
     EXPECT_FALSE(box->isChecked());

@@ -88,19 +88,21 @@ QColor Rgb(int r, int g, int b) {
   return QColor(r, g, b);
 }
 
-// The inner rectangle is the button less 2 pixels on every side; its first and last rows
-// carry the ends of the gradient.
+// The inner rectangle is the button less 2 pixels on every side (rows 2 to 28 of 30);
+// its first and last rows carry the ends of the gradient, row 3 its third colour and
+// row 26 its 59th.
 TEST_F(IconButtonTest, GradientRunsFromFirstToLastColourOfEachState) {
   struct Case {
     const char* name;
     bool hover, emphasis;
-    QColor top, bottom;
+    QColor top, bottom, row3, row26;
   };
   const Case cases[] = {
-      {"resting", false, false, Rgb(250, 253, 252), Rgb(229, 232, 240)},
-      {"emphasised", false, true, Rgb(250, 253, 252), Rgb(229, 232, 237)},
-      {"hovered", true, false, Rgb(250, 253, 252), Rgb(235, 238, 240)},
-      {"hovered and emphasised", true, true, Rgb(250, 253, 252), Rgb(235, 238, 231)},
+      {"resting", false, false, Rgb(250, 253, 252), Rgb(229, 232, 240), Rgb(250, 253, 252), Rgb(231, 234, 241)},
+      {"emphasised", false, true, Rgb(250, 253, 252), Rgb(229, 232, 237), Rgb(250, 253, 252), Rgb(231, 234, 238)},
+      {"hovered", true, false, Rgb(250, 253, 252), Rgb(235, 238, 240), Rgb(250, 253, 252), Rgb(236, 239, 241)},
+      {"hovered and emphasised", true, true, Rgb(250, 253, 252), Rgb(235, 238, 231), Rgb(250, 253, 252),
+       Rgb(236, 239, 233)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -112,15 +114,13 @@ TEST_F(IconButtonTest, GradientRunsFromFirstToLastColourOfEachState) {
     const QImage img = Render(*button);
     EXPECT_EQ(button->IsEmphasised(), c.emphasis);
     // Mid-width, clear of the caption and of the side edges; the top and bottom rows lie
-    // under the hover edges, so look one row inside them and at the rows' own colours.
+    // under the hover edges, so a hovered button is looked at inside them.
     if (!c.hover) {
       EXPECT_EQ(At(img, 50, 2), c.top);
       EXPECT_EQ(At(img, 50, kH - 2), c.bottom);
-    } else {
-      EXPECT_EQ(At(img, 50, 3), kx::ButtonGradientColour(true, c.emphasis, 63 / (kH - 4)));
-      EXPECT_EQ(At(img, 50, kH - 4),
-                kx::ButtonGradientColour(true, c.emphasis, (kH - 6) * 63 / (kH - 4)));
     }
+    EXPECT_EQ(At(img, 50, 3), c.row3);
+    EXPECT_EQ(At(img, 50, 26), c.row26);
     EXPECT_EQ(kx::ButtonGradientColour(c.hover, c.emphasis, 0), c.top);
     EXPECT_EQ(kx::ButtonGradientColour(c.hover, c.emphasis, 63), c.bottom);
     EXPECT_EQ(kx::ButtonGradientColour(c.hover, c.emphasis, 70), c.bottom);
@@ -135,10 +135,9 @@ TEST_F(IconButtonTest, RestingButtonHasBlueOutlineAndNoEdges) {
   EXPECT_EQ(At(img, 50, kH - 1), Rgb(0, 91, 183));
   // The corner outside the rounded outline keeps what was under the button.
   EXPECT_EQ(At(img, 0, 0), Rgb(255, 255, 255));
-  // Where the edges would be: the gradient only.
-  const int k = (15 - 2) * 63 / (kH - 4);
-  EXPECT_EQ(At(img, 2, 15), kx::ButtonGradientColour(false, false, k));
-  EXPECT_EQ(At(img, kW - 3, 15), kx::ButtonGradientColour(false, false, k));
+  // Where the edges would be: the gradient only (row 15 has its 32nd colour).
+  EXPECT_EQ(At(img, 2, 15), Rgb(240, 243, 246));
+  EXPECT_EQ(At(img, kW - 3, 15), Rgb(240, 243, 246));
 }
 
 struct EdgeColours {
@@ -237,7 +236,7 @@ TEST_F(IconButtonContentTest, OffsetsOfPressAndHoverCancel) {
 
 TEST_F(IconButtonContentTest, IconAboveCaptionIsCentred) {
   button->resize(kW, 44);
-  button->m_nIconPlacement = 2;
+  button->m_nIconPlacement = kx::kIconAbove;
   ASSERT_EQ(button->SetIconFile(redIcon), 1);
   const QImage img = Render(*button);
   const QRect icon = InkBox(img, kxtest::IsRed);

@@ -38,7 +38,7 @@ void Click(QWidget* w, Qt::MouseButton button) {
   Mouse(w, QEvent::MouseButtonRelease, button);
 }
 
-class PanelTruth : public PanelFixture {
+class PanelControlPaths : public PanelFixture {
  protected:
   Bytes LastData() const {
     const auto requests = Requests();
@@ -48,7 +48,7 @@ class PanelTruth : public PanelFixture {
   }
 };
 
-TEST_F(PanelTruth, EachCalibrationButtonReadsOnlyItsOwnListAndSendsItsOwnChannel) {
+TEST_F(PanelControlPaths, EachCalibrationButtonReadsOnlyItsOwnListAndSendsItsOwnChannel) {
   constexpr int kLists[] = {kComboCalCell2V,  kComboCalCell6V,  kComboCalCell12V, kComboCalTotal2V,
                             kComboCalTotal6V, kComboCalTotal12V, kComboCalTemp,   kComboCalCurrent};
   constexpr int kButtons[] = {kBtnCalCell2V,  kBtnCalCell6V,   kBtnCalCell12V, kBtnCalTotal2V,
@@ -65,7 +65,7 @@ TEST_F(PanelTruth, EachCalibrationButtonReadsOnlyItsOwnListAndSendsItsOwnChannel
   }
 }
 
-TEST_F(PanelTruth, GearReadBackAndTheListsMiddleEntry) {
+TEST_F(PanelControlPaths, GearReadBackAndTheListsMiddleEntry) {
   for (const auto& [gear, text] : {std::pair{2, "2V"}, std::pair{6, "6V"}}) {
     device->SetGear(gear);
     Button(kBtnReadGear)->click();
@@ -77,7 +77,7 @@ TEST_F(PanelTruth, GearReadBackAndTheListsMiddleEntry) {
   EXPECT_EQ(device->Gear(), 6);
 }
 
-TEST_F(PanelTruth, CorruptPacketsAreTakenAsDescribedButWarnedAbout) {
+TEST_F(PanelControlPaths, CorruptPacketsAreTakenOnTheirLengthButWarnedAbout) {
   panel->SetWaitScale(0.05);
   device->SetGroups(kx::VirtualDevice::DefaultGroups(kx::MakeLocalTime(2024, 6, 1, 12, 0, 0)));
   device->SetFault(kx::Fault::Checksum, 3, 0, -1, static_cast<uint8_t>(kx::Command::ReadGroup));
@@ -91,7 +91,7 @@ TEST_F(PanelTruth, CorruptPacketsAreTakenAsDescribedButWarnedAbout) {
   EXPECT_TRUE(prompts.Texts().isEmpty()) << prompts.Texts().join('|').toStdString();
 }
 
-TEST_F(PanelTruth, PeriodAsTypedNonNumericIsZeroAndNegativeNeverFires) {
+TEST_F(PanelControlPaths, PeriodAsTypedNonNumericIsZeroAndNegativeNeverFires) {
   for (const auto& [typed, interval] : {std::pair{"abc", 0}, std::pair{"-5", INT_MAX}}) {
     Edit(kEditPeriod)->setText(QString::fromUtf8(typed));
     IconButton(kBtnContinuous)->click();
@@ -102,7 +102,7 @@ TEST_F(PanelTruth, PeriodAsTypedNonNumericIsZeroAndNegativeNeverFires) {
   }
 }
 
-TEST_F(PanelTruth, VersionReadOutReadsOnceForEachLeftClickOnly) {
+TEST_F(PanelControlPaths, VersionReadOutReadsOnceForEachLeftClickOnly) {
   panel->show();
   QWidget* readOut = Static(kStaticVersion);
   auto versionRequests = [&] {
@@ -123,7 +123,7 @@ TEST_F(PanelTruth, VersionReadOutReadsOnceForEachLeftClickOnly) {
   EXPECT_EQ(versionRequests(), 2u);
 }
 
-TEST_F(PanelTruth, EachButtonShowsItsOwnIcon) {
+TEST_F(PanelControlPaths, EachButtonShowsItsOwnIcon) {
   const std::pair<int, const char*> icons[] = {{kBtnOpenFile, "open.ICO"},   {kBtnSaveFile, "save.ICO"},
                                                {kBtnShowCurves, "曲线.ICO"}, {kBtnAcquire, "采集.ICO"},
                                                {kBtnContinuous, "连续采集.ICO"}, {kBtnSetTime, "时间.ICO"},
@@ -147,7 +147,7 @@ TEST_F(PanelTruth, EachButtonShowsItsOwnIcon) {
 
 namespace {
 
-TEST_F(PanelTruth, TheDownloadsOwnOpenFailureARefusedClearAndTheViewersCaption) {
+TEST_F(PanelControlPaths, TheDownloadsOwnOpenFailureARefusedClearAndTheViewersCaption) {
   // Another program takes the port's lock while the count is being answered: the
   // count succeeds, the download's own open fails.
   char real[PATH_MAX];

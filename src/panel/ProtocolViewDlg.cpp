@@ -1,4 +1,4 @@
-#include "panel/ProtocolMonitorDlg.h"
+#include "panel/ProtocolViewDlg.h"
 
 #include <QApplication>
 #include <QBrush>
@@ -18,6 +18,7 @@
 
 #include "files/SafeFile.h"
 #include "panel/TesterDlg.h"
+#include "texts/FrameText.h"
 #include "ui/Prompts.h"
 
 namespace {
@@ -105,13 +106,13 @@ QVariant CFrameTableModel::headerData(int section, Qt::Orientation orientation, 
   return section >= 0 && section < kColumns ? QString::fromUtf8(kHeaders[section]) : QVariant();
 }
 
-CProtocolMonitorDlg::CProtocolMonitorDlg(QWidget* parent) : QDialog(parent) {
-  setObjectName(QStringLiteral("protocolMonitor"));
+CProtocolViewDlg::CProtocolViewDlg(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("protocolView"));
   setWindowTitle(QStringLiteral("通讯监视"));
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMinMaxButtonsHint);
 
   m_view = new QTableView(this);
-  m_view->setObjectName(QStringLiteral("monitorFrames"));
+  m_view->setObjectName(QStringLiteral("protocolFrames"));
   m_view->setModel(&m_model);
   m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
   m_view->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -127,10 +128,10 @@ CProtocolMonitorDlg::CProtocolMonitorDlg(QWidget* parent) : QDialog(parent) {
   m_view->horizontalHeader()->setStretchLastSection(true);
 
   auto* buttons = new QHBoxLayout;
-  m_btnPause = AddButton(buttons, "monitorPause", "暂停", this);
-  QPushButton* clear = AddButton(buttons, "monitorClear", "清除", this);
-  QPushButton* copy = AddButton(buttons, "monitorCopy", "复制", this);
-  QPushButton* save = AddButton(buttons, "monitorSave", "保存…", this);
+  m_btnPause = AddButton(buttons, "protocolPause", "暂停", this);
+  QPushButton* clear = AddButton(buttons, "protocolClear", "清除", this);
+  QPushButton* copy = AddButton(buttons, "protocolCopy", "复制", this);
+  QPushButton* save = AddButton(buttons, "protocolSave", "保存…", this);
   buttons->addStretch(1);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(m_view, 1);
@@ -146,12 +147,12 @@ CProtocolMonitorDlg::CProtocolMonitorDlg(QWidget* parent) : QDialog(parent) {
   connect(&m_drain, &QTimer::timeout, this, [this] { Drain(); });
 }
 
-CProtocolMonitorDlg::~CProtocolMonitorDlg() {
+CProtocolViewDlg::~CProtocolViewDlg() {
   // Before anything else goes: a worker mid-exchange finishes its call first.
   m_collector.Uninstall();
 }
 
-void CProtocolMonitorDlg::Drain() {
+void CProtocolViewDlg::Drain() {
   if (m_paused) return;
   std::vector<kx::FrameRecord> frames = m_collector.Take();
   if (frames.empty()) return;
@@ -161,18 +162,18 @@ void CProtocolMonitorDlg::Drain() {
   if (following) m_view->scrollToBottom();
 }
 
-void CProtocolMonitorDlg::SetPaused(bool paused) {
+void CProtocolViewDlg::SetPaused(bool paused) {
   m_paused = paused;
   m_btnPause->setText(paused ? QStringLiteral("继续") : QStringLiteral("暂停"));
   if (!paused) Drain();
 }
 
-void CProtocolMonitorDlg::Clear() {
+void CProtocolViewDlg::Clear() {
   m_collector.Take();
   m_model.Clear();
 }
 
-QString CProtocolMonitorDlg::Lines(const std::vector<int>& rows) const {
+QString CProtocolViewDlg::Lines(const std::vector<int>& rows) const {
   QString text;
   if (rows.empty()) {
     for (int r = 0; r < m_model.rowCount(); ++r) text += m_model.Line(r) + QLatin1Char('\n');
@@ -182,7 +183,7 @@ QString CProtocolMonitorDlg::Lines(const std::vector<int>& rows) const {
   return text;
 }
 
-void CProtocolMonitorDlg::CopySelection() {
+void CProtocolViewDlg::CopySelection() {
   std::vector<int> rows;
   for (const QModelIndex& index : m_view->selectionModel()->selectedRows()) rows.push_back(index.row());
   if (rows.empty()) return;
@@ -190,7 +191,7 @@ void CProtocolMonitorDlg::CopySelection() {
   QApplication::clipboard()->setText(Lines(rows));
 }
 
-void CProtocolMonitorDlg::SaveAll() {
+void CProtocolViewDlg::SaveAll() {
   kx::FileDialogRequest request;
   request.title = QStringLiteral("保存通讯记录");
   request.initialFolder = QDir::currentPath();
@@ -207,13 +208,13 @@ void CProtocolMonitorDlg::SaveAll() {
   }
 }
 
-void CProtocolMonitorDlg::showEvent(QShowEvent* event) {
+void CProtocolViewDlg::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   m_collector.Install();
   m_drain.start();
 }
 
-void CProtocolMonitorDlg::hideEvent(QHideEvent* event) {
+void CProtocolViewDlg::hideEvent(QHideEvent* event) {
   m_collector.Uninstall();
   m_drain.stop();
   Drain();  // what came before it closed stays listed
@@ -222,14 +223,14 @@ void CProtocolMonitorDlg::hideEvent(QHideEvent* event) {
 
 // ---- the panel's side ----
 
-CProtocolMonitorDlg& CTesterDlg::ProtocolMonitor() {
-  if (!m_dlgMonitor) m_dlgMonitor = std::make_unique<CProtocolMonitorDlg>(this);
-  return *m_dlgMonitor;
+CProtocolViewDlg& CTesterDlg::ProtocolView() {
+  if (!m_dlgProtocolView) m_dlgProtocolView = std::make_unique<CProtocolViewDlg>(this);
+  return *m_dlgProtocolView;
 }
 
-void CTesterDlg::ShowProtocolMonitor() {
-  CProtocolMonitorDlg& monitor = ProtocolMonitor();
-  monitor.show();
-  monitor.raise();
-  monitor.activateWindow();
+void CTesterDlg::ShowProtocolView() {
+  CProtocolViewDlg& protocol = ProtocolView();
+  protocol.show();
+  protocol.raise();
+  protocol.activateWindow();
 }

@@ -47,12 +47,12 @@ class CFrameTableModel final : public QAbstractTableModel {
   std::deque<kx::FrameRecord> m_frames;
 };
 
-class CProtocolMonitorDlg : public QDialog {
+class CProtocolViewDlg : public QDialog {
   Q_OBJECT
 
  public:
-  explicit CProtocolMonitorDlg(QWidget* parent = nullptr);
-  ~CProtocolMonitorDlg() override;
+  explicit CProtocolViewDlg(QWidget* parent = nullptr);
+  ~CProtocolViewDlg() override;
 
   const CFrameTableModel& Frames() const { return m_model; }
   QTableView* View() const { return m_view; }

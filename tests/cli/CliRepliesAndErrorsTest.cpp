@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
 
@@ -18,21 +19,16 @@ namespace {
 
 using kx::Fault;
 
-class CliTruthTest : public CliFixture {
+class CliRepliesAndErrorsTest : public CliFixture {
  protected:
-  std::filesystem::path Temp(const char* name) {
-    const auto dir = std::filesystem::temp_directory_path() / ("kx-cli-truth-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    return dir / name;
-  }
-  void TearDown() override {
-    std::filesystem::remove_all(std::filesystem::temp_directory_path() /
-                                ("kx-cli-truth-" + std::to_string(::getpid())));
-    CliFixture::TearDown();
-  }
+  // A file in the test's own temporary folder.
+  std::filesystem::path Temp(const char* name) { return std::filesystem::path(dir_.path().toStdString()) / name; }
+
+ private:
+  QTemporaryDir dir_;
 };
 
-TEST_F(CliTruthTest, EveryReplyTheCommandLineTakesHasItsChecksumVerified) {
+TEST_F(CliRepliesAndErrorsTest, EveryReplyTheCommandLineTakesHasItsChecksumVerified) {
   const auto bin = Temp("g.bin");
   const auto csv = Temp("g.csv");
   struct Case {
@@ -67,7 +63,7 @@ TEST_F(CliTruthTest, EveryReplyTheCommandLineTakesHasItsChecksumVerified) {
   }
 }
 
-TEST_F(CliTruthTest, CountsThatLeaveNoGroupGiveThePanelsTexts) {
+TEST_F(CliRepliesAndErrorsTest, CountsThatLeaveNoGroupGiveThePanelsTexts) {
   struct Case {
     int recorded, recording;
     const char* text;
@@ -83,7 +79,7 @@ TEST_F(CliTruthTest, CountsThatLeaveNoGroupGiveThePanelsTexts) {
   EXPECT_NE(out.err.find("无该条曲线数据"), std::string::npos) << out.err;
 }
 
-TEST_F(CliTruthTest, FailuresSayWhatCameBack) {
+TEST_F(CliRepliesAndErrorsTest, FailuresSayWhatCameBack) {
   device.SetFault(Fault::Silence, 1);
   EXPECT_EQ(Run({"version"}), 1);
   EXPECT_NE(out.err.find("the unit did not reply"), std::string::npos) << out.err;
@@ -99,7 +95,7 @@ TEST_F(CliTruthTest, FailuresSayWhatCameBack) {
   EXPECT_NE(out.err.find("cut short: 6 of 10 bytes"), std::string::npos) << out.err;
 }
 
-TEST_F(CliTruthTest, ScanCreditsALateReplyToTheAddressItNames) {
+TEST_F(CliRepliesAndErrorsTest, ScanCreditsALateReplyToTheAddressItNames) {
   hooks.waitScale = 1.0;  // the probe wait at 9600 baud is what makes a reply late
   device.SetAddress(2);
   for (int lateMs : {60, 100}) {
@@ -110,7 +106,7 @@ TEST_F(CliTruthTest, ScanCreditsALateReplyToTheAddressItNames) {
   }
 }
 
-TEST_F(CliTruthTest, ArgumentErrorsStateTheRuleAndReachJsonReaders) {
+TEST_F(CliRepliesAndErrorsTest, ArgumentErrorsStateTheRuleAndReachJsonReaders) {
   device.ClearRequests();
   EXPECT_EQ(Run({"acquire", "--period", "86400001"}), 2);
   EXPECT_NE(out.err.find("from 0 to 86400000"), std::string::npos) << out.err;
@@ -133,7 +129,7 @@ TEST_F(CliTruthTest, ArgumentErrorsStateTheRuleAndReachJsonReaders) {
   }
 }
 
-TEST_F(CliTruthTest, LiveReadingsKeepMillisecondsAndFailedJsonRowsKeepTheirKeys) {
+TEST_F(CliRepliesAndErrorsTest, LiveReadingsKeepMillisecondsAndFailedJsonRowsKeepTheirKeys) {
   device.SetFault(Fault::Silence, 1);
   EXPECT_EQ(Run({"--json", "acquire", "--count", "2", "--period", "0"}), 1);
   const QStringList rows = QString::fromStdString(out.out).split('\n', Qt::SkipEmptyParts);
@@ -153,7 +149,7 @@ TEST_F(CliTruthTest, LiveReadingsKeepMillisecondsAndFailedJsonRowsKeepTheirKeys)
   EXPECT_TRUE(ms.match(QString::fromStdString(second.substr(0, second.find(',')))).hasMatch()) << second;
 }
 
-TEST_F(CliTruthTest, AnEndlessLogReopensThePortAfterAHangUp) {
+TEST_F(CliRepliesAndErrorsTest, AnEndlessLogReopensThePortAfterAHangUp) {
   // The adapter is pulled before the second reading and is back for the fourth.
   int period = 0;
   hooks.sleep = [&](int) {
@@ -166,7 +162,7 @@ TEST_F(CliTruthTest, AnEndlessLogReopensThePortAfterAHangUp) {
   EXPECT_NE(out.out.find("成功 3 次, 失败 2 次"), std::string::npos) << out.out << out.err;
 }
 
-TEST(CliClockTruth, AClockThatIsNoDateIsSaidToBeOne) {
+TEST(CliClock, AClockThatIsNoDateIsSaidToBeOne) {
   // BCD bytes for "month 13, day 45, 25:61:99".
   const std::vector<uint8_t> fields{0x20, 0x14, 0x13, 0x45, 0x25, 0x61, 0x99};
   class Source final : public kx::cli::PortSource {

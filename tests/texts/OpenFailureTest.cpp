@@ -1,4 +1,3 @@
-#include "link/OpenFailure.h"
 
 #include <grp.h>
 #include <pwd.h>
@@ -8,20 +7,23 @@
 
 #include <string>
 
+#include "texts/ChineseTexts.h"
+#include "texts/EnglishTexts.h"
+
 namespace kx {
 namespace {
 
 TEST(OpenFailure, ExplainsEachCauseInEnglishAndChinese) {
   const std::string missing = "/nonexistent/ttyUSB9";
   EXPECT_EQ(ExplainOpenFailure(missing, LinkError::NotFound),
-            "cannot open /nonexistent/ttyUSB9: no such device (list the serial ports with 'kx4200-cli ports')");
+            "cannot open /nonexistent/ttyUSB9: no such serial device");
   EXPECT_EQ(OpenFailureCause(missing, LinkError::NotFound), "设备不存在");
   EXPECT_EQ(ExplainOpenFailure(missing, LinkError::InUse),
-            "cannot open /nonexistent/ttyUSB9: in use by another program (close it; 'fuser /nonexistent/ttyUSB9' "
-            "names it)");
+            "cannot open /nonexistent/ttyUSB9: the serial device is in use by another program (close it; "
+            "'fuser /nonexistent/ttyUSB9' names it)");
   EXPECT_EQ(OpenFailureCause(missing, LinkError::InUse), "端口被其他程序占用");
   EXPECT_EQ(ExplainOpenFailure(missing, LinkError::HungUp),
-            "cannot open /nonexistent/ttyUSB9: the device hung up (unplugged?)");
+            "cannot open /nonexistent/ttyUSB9: the serial device hung up (unplugged?)");
   EXPECT_EQ(OpenFailureCause(missing, LinkError::HungUp), "设备已断开");
   EXPECT_EQ(ExplainOpenFailure(missing, LinkError::BadSettings),
             "cannot open /nonexistent/ttyUSB9: the serial device refused the line settings");
@@ -30,7 +32,7 @@ TEST(OpenFailure, ExplainsEachCauseInEnglishAndChinese) {
 TEST(OpenFailure, NoPermissionNamesAGroupOnlyWhenTheGroupHasAccess) {
   // A device nobody can look at: no group to name.
   EXPECT_EQ(ExplainOpenFailure("/nonexistent/ttyS0", LinkError::NoPermission),
-            "cannot open /nonexistent/ttyS0: no permission");
+            "cannot open /nonexistent/ttyS0: no permission to open the serial device");
   EXPECT_EQ(OpenFailureCause("/nonexistent/ttyS0", LinkError::NoPermission), "没有权限");
   // A file of our own stands in for the device: its mode decides whom to name.
   char path[] = "/tmp/kx-open-failure-XXXXXX";
@@ -47,14 +49,14 @@ TEST(OpenFailure, NoPermissionNamesAGroupOnlyWhenTheGroupHasAccess) {
 
   ::chmod(path, 0660);  // the group may read and write: joining it helps
   EXPECT_EQ(ExplainOpenFailure(p, LinkError::NoPermission),
-            "cannot open " + p + ": no permission; the device belongs to group '" + groupName +
+            "cannot open " + p + ": no permission to open the serial device; the device belongs to group '" + groupName +
                 "': join it with 'sudo usermod -aG " + groupName + " $USER' and log in again");
   EXPECT_EQ(OpenFailureCause(p, LinkError::NoPermission), "没有权限 (需要加入 " + groupName + " 组)");
 
   for (mode_t mode : {0600, 0640}) {  // joining the group would not help: say who may
     ::chmod(path, mode);
     EXPECT_EQ(ExplainOpenFailure(p, LinkError::NoPermission),
-              "cannot open " + p + ": no permission; no group may use the device, only its owner '" + owner +
+              "cannot open " + p + ": no permission to open the serial device; no group may use the device, only its owner '" + owner +
                   "' (its mode gives the group no read and write access)");
     EXPECT_EQ(OpenFailureCause(p, LinkError::NoPermission), "没有权限 (只有 " + owner + " 可以使用)");
   }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "link/CellSummary.h"
+#include "texts/ChineseTexts.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // What the tracer says about each frame: the verdict of every fault of the
-// simulated unit through the real port, the one text line, and the monitor's
-// bounded collector.
+// simulated unit through the real port, the one text line, and the protocol
+// view's bounded collector.
 
 #include "link/FrameTrace.h"
 
@@ -15,6 +15,7 @@
 #include "link/SerialPort.h"
 #include "sim/SimHost.h"
 #include "sim/VirtualDevice.h"
+#include "texts/FrameText.h"
 
 namespace kx {
 namespace {

@@ -9,31 +9,32 @@
 
 #include "PanelFixture.h"
 #include "link/Exchange.h"
-#include "panel/ProtocolMonitorDlg.h"
+#include "panel/ProtocolViewDlg.h"
+#include "texts/FrameText.h"
 
 namespace {
 
-class ProtocolMonitor : public PanelFixture {
+class ProtocolView : public PanelFixture {
  protected:
   QString Text(int row, int column) const {
-    const CFrameTableModel& frames = panel->ProtocolMonitor().Frames();
+    const CFrameTableModel& frames = panel->ProtocolView().Frames();
     return frames.data(frames.index(row, column)).toString();
   }
 };
 
-TEST_F(ProtocolMonitor, ListsAReadingsFramesWhileOpenAndNothingOnceClosed) {
+TEST_F(ProtocolView, ListsAReadingsFramesWhileOpenAndNothingOnceClosed) {
   EXPECT_FALSE(kx::FrameTracing());
-  panel->ShowProtocolMonitor();
-  CProtocolMonitorDlg& monitor = panel->ProtocolMonitor();
-  EXPECT_TRUE(monitor.Collecting());
-  EXPECT_EQ(monitor.windowTitle(), QStringLiteral("通讯监视"));
+  panel->ShowProtocolView();
+  CProtocolViewDlg& protocol = panel->ProtocolView();
+  EXPECT_TRUE(protocol.Collecting());
+  EXPECT_EQ(protocol.windowTitle(), QStringLiteral("通讯监视"));
 
   panel->OnAcquire();
   device->SetFault(kx::Fault::Checksum, 1);
   panel->OnAcquire();
   prompts.Clear();
-  monitor.Drain();
-  const CFrameTableModel& frames = monitor.Frames();
+  protocol.Drain();
+  const CFrameTableModel& frames = protocol.Frames();
   ASSERT_EQ(frames.rowCount(), 4);
   EXPECT_EQ(Text(0, CFrameTableModel::kDirection), "TX");
   EXPECT_EQ(Text(0, CFrameTableModel::kBytes), "14 2E 00 00 00 00 00 FF D1");
@@ -49,49 +50,49 @@ TEST_F(ProtocolMonitor, ListsAReadingsFramesWhileOpenAndNothingOnceClosed) {
   EXPECT_EQ(frames.Line(0), Text(0, CFrameTableModel::kTime) + " TX 14 2E 00 00 00 00 00 FF D1 | acquire | sent");
 
   // Copy: the selected rows' lines, in table order.
-  monitor.View()->selectRow(3);
-  monitor.View()->selectionModel()->select(frames.index(1, 0),
+  protocol.View()->selectRow(3);
+  protocol.View()->selectionModel()->select(frames.index(1, 0),
                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
-  monitor.CopySelection();
+  protocol.CopySelection();
   EXPECT_EQ(QApplication::clipboard()->text(), frames.Line(1) + "\n" + frames.Line(3) + "\n");
 
   // Save: every line, UTF-8, through the save dialog.
   QTemporaryDir dir;
   prompts.savePaths.push_back(dir.filePath("trace.txt"));
-  monitor.SaveAll();
+  protocol.SaveAll();
   QFile saved(dir.filePath("trace.txt"));
   ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-  EXPECT_EQ(QString::fromUtf8(saved.readAll()), monitor.Lines());
-  EXPECT_EQ(monitor.Lines().count('\n'), 4);
+  EXPECT_EQ(QString::fromUtf8(saved.readAll()), protocol.Lines());
+  EXPECT_EQ(protocol.Lines().count('\n'), 4);
   EXPECT_TRUE(prompts.Texts().isEmpty());
 
   // Paused: the table holds still, the frames are kept and come with 继续.
-  monitor.SetPaused(true);
+  protocol.SetPaused(true);
   panel->OnAcquire();
-  monitor.Drain();
+  protocol.Drain();
   EXPECT_EQ(frames.rowCount(), 4);
-  monitor.SetPaused(false);
+  protocol.SetPaused(false);
   EXPECT_EQ(frames.rowCount(), 6);
 
-  monitor.Clear();
+  protocol.Clear();
   EXPECT_EQ(frames.rowCount(), 0);
 
   // Closed: no tracer; nothing more is listed.
-  monitor.close();
-  EXPECT_FALSE(monitor.Collecting());
+  protocol.close();
+  EXPECT_FALSE(protocol.Collecting());
   EXPECT_FALSE(kx::FrameTracing());
   panel->OnAcquire();
-  monitor.Drain();
+  protocol.Drain();
   EXPECT_EQ(frames.rowCount(), 0);
 
   // Open again when the panel goes away: the tracer goes with it.
-  panel->ShowProtocolMonitor();
+  panel->ShowProtocolView();
   EXPECT_TRUE(kx::FrameTracing());
   panel.reset();
   EXPECT_FALSE(kx::FrameTracing());
 }
 
-TEST(ProtocolMonitorTable, KeepsTheNewestTenThousandFrames) {
+TEST(ProtocolViewTable, KeepsTheNewestTenThousandFrames) {
   CFrameTableModel frames;
   EXPECT_EQ(frames.Capacity(), 10000u);
   auto batch = [](size_t from, size_t n) {
