@@ -16,6 +16,7 @@
 
 #include "files/SafeFile.h"
 #include "kxres/ResourcePaths.h"
+#include "link/NetLine.h"
 #include "panel/PanelSettings.h"
 #include "panel/TesterDlg.h"
 #include "sim/SimHost.h"
@@ -29,8 +30,10 @@ const char* const kUsage =
     "\n"
     "The service and test panel for the battery monitoring unit.\n"
     "\n"
-    "  --com N=PATH   let port number N on the panel mean the device PATH\n"
-    "                 (repeatable; e.g. --com 1=/dev/ttyUSB0)\n"
+    "  --com N=PATH   let port number N on the panel mean the device PATH, or a\n"
+    "                 serial server: tcp://HOST:PORT or rfc2217://HOST:PORT, each\n"
+    "                 with ?extra-wait=MS (default 100) added to every reply wait\n"
+    "                 (repeatable; e.g. --com 1=/dev/ttyUSB0 --com 2=rfc2217://10.0.0.5:4001)\n"
     "  --simulate     serve a simulated unit on a pseudo-terminal and map port 1 to it\n"
     "  --defaults     start with the start-up values, not the remembered ones; the\n"
     "                 settings shown when the panel closes are remembered as usual\n"
@@ -147,6 +150,11 @@ AppOptions ParseAppOptions(const QStringList& arguments) {
       }
       if (!options.naming.MapFromText(value.toStdString())) {
         options.error = "--com needs N=PATH with N a positive port number, not '" + value.toStdString() + "'";
+        return options;
+      }
+      const std::string path = value.mid(value.indexOf('=') + 1).toStdString();
+      if (std::string error; kx::IsNetPortName(path) && !kx::ParseNetPortName(path, error)) {
+        options.error = "--com: " + error;
         return options;
       }
       mapped = true;

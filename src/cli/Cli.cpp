@@ -12,6 +12,7 @@
 #include "cli/Commands.h"
 #include "link/CommandTable.h"
 #include "link/Exchange.h"
+#include "link/NetLine.h"
 #include "link/PortNaming.h"
 #include "sim/SimHost.h"
 #include "sim/VirtualDevice.h"
@@ -22,11 +23,20 @@ namespace kx::cli {
 namespace {
 
 // The options that may come before and after the command; later ones win.
+// A network port name is checked where it is given, not when it is opened.
+void CheckNetPort(const char* option, const std::string& name) {
+  std::string error;
+  if (IsNetPortName(name) && !ParseNetPortName(name, error)) Bad(QString(option) + ": " + QString::fromStdString(error));
+}
+
 class GlobalOptionSet {
  public:
   GlobalOptionSet()
-      : port_(QStringList{"port"}, "The serial device of the unit.", "PATH"),
-        com_(QStringList{"com"}, "Port number N by the panel's rule (see 'ports'); default 1.", "N"),
+      : port_(QStringList{"port"},
+              "The serial device of the unit, or a serial server: tcp://HOST:PORT (raw) or rfc2217://HOST:PORT, "
+              "each with ?extra-wait=MS (default 100) added to every reply wait.",
+              "PATH"),
+        com_(QStringList{"com"}, "Port number N by the panel's rule (see 'ports'), or N=PATH; default 1.", "N"),
         baud_(QStringList{"baud"}, QString("Baud rate (default %1).").arg(kDefaultBaud), "RATE"),
         address_(QStringList{"address"}, "The unit's address, 0..255 (default 0).", "A"),
         simulate_(QStringList{"simulate"}, "Use a simulated unit on a pseudo-terminal."),
@@ -47,11 +57,17 @@ class GlobalOptionSet {
       g.port = Unescape(p.value(port_)).toStdString();
       // Empty would mean "not given" and open port 1: whatever is there.
       if (g.port.empty()) Bad("--port needs a device path");
+      CheckNetPort("--port", g.port);
     }
     if (p.isSet(com_)) {
-      const auto n = ParseInteger(p.value(com_), 1, 9999);
-      if (!n) Bad("--com needs a port number from 1, not '" + p.value(com_) + "'");
+      // N, or N=PATH: port N means PATH (a device or a network port), as in the panel.
+      const QString value = p.value(com_);
+      const qsizetype eq = value.indexOf('=');
+      const auto n = ParseInteger(eq < 0 ? value : value.left(eq), 1, 9999);
+      if (!n || eq == value.size() - 1) Bad("--com needs a port number from 1 or N=PATH, not '" + value + "'");
       g.com = static_cast<int>(*n);
+      g.comPath = eq < 0 ? std::string() : Unescape(value.mid(eq + 1)).toStdString();
+      CheckNetPort("--com", g.comPath);
     }
     if (p.isSet(baud_)) {
       const auto b = ParseInteger(p.value(baud_), 0, 1000000);
@@ -156,6 +172,8 @@ int SetUpPort(Env& env, const Hooks& hooks, PortSetup& setup) {
       return kExitPort;
     }
     path = setup.host->Path();
+  } else if (!g.comPath.empty()) {
+    path = g.comPath;
   } else if (path.empty()) {
     const int n = g.com != 0 ? g.com : 1;
     PortNaming naming(hooks.sysClassTty, hooks.devRoot);

@@ -68,6 +68,7 @@ class SerialPortSource final : public PortSource {
 struct GlobalOptions {
   std::string port;  // --port PATH
   int com = 0;       // --com N (0: not given)
+  std::string comPath;  // --com N=PATH: what N means
   int baud = kDefaultBaud;
   int address = 0;
   bool simulate = false;

@@ -1,15 +1,16 @@
 #include "files/WriteAll.h"
 
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
 
 namespace kx::files {
 
-size_t WriteAll(int fd, const uint8_t* data, size_t n, const std::function<bool()>& waitForRoom) {
+size_t WriteAll(int fd, const uint8_t* data, size_t n, const std::function<bool()>& waitForRoom, bool socket) {
   size_t done = 0;
   while (done < n) {
-    const ssize_t put = ::write(fd, data + done, n - done);
+    const ssize_t put = socket ? ::send(fd, data + done, n - done, MSG_NOSIGNAL) : ::write(fd, data + done, n - done);
     if (put > 0) {
       done += static_cast<size_t>(put);
       continue;

@@ -24,6 +24,7 @@ enum class FrameVerdict {
   BadChecksum,        // the reply's checksum is wrong
   NoReply,            // nothing came within the wait (a frame with no bytes)
   PortError,          // the port failed while the reply was awaited (hang-up, I/O, cancel)
+  Opened,             // a network port connected (no bytes; count holds its extra wait in ms)
 };
 
 // One frame as the exchange saw it. bytes is only valid during the tracer's call.

@@ -20,6 +20,10 @@ enum class LinkError {
   NotOpen,       // no port is open
   Io,            // any other system error
   Cancelled,     // stopped on request (a cancel, a closing window, Ctrl-C)
+  // A network port (a serial server) could not be reached:
+  UnknownHost,   // the host name is not known
+  Refused,       // nothing listens on that TCP port
+  NoRoute,       // the network or host cannot be reached
 };
 
 // How long the reply was to be and how many bytes came (a wait's count may exceed

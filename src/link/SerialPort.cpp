@@ -6,6 +6,7 @@
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@
 #include <optional>
 
 #include "files/WriteAll.h"
+#include "link/Exchange.h"
 #include "link/LineSpeed.h"
 
 namespace kx {
@@ -47,6 +49,15 @@ LinkError OpenErrorFrom(int error) {
 constexpr long long kSilenceLookUs = 5000;
 
 long long Us(Clock::duration d) { return std::chrono::duration_cast<std::chrono::microseconds>(d).count(); }
+
+// A serial server that is there answers a connection at once; one that is not
+// reachable should not hold a command for long.
+constexpr int kConnectTimeoutMs = 3000;
+// How long the open waits for an RFC 2217 server to confirm the line settings. A
+// server that does not confirm one (its line lacks the option) is not waited for longer.
+constexpr int kSettingsWaitMs = 1000;
+constexpr int kNetOpenAttempts = 4;
+constexpr int kNetRetryPauseMs = 150;
 
 }  // namespace
 
@@ -166,6 +177,13 @@ LinkError SerialPort::Open(const std::string& path, int baud, const Timeouts& ti
   buffer_.clear();
   path_ = path;
   appliedBaud_ = 0;
+  net_ = telnet_ = false;
+  extraWaitMs_ = 0;
+  codec_.Reset();
+  if (IsNetPortName(path)) {
+    timeouts_ = timeouts;
+    return OpenNet(baud);
+  }
 
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return Fail(OpenErrorFrom(errno));
@@ -232,6 +250,65 @@ LinkError SerialPort::Open(const std::string& path, int baud, const Timeouts& ti
   return LinkError::None;
 }
 
+LinkError SerialPort::OpenNet(int baud) {
+  std::string ignored;
+  const std::optional<NetAddress> address = ParseNetPortName(path_, ignored);
+  if (!address) return Fail(LinkError::NotFound);
+  if (address->scheme == NetScheme::Rfc2217 && !SpeedOfBaud(baud)) return Fail(LinkError::BadSettings);
+  // A server closes a new connection at once while its line is still held by the
+  // one before (it lets the line go after the socket): tried again shortly.
+  LinkError cause = LinkError::None;
+  for (int attempt = 0; attempt < kNetOpenAttempts; ++attempt) {
+    short ignoredEvents = 0;
+    if (attempt > 0 && PollLine(0, Clock::now() + std::chrono::milliseconds(kNetRetryPauseMs), ignoredEvents) == 2)
+      return Fail(LinkError::Cancelled);
+    cause = ConnectNet(*address, baud);
+    if (cause != LinkError::HungUp) break;
+  }
+  if (cause != LinkError::None) return Fail(cause);
+  if (FrameTracing())
+    TraceFrame({.verdict = FrameVerdict::Opened, .bytes = {}, .count = static_cast<size_t>(extraWaitMs_), .port = path_});
+  return LinkError::None;
+}
+
+LinkError SerialPort::ConnectNet(const NetAddress& address, int baud) {
+  const int wake[] = {wakeFd_, InterruptAllFd()};
+  LinkError error = LinkError::None;
+  const int fd = ConnectTcp(address, kConnectTimeoutMs, wake, error);
+  if (fd < 0) return error;
+  fd_ = fd;
+  net_ = true;
+  telnet_ = address.scheme == NetScheme::Rfc2217;
+  hungUp_ = false;
+  codec_.Reset();
+  extraWaitMs_ = address.extraWaitMs;
+  lastError_ = LinkError::None;
+  if (telnet_) {
+    appliedBaud_ = baud;  // what the server's line is set to
+    std::vector<uint8_t> hello = TelnetCodec::Greeting();
+    const std::vector<uint8_t> settings = TelnetCodec::LineSettings(baud);
+    hello.insert(hello.end(), settings.begin(), settings.end());
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kSettingsWaitMs);
+    if (WriteRaw(hello.data(), hello.size(), deadline) == hello.size()) {
+      using T = TelnetCodec;
+      while (!(codec_.Answered(T::kSetBaud) && codec_.Answered(T::kSetDataSize) && codec_.Answered(T::kSetParity) &&
+               codec_.Answered(T::kSetStopSize))) {
+        if (!Fill(deadline) || Clock::now() >= deadline) break;
+      }
+    } else if (lastError_ == LinkError::None) {
+      lastError_ = LinkError::Io;
+    }
+  }
+  if (lastError_ != LinkError::Cancelled && lastError_ != LinkError::HungUp && lastError_ != LinkError::Io) Purge();
+  const LinkError cause = hungUp_ ? LinkError::HungUp : lastError_ == LinkError::Timeout ? LinkError::None : lastError_;
+  if (cause != LinkError::None) {
+    Close();
+    return cause;
+  }
+  lastError_ = LinkError::None;
+  return LinkError::None;
+}
+
 void SerialPort::SetLowLatency() {
   // USB adapters hold received bytes back for up to 16 ms to fill a packet; low
   // latency mode hands each byte on at once. Ports without the ioctl (pseudo-
@@ -259,6 +336,7 @@ void SerialPort::Close() {
   uucpLock_.Release();
   buffer_.clear();
   appliedBaud_ = 0;
+  net_ = telnet_ = false;
 }
 
 bool SerialPort::Fill(Clock::time_point until, bool sleep) {
@@ -290,7 +368,13 @@ bool SerialPort::Fill(Clock::time_point until, bool sleep) {
   for (;;) {
     const ssize_t got = ::read(fd_, chunk, sizeof chunk);
     if (got > 0) {
-      buffer_.insert(buffer_.end(), chunk, chunk + got);
+      if (telnet_) {
+        std::vector<uint8_t> replies;
+        codec_.Decode(std::span<const uint8_t>(chunk, static_cast<size_t>(got)), buffer_, replies);
+        if (!replies.empty()) WriteRaw(replies.data(), replies.size(), Clock::now() + std::chrono::milliseconds(500));
+      } else {
+        buffer_.insert(buffer_.end(), chunk, chunk + got);
+      }
       if (static_cast<size_t>(got) < sizeof chunk && !(revents & POLLHUP)) break;
       continue;
     }
@@ -301,7 +385,7 @@ bool SerialPort::Fill(Clock::time_point until, bool sleep) {
     }
     if (errno == EINTR) continue;
     if (errno == EAGAIN || errno == EWOULDBLOCK) break;
-    if (errno == EIO) {
+    if (errno == EIO || (net_ && (errno == ECONNRESET || errno == ETIMEDOUT))) {
       hungUp_ = true;
       lastError_ = LinkError::HungUp;
     } else {
@@ -349,8 +433,23 @@ void SerialPort::Purge() {
     lastError_ = LinkError::NotOpen;
     return;
   }
-  ::tcflush(fd_, TCIOFLUSH);
+  if (!net_) {
+    ::tcflush(fd_, TCIOFLUSH);
+    buffer_.clear();
+    return;
+  }
+  if (telnet_) {
+    const uint8_t both = 3;  // the server's receive and transmit buffers
+    const std::vector<uint8_t> purge = TelnetCodec::ComPortCommand(TelnetCodec::kPurgeData, {&both, 1});
+    WriteRaw(purge.data(), purge.size(), Clock::now() + std::chrono::milliseconds(timeouts_.writeTotalConstantMs));
+  }
+  // What has arrived goes; the connection keeps no buffer of its own to flush.
+  const LinkError before = lastError_;
+  do {
+    buffer_.clear();
+  } while (Fill(Clock::now()) && !buffer_.empty());
   buffer_.clear();
+  if (lastError_ == LinkError::Timeout) lastError_ = before;
 }
 
 size_t SerialPort::Write(const uint8_t* data, size_t n) {
@@ -370,6 +469,19 @@ size_t SerialPort::Write(const uint8_t* data, size_t n) {
   const Clock::time_point deadline =
       Clock::now() + std::chrono::milliseconds(static_cast<long long>(timeouts_.writeTotalPerByteMs) * n +
                                                timeouts_.writeTotalConstantMs);
+  if (!telnet_) return WriteRaw(data, n, deadline);
+  const std::vector<uint8_t> escaped = TelnetCodec::Escape({data, n});
+  const size_t put = WriteRaw(escaped.data(), escaped.size(), deadline);
+  // The data bytes that went out whole (an escaped 0xFF is two on the wire).
+  size_t whole = 0;
+  for (size_t used = 0; whole < n; ++whole) {
+    used += data[whole] == TelnetCodec::kIac ? 2 : 1;
+    if (used > put) break;
+  }
+  return whole;
+}
+
+size_t SerialPort::WriteRaw(const uint8_t* data, size_t n, Clock::time_point deadline) {
   // The line is full: wait for room until the deadline; false sets the cause.
   const auto waitForRoom = [&] {
     if (Clock::now() >= deadline) {
@@ -386,9 +498,10 @@ size_t SerialPort::Write(const uint8_t* data, size_t n) {
     }
     return true;
   };
-  const size_t written = files::WriteAll(fd_, data, n, waitForRoom);
+  // A connection's peer gone must not raise SIGPIPE: the write says EPIPE instead.
+  const size_t written = files::WriteAll(fd_, data, n, waitForRoom, net_);
   if (written < n && lastError_ == LinkError::None) {
-    hungUp_ = errno == EIO;
+    hungUp_ = errno == EIO || errno == EPIPE || errno == ECONNRESET;
     lastError_ = hungUp_ ? LinkError::HungUp : LinkError::Io;
   }
   return written;
@@ -402,7 +515,7 @@ size_t SerialPort::Read(uint8_t* data, size_t n, int extraMs) {
   lastError_ = LinkError::None;
   const Clock::time_point totalDeadline =
       Clock::now() + std::chrono::milliseconds(static_cast<long long>(timeouts_.readTotalPerByteMs) * n +
-                                               timeouts_.readTotalConstantMs + std::max(0, extraMs));
+                                               timeouts_.readTotalConstantMs + std::max(0, extraMs) + extraWaitMs_);
   std::optional<Clock::duration> interval;
   if (timeouts_.readIntervalMs > 0) interval = std::chrono::milliseconds(timeouts_.readIntervalMs);
   Gather(n, totalDeadline, interval);
@@ -420,7 +533,8 @@ size_t SerialPort::WaitForBytes(size_t count, int timeoutMs) {
   }
   lastError_ = LinkError::None;
   const size_t wanted = count & 0xFFFF;  // the wait compares the count as 16 bits
-  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(std::max(0, timeoutMs));
+  const Clock::time_point deadline =
+      Clock::now() + std::chrono::milliseconds(timeoutMs > 0 ? timeoutMs + extraWaitMs_ : 0);
   // Enough already queued, or no time to wait: count what the driver holds too.
   if ((buffer_.size() >= wanted || timeoutMs <= 0) && !Fill(Clock::now())) return buffer_.size();
   Gather(wanted, deadline, std::nullopt);

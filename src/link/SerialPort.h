@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "link/NetLine.h"
 #include "link/Port.h"
 #include "link/UucpLock.h"
 
@@ -49,6 +50,8 @@ class SerialPort final : public Port {
   // Opens path read/write and exclusively (flock + TIOCEXCL), applies raw 8N1 at
   // baud, clears DTR, applies the time-outs and purges. baud must be one of the
   // rates termios knows; anything else fails with BadSettings and leaves the port closed.
+  // A path written tcp://HOST:PORT or rfc2217://HOST:PORT (NetLine.h) connects to a
+  // serial server instead; over RFC 2217 the server's line is set to baud and 8N1.
   LinkError Open(const std::string& path, int baud, const Timeouts& timeouts = {});
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
@@ -85,6 +88,14 @@ class SerialPort final : public Port {
   // (now: do not wait), or with sleep until `until` whatever comes (ended early only
   // by an interruption or a hang-up). Returns false on hang-up, error or interruption.
   bool Fill(Clock::time_point until, bool sleep = false);
+  // Connects to a serial server (Open's network half).
+  LinkError OpenNet(int baud);
+  // One connection to the server, the line set up over it; the port closed again
+  // (with the cause) when the server hangs up meanwhile.
+  LinkError ConnectNet(const NetAddress& address, int baud);
+  // Writes bytes as they are (escaped already where Telnet is spoken) until
+  // deadline; the count written.
+  size_t WriteRaw(const uint8_t* data, size_t n, Clock::time_point deadline);
   // Takes bytes in until buffer_ holds wanted, the deadline passes or, with an
   // interval, that long passes without a byte (Timeout), or the line fails.
   void Gather(size_t wanted, Clock::time_point deadline, std::optional<Clock::duration> interval);
@@ -102,6 +113,10 @@ class SerialPort final : public Port {
   int appliedBaud_ = 0;
   Timeouts timeouts_;
   std::vector<uint8_t> buffer_;  // received, not yet read by the caller
+  bool net_ = false;             // a connection to a serial server
+  bool telnet_ = false;          // ... speaking RFC 2217
+  TelnetCodec codec_;
+  int extraWaitMs_ = 0;          // added to every wait and read (a network's latency)
   LinkError lastError_ = LinkError::None;
 };
 

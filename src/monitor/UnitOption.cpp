@@ -8,6 +8,7 @@
 #include <set>
 
 #include "link/CommandTable.h"
+#include "link/NetLine.h"
 
 namespace kx::monitor {
 
@@ -34,6 +35,31 @@ std::string Basename(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+constexpr std::string_view kExtraWait = "?extra-wait=";
+
+// scheme://HOST:PORT[?extra-wait=MS][:ADDRESS], the baud rate and name already taken off.
+std::optional<UnitOption> NetUnit(const std::string& text, std::string rest, UnitOption unit, std::string& error) {
+  const size_t host = rest.find("://") + 3;
+  const size_t hostEnd = rest.compare(host, 1, "[") == 0 ? rest.find(']', host) : host;
+  const size_t portColon = hostEnd == std::string::npos ? std::string::npos : rest.find(':', hostEnd);
+  if (const size_t colon = portColon == std::string::npos ? portColon : rest.find(':', portColon + 1);
+      colon != std::string::npos) {
+    const auto address = Whole(rest.substr(colon + 1), 0, 255);
+    if (!address) {
+      error = "the address in '" + text + "' must be 0..255";
+      return std::nullopt;
+    }
+    unit.address = *address;
+    rest.resize(colon);
+  }
+  const std::optional<NetAddress> net = ParseNetPortName(rest, error);
+  if (!net) return std::nullopt;
+  unit.port = rest;
+  if (unit.name.empty())
+    unit.name = CleanName("kx4200_" + net->host + "_" + std::to_string(net->port) + "_" + std::to_string(unit.address));
+  return unit;
+}
+
 }  // namespace
 
 std::string CleanName(const std::string& text) {
@@ -45,8 +71,11 @@ std::string CleanName(const std::string& text) {
 std::optional<UnitOption> ParseUnitOption(const std::string& text, std::string& error) {
   UnitOption unit;
   std::string rest = text;
-  // The name last: it may hold ':' or '@' before it is cleaned.
-  if (const size_t eq = rest.find('='); eq != std::string::npos) {
+  // The name last: it may hold ':' or '@' before it is cleaned. A network port's
+  // own setting (?extra-wait=MS) holds a '=' too.
+  const size_t query = IsNetPortName(rest) ? rest.find(kExtraWait) : std::string::npos;
+  const size_t nameFrom = query == std::string::npos ? 0 : query + kExtraWait.size();
+  if (const size_t eq = rest.find('=', nameFrom); eq != std::string::npos) {
     unit.name = CleanName(rest.substr(eq + 1));
     if (unit.name.empty()) {
       error = "the name after '=' is empty in '" + text + "'";
@@ -67,6 +96,7 @@ std::optional<UnitOption> ParseUnitOption(const std::string& text, std::string& 
       return std::nullopt;
     }
   }
+  if (IsNetPortName(rest)) return NetUnit(text, rest, unit, error);
   // A path may hold ':' itself (by-id names do); the address is digits after the last one.
   if (const size_t colon = rest.rfind(':'); colon != std::string::npos) {
     const std::string tail = rest.substr(colon + 1);

@@ -1,5 +1,6 @@
 #pragma once
-// One monitored unit as the command line names it: PATH|N[:ADDRESS][@BAUD][=NAME].
+// One monitored unit as the command line names it: PATH|N|URL[:ADDRESS][@BAUD][=NAME],
+// URL a network port (tcp://HOST:PORT or rfc2217://HOST:PORT, link/NetLine.h).
 
 #include <optional>
 #include <string>
@@ -10,7 +11,7 @@
 namespace kx::monitor {
 
 struct UnitOption {
-  std::string port;  // as given: a device path or a panel port number
+  std::string port;  // as given: a device path, a panel port number or a network port
   int address = 0;
   int baud = kDefaultBaud;
   std::string name;  // [a-z0-9_] only; the MQTT topic level and the CSV file name

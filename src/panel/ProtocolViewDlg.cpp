@@ -26,7 +26,7 @@ namespace {
 constexpr int kDrainMs = 150;
 
 bool Failed(kx::FrameVerdict verdict) {
-  return verdict != kx::FrameVerdict::Sent && verdict != kx::FrameVerdict::Accepted &&
+  return verdict != kx::FrameVerdict::Sent && verdict != kx::FrameVerdict::Accepted && verdict != kx::FrameVerdict::Opened &&
          verdict != kx::FrameVerdict::AcceptedUnchecked;
 }
 

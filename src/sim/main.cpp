@@ -13,6 +13,7 @@
 
 #include "link/CommandTable.h"
 #include "sim/SimHost.h"
+#include "sim/TcpRelay.h"
 #include "sim/VirtualDevice.h"
 
 namespace {
@@ -42,6 +43,8 @@ void Usage(FILE* out) {
       "  --total-offset PERCENT  the total voltage reads this much off the cells\n"
       "  --raise-alarm WORD@R[-S]  the alarm word has these bits set (0..511) from\n"
       "                  reading R on (until reading S)\n"
+      "  --listen HOST:PORT  also serve the line on TCP, raw, one connection at a time\n"
+      "                  (as tcp://HOST:PORT; port 0 takes a free one, printed second)\n"
       "  --help          show this text\n";
   std::fputs(text.c_str(), out);
 }
@@ -110,6 +113,8 @@ int main(int argc, char** argv) {
   std::vector<int> addresses{0};
   long baud = kx::kDefaultBaud, groups = kx::VirtualDevice::kDefaultGroupCount, seed = 4200;
   bool pace = false;
+  std::string listenHost;
+  int listenPort = -1;
   bool hasFault = false;
   kx::Fault fault = kx::Fault::Silence;
   long lostCell = 0, lostFrom = 0, lostUntil = 0, stuckCell = 0, alarmWord = 0, alarmFrom = 0, alarmUntil = 0;
@@ -158,6 +163,17 @@ int main(int argc, char** argv) {
       const char* v = value();
       if (!v || !ParseSpan(v, 1, 511, alarmWord, alarmFrom, alarmUntil))
         return Fail("--raise-alarm needs WORD@READING or WORD@FROM-UNTIL, words 1..511", v);
+    } else if (arg == "--listen") {
+      const char* v = value();
+      const std::string text = v ? v : "";
+      const size_t colon = text.rfind(':');
+      long port = 0;
+      if (colon == std::string::npos || colon == 0 || !ParseInt(text.substr(colon + 1).c_str(), 0, 65535, port))
+        return Fail("--listen needs HOST:PORT", v);
+      listenHost = text.substr(0, colon);
+      if (listenHost.size() > 2 && listenHost.front() == '[' && listenHost.back() == ']')
+        listenHost = listenHost.substr(1, listenHost.size() - 2);
+      listenPort = static_cast<int>(port);
     } else {
       return Fail("unknown option", argv[i]);
     }
@@ -195,10 +211,21 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::printf("%s\n", host.Path().c_str());
+  kx::TcpRelay relay(host.Path(), static_cast<int>(baud));
+  if (listenPort >= 0) {
+    std::string error;
+    if (!relay.Start(listenHost, listenPort, error)) {
+      host.Stop();
+      return Fail(("cannot listen on " + listenHost + ":" + std::to_string(listenPort) + ": " + error).c_str(), nullptr);
+    }
+    const bool v6 = listenHost.find(':') != std::string::npos;
+    std::printf("tcp://%s%s%s:%d\n", v6 ? "[" : "", listenHost.c_str(), v6 ? "]" : "", relay.Port());
+  }
   std::fflush(stdout);
 
   int signal = 0;
   sigwait(&stopSignals, &signal);
+  relay.Stop();
   host.Stop();
   return 0;
 }

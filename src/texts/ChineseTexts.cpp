@@ -139,6 +139,9 @@ std::string OpenFailureCause(const std::string& path, LinkError error) {
     case LinkError::NotOpen: return "串口未打开";
     case LinkError::Io: return "串口读写错误";
     case LinkError::Cancelled: return "已取消";
+    case LinkError::UnknownHost: return "主机名未找到";
+    case LinkError::Refused: return "连接被拒绝";
+    case LinkError::NoRoute: return "网络不可达";
   }
   return {};
 }

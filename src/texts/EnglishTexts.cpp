@@ -1,6 +1,7 @@
 #include "texts/EnglishTexts.h"
 
 #include "link/DeviceAccess.h"
+#include "link/NetLine.h"
 
 namespace kx {
 
@@ -16,6 +17,9 @@ const char* Describe(LinkError error) {
     case LinkError::NotOpen: return "no serial port is open";
     case LinkError::Io: return "serial input/output error";
     case LinkError::Cancelled: return "stopped on request";
+    case LinkError::UnknownHost: return "host name not found";
+    case LinkError::Refused: return "connection refused";
+    case LinkError::NoRoute: return "no route to the host";
   }
   return "unknown serial error";
 }
@@ -42,6 +46,14 @@ std::string DescribeOutcome(ExchangeOutcome outcome, LinkError cause, ReplyCount
 }
 
 std::string ExplainOpenFailure(const std::string& path, LinkError error) {
+  if (IsNetPortName(path)) {
+    // The host is in the name; the device texts would mislead.
+    const char* cause = error == LinkError::NotFound ? "not a network port name (tcp://HOST:PORT or rfc2217://HOST:PORT)"
+                        : error == LinkError::HungUp ? "the server closed the connection (its serial line is busy or cannot be opened)"
+                        : error == LinkError::Timeout ? "no answer from the host within the connect time-out"
+                                                      : Describe(error);
+    return "cannot open " + path + ": " + cause;
+  }
   std::string text = "cannot open " + path + ": " + Describe(error);
   switch (error) {
     case LinkError::NoPermission:

@@ -27,6 +27,9 @@ std::string FrameVerdictText(const FrameEvent& event) {
     case FrameVerdict::WrongLength: text = "wrong length: " + Counted(event.count, event.expected); break;
     case FrameVerdict::BadChecksum: text = "wrong checksum"; break;
     case FrameVerdict::NoReply: text = "no reply"; break;
+    case FrameVerdict::Opened:
+      text = "connected, every reply wait " + std::to_string(event.count) + " ms longer";
+      break;
     case FrameVerdict::PortError:
       text = std::string("port error: ") + Describe(event.cause);
       if (event.count != 0) text += ", " + Counted(event.count, event.expected);
@@ -37,6 +40,9 @@ std::string FrameVerdictText(const FrameEvent& event) {
 }
 
 std::string FrameLine(const FrameEvent& event) {
+  // 13:05:39.123 OPEN rfc2217://10.0.0.5:4001 | open | connected, every reply wait 100 ms longer
+  if (event.verdict == FrameVerdict::Opened)
+    return FrameTimeText(event.timeMs) + " OPEN " + std::string(event.port) + " | open | " + FrameVerdictText(event);
   std::string line = FrameTimeText(event.timeMs) + (event.sent ? " TX" : " RX");
   if (!event.bytes.empty()) line += ' ' + FrameHexText(event.bytes);
   line += " | " + FrameCommandText(event.command) + " | " + FrameVerdictText(event);

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "CliFixture.h"
+#include "SerialServer.h"
 #include "curves/CurveGroup.h"
 #include "link/SerialPort.h"
 
@@ -307,6 +308,33 @@ TEST_F(CliDeviceTest, ScanFindsAUnitOfUnknownAddressAndRate) {
   device.SetAddress(200);
   EXPECT_EQ(Run({"scan", "--addresses", "5-6", "--bauds", "19200", "--wait", "100"}), 1);
   EXPECT_TRUE(out.out.empty());
+}
+
+}  // namespace
+}  // namespace kxtest
+
+namespace kxtest {
+namespace {
+
+// A unit behind ser2net: the baud rate changed over the network is the one the
+// next command talks at; a server that is not there is a port failure naming it.
+TEST_F(CliDeviceTest, UnitsBehindASerialServerWorkAsOnAPort) {
+  kx::testing::SerialServer server(host.Path());
+  ASSERT_TRUE(server.Running());
+  EXPECT_EQ(RunBare({"--trace", "--port", QString::fromStdString(server.Raw()), "version"}), 0) << out.err;
+  EXPECT_NE(out.err.find(" OPEN " + server.Raw() + " | open | connected, every reply wait 100 ms longer\n"),
+            std::string::npos)
+      << out.err;
+  EXPECT_EQ(RunBare({"--port", QString::fromStdString(server.Telnet()), "set-baud", "19200"}), 0) << out.err;
+  EXPECT_EQ(RunBare({"--com", "2=" + QString::fromStdString(server.Telnet()), "--baud", "19200", "version"}), 0)
+      << out.err;
+  EXPECT_EQ(out.out, "Ver1.30\n");
+
+  const std::string gone = "tcp://127.0.0.1:" + std::to_string(kx::testing::FreePort());
+  EXPECT_EQ(RunBare({"--port", QString::fromStdString(gone), "version"}), 3);
+  EXPECT_NE(out.err.find("cannot open " + gone + ": connection refused"), std::string::npos) << out.err;
+  EXPECT_EQ(RunBare({"--port", "rfc2217://10.0.0.5", "version"}), 2);
+  EXPECT_NE(out.err.find("rfc2217://HOST:PORT"), std::string::npos) << out.err;
 }
 
 }  // namespace

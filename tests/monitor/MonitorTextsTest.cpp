@@ -50,7 +50,20 @@ TEST(MonitorTexts, UnitOptions) {
   EXPECT_EQ(s->port, "/dev/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0");
   EXPECT_EQ(s->address, 0);
 
-  for (const char* bad : {"", "x", "3:256", "3@1234", "3=", ":4", "/dev/ttyS0:"})
+  // Serial servers: the address after the server's port; a '=' in its setting is no name.
+  s = ParseUnitOption("rfc2217://10.0.0.5:4001:3@9600=room2", error);
+  ASSERT_TRUE(s) << error;
+  EXPECT_EQ(s->port, "rfc2217://10.0.0.5:4001");
+  EXPECT_EQ(s->address, 3);
+  EXPECT_EQ(s->name, "room2");
+  s = ParseUnitOption("tcp://[fe80::1]:23?extra-wait=250:9", error);
+  ASSERT_TRUE(s) << error;
+  EXPECT_EQ(s->port, "tcp://[fe80::1]:23?extra-wait=250");
+  EXPECT_EQ(s->address, 9);
+  EXPECT_EQ(s->name, "kx4200_fe80__1_23_9");
+
+  for (const char* bad : {"", "x", "3:256", "3@1234", "3=", ":4", "/dev/ttyS0:", "tcp://host", "tcp://host:23:256",
+                          "rfc2217://host:23?extra-wait=x"})
     EXPECT_FALSE(ParseUnitOption(bad, error)) << bad;
 
   EXPECT_EQ(CheckUnits({{"1", 1, 9600, "a"}, {"1", 2, 9600, "b"}, {"2", 1, 19200, "c"}}), "");
