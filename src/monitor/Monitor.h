@@ -41,8 +41,11 @@ struct MonitorOptions {
 
 struct MonitorIo {
   std::function<void(std::string_view)> outLine;
+  // A message about the run; the caller names the program before it.
   std::function<void(std::string_view)> errLine;
   std::function<bool()> stopRequested;  // SIGINT/SIGTERM
+  // A traced frame's line, as it is (errLine when not set).
+  std::function<void(std::string_view)> traceLine = nullptr;
 };
 
 // Returns kExitOk after a stop or after count cycles without a failed reading;
