@@ -38,9 +38,9 @@ TEST(Telnet, DecodesAcrossChunksAndAnswersOnlyWhatItMust) {
       {0x14, T::kIac},
       {T::kIac, 0x4A, T::kIac, T::kWill, 1, T::kIac, T::kDo, T::kBinary, T::kIac, T::kDo},
       {T::kComPort, T::kIac, T::kDo, 24, T::kIac, T::kSb, T::kComPort, 101, 0, 0, 0x25},
-      {0x80, T::kIac, T::kSe, 0x00}};
+      {0x80, T::kIac, T::kSe, 0x00, T::kIac, T::kIac, T::kIac, T::kIac}};  // a reply's FF FF
   for (const auto& c : chunks) codec.Decode(c, data, replies);
-  EXPECT_EQ(data, (std::vector<uint8_t>{0x14, 0xFF, 0x4A, 0x00}));
+  EXPECT_EQ(data, (std::vector<uint8_t>{0x14, 0xFF, 0x4A, 0x00, 0xFF, 0xFF}));
   EXPECT_EQ(replies, (std::vector<uint8_t>{T::kIac, T::kDont, 1, T::kIac, T::kWont, 24}));
   EXPECT_TRUE(codec.Answered(T::kSetBaud));
   EXPECT_FALSE(codec.Answered(T::kSetDataSize));
