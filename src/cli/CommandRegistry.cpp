@@ -543,7 +543,8 @@ const char* const kUsageHead =
 
 const char* const kUsageTail =
     "\n"
-    "'kx4200-cli COMMAND --help' describes a command.\n"
+    "'kx4200-cli COMMAND --help' describes a command; 'kx4200-cli --version' shows the\n"
+    "program's version.\n"
     "\n"
     "Exit status: 0 success; 1 the unit did not answer, answered short or with a wrong\n"
     "checksum, or refused; 2 bad arguments or a bad output file, found before anything\n"

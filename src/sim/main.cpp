@@ -15,6 +15,7 @@
 #include "sim/SimHost.h"
 #include "sim/TcpRelay.h"
 #include "sim/VirtualDevice.h"
+#include "version/Version.h"
 
 namespace {
 
@@ -45,7 +46,8 @@ void Usage(FILE* out) {
       "                  reading R on (until reading S)\n"
       "  --listen HOST:PORT  also serve the line on TCP, raw, one connection at a time\n"
       "                  (as tcp://HOST:PORT; port 0 takes a free one, printed second)\n"
-      "  --help          show this text\n";
+      "  --help          show this text\n"
+      "  --version       show the program's version\n";
   std::fputs(text.c_str(), out);
 }
 
@@ -125,6 +127,9 @@ int main(int argc, char** argv) {
     auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
     if (arg == "--help" || arg == "-h") {
       Usage(stdout);
+      return 0;
+    } else if (arg == "--version") {
+      std::printf("kx4200-sim %s\n", kx::VersionText());
       return 0;
     } else if (arg == "--pace") {
       pace = true;
