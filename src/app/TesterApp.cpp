@@ -172,6 +172,8 @@ AppOptions ParseAppOptions(const QStringList& arguments) {
   return options;
 }
 
+const char* AppUsageText() { return kUsage; }
+
 bool AnswerOptions(const AppOptions& options, int& exitCode) {
   if (options.help) {
     std::fputs(kUsage, stdout);

@@ -25,6 +25,8 @@ struct AppOptions {
 
 // Parses --com N=PATH (repeatable), --simulate, --defaults, --screenshot FILE, --help and --version.
 AppOptions ParseAppOptions(const QStringList& arguments);
+// --help's text, which the manual page is made from as well.
+const char* AppUsageText();
 // Prints the help or the refusal; true (with the exit code) when the program ends
 // here. Needs no display, so it runs before the application object exists.
 bool AnswerOptions(const AppOptions& options, int& exitCode);

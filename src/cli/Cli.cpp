@@ -53,6 +53,9 @@ class GlobalOptionSet {
   // Only before the command: after it, "version" is the unit's firmware command.
   void AddVersionTo(QCommandLineParser& p) const { p.addOption(version_); }
   // What a command without a unit can use: its help lists only these.
+  QList<QCommandLineOption> All() const {
+    return {port_, com_, baud_, address_, simulate_, trace_, json_, quiet_, help_, version_};
+  }
   void AddPortlessTo(QCommandLineParser& p) const { p.addOptions({json_, help_}); }
   bool HelpAsked(const QCommandLineParser& p) const { return p.isSet(help_); }
   bool VersionAsked(const QCommandLineParser& p) const { return p.isSet(version_); }
@@ -198,6 +201,8 @@ int SetUpPort(Env& env, const Hooks& hooks, PortSetup& setup) {
 }
 
 }  // namespace
+
+QList<QCommandLineOption> GlobalCommandLineOptions() { return GlobalOptionSet().All(); }
 
 int RunCli(const QStringList& arguments, Output& out, const Hooks& hooks) {
   const GlobalOptionSet globals;
