@@ -61,15 +61,16 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://example.org/kx4200")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${_kx_pkg}/conffiles)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "service and test tool for the KX4200 battery monitoring unit")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-The KX4200 unit watches a battery string: up to 40 cell voltages, the
+# The synopsis is the summary above; these are the lines below it.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "The KX4200 unit watches a battery string: up to 40 cell voltages, the
 string's voltage and current, temperatures and alarms. This package holds
-the technicians' tools for it over a serial port or a serial server:
- - kx4200, the control panel: live values, clock, curve groups, alarms,
-   calibration and a PDF test report;
- - kx4200-cli, every operation from the command line, with CSV, PNG and
-   PDF export, a discharge analysis, and an unattended monitor for many
-   units (daily CSV files, MQTT with Home Assistant discovery, Prometheus
-   metrics) that runs as the systemd service kx4200-monitor@;
- - kx4200-sim, a simulated unit on a pseudo-terminal for trying them out.")
+the technicians' tools for it, over a serial port or a serial server.
+.
+kx4200 is the control panel: live values, clock, curve groups, alarms,
+calibration and a PDF test report. kx4200-cli does every operation from
+the command line, with CSV, PNG and PDF export, a discharge analysis and
+an unattended monitor for many units (daily CSV files, MQTT with Home
+Assistant discovery, Prometheus metrics) that runs as the systemd service
+kx4200-monitor@. kx4200-sim is a simulated unit on a pseudo-terminal for
+trying them out.")
 include(CPack)
