@@ -13,6 +13,7 @@ KX_PACKAGES=(
   libmosquitto-dev mosquitto mosquitto-clients
   libmicrohttpd-dev prometheus
   poppler-utils
+  groff-base
   ser2net
 )
 

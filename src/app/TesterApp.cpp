@@ -22,6 +22,7 @@
 #include "sim/SimHost.h"
 #include "sim/VirtualDevice.h"
 #include "ui/SongFont.h"
+#include "version/Version.h"
 
 namespace {
 
@@ -39,6 +40,7 @@ const char* const kUsage =
     "                 settings shown when the panel closes are remembered as usual\n"
     "  --screenshot FILE  save a picture of the panel as it starts (PNG) and quit\n"
     "  --help         show this text\n"
+    "  --version      show the program's version\n"
     "\n"
     "Without --com, port N is the N-th serial device found: USB adapters (ttyUSB*)\n"
     "first, then ttyACM*, then the other serial ports. The port edit's tooltip shows\n"
@@ -127,6 +129,8 @@ AppOptions ParseAppOptions(const QStringList& arguments) {
     const QString& a = arguments[i];
     if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
       options.help = true;
+    } else if (a == QLatin1String("--version")) {
+      options.version = true;
     } else if (a == QLatin1String("--defaults")) {
       options.defaults = true;
     } else if (a == QLatin1String("--simulate")) {
@@ -168,9 +172,16 @@ AppOptions ParseAppOptions(const QStringList& arguments) {
   return options;
 }
 
+const char* AppUsageText() { return kUsage; }
+
 bool AnswerOptions(const AppOptions& options, int& exitCode) {
   if (options.help) {
     std::fputs(kUsage, stdout);
+    exitCode = 0;
+    return true;
+  }
+  if (options.version) {
+    std::printf("kx4200 %s\n", kx::VersionText());
     exitCode = 0;
     return true;
   }

@@ -17,13 +17,16 @@ struct AppOptions {
   kx::PortNaming naming;
   bool simulate = false;
   bool help = false;
+  bool version = false;
   bool defaults = false;  // start with the start-up values, not the remembered ones
   QString screenshot;  // non-empty: save a picture of the panel there and quit
   std::string error;  // non-empty: the arguments were refused
 };
 
-// Parses --com N=PATH (repeatable), --simulate, --defaults, --screenshot FILE and --help.
+// Parses --com N=PATH (repeatable), --simulate, --defaults, --screenshot FILE, --help and --version.
 AppOptions ParseAppOptions(const QStringList& arguments);
+// --help's text, which the manual page is made from as well.
+const char* AppUsageText();
 // Prints the help or the refusal; true (with the exit code) when the program ends
 // here. Needs no display, so it runs before the application object exists.
 bool AnswerOptions(const AppOptions& options, int& exitCode);

@@ -17,6 +17,7 @@
 #include "sim/SimHost.h"
 #include "sim/VirtualDevice.h"
 #include "texts/FrameText.h"
+#include "version/Version.h"
 
 namespace kx::cli {
 
@@ -43,14 +44,21 @@ class GlobalOptionSet {
         trace_(QStringList{"trace"}, "Show every frame on stderr: time, direction, bytes, command, verdict."),
         json_(QStringList{"json"}, "Print one JSON object per result."),
         quiet_(QStringList{"quiet"}, "No progress on stderr (shown only when it is a terminal)."),
-        help_(QStringList{"h", "help"}, "Show this text.") {}
+        help_(QStringList{"h", "help"}, "Show this text."),
+        version_(QStringList{"version"}, "Show the program's version.") {}
 
   void AddTo(QCommandLineParser& p) const {
     p.addOptions({port_, com_, baud_, address_, simulate_, trace_, json_, quiet_, help_});
   }
+  // Only before the command: after it, "version" is the unit's firmware command.
+  void AddVersionTo(QCommandLineParser& p) const { p.addOption(version_); }
   // What a command without a unit can use: its help lists only these.
+  QList<QCommandLineOption> All() const {
+    return {port_, com_, baud_, address_, simulate_, trace_, json_, quiet_, help_, version_};
+  }
   void AddPortlessTo(QCommandLineParser& p) const { p.addOptions({json_, help_}); }
   bool HelpAsked(const QCommandLineParser& p) const { return p.isSet(help_); }
+  bool VersionAsked(const QCommandLineParser& p) const { return p.isSet(version_); }
 
   void Read(const QCommandLineParser& p, GlobalOptions& g) const {
     if (p.isSet(port_)) {
@@ -87,7 +95,7 @@ class GlobalOptionSet {
   }
 
  private:
-  QCommandLineOption port_, com_, baud_, address_, simulate_, trace_, json_, quiet_, help_;
+  QCommandLineOption port_, com_, baud_, address_, simulate_, trace_, json_, quiet_, help_, version_;
 };
 
 // The tracer is process-wide; a run sets it and always takes it away again.
@@ -121,14 +129,16 @@ std::tm LocalNow() {
 // The first pass: global options up to the command, and the command. The
 // command's arguments come back for the second pass, negative numbers marked.
 const CliCommand* ParseTopLevel(const QStringList& arguments, const GlobalOptionSet& globals, GlobalOptions& g,
-                                bool& help, QStringList& commandArguments) {
+                                bool& help, bool& version, QStringList& commandArguments) {
   QCommandLineParser top;
   top.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
   globals.AddTo(top);
+  globals.AddVersionTo(top);
   top.addPositionalArgument("command", "The command.");
   if (!top.parse(arguments)) Bad(top.errorText());
   help = globals.HelpAsked(top);
-  if (help) return nullptr;
+  version = globals.VersionAsked(top);
+  if (help || version) return nullptr;
   globals.Read(top, g);
   const QStringList positional = top.positionalArguments();
   if (positional.isEmpty()) Bad("no command given");
@@ -192,6 +202,8 @@ int SetUpPort(Env& env, const Hooks& hooks, PortSetup& setup) {
 
 }  // namespace
 
+QList<QCommandLineOption> GlobalCommandLineOptions() { return GlobalOptionSet().All(); }
+
 int RunCli(const QStringList& arguments, Output& out, const Hooks& hooks) {
   const GlobalOptionSet globals;
   GlobalOptions g;
@@ -199,10 +211,14 @@ int RunCli(const QStringList& arguments, Output& out, const Hooks& hooks) {
   const CliCommand* command = nullptr;
   QStringList commandArguments;
   try {
-    bool help = false;
-    command = ParseTopLevel(arguments, globals, g, help, commandArguments);
+    bool help = false, version = false;
+    command = ParseTopLevel(arguments, globals, g, help, version, commandArguments);
     if (help) {
       out.Out(UsageText());
+      return kExitOk;
+    }
+    if (version) {
+      out.Out(std::string("kx4200-cli ") + VersionText() + "\n");
       return kExitOk;
     }
   } catch (const UsageError& e) {

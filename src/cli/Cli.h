@@ -2,6 +2,7 @@
 // kx4200-cli as a function: the arguments in, text on the sink, the exit status
 // back. main() and the tests both call it.
 
+#include <QCommandLineOption>
 #include <QStringList>
 #include <ctime>
 #include <functional>
@@ -23,6 +24,9 @@ struct Hooks {
   // Every port's wait scale (Port::SetWaitScale): tests shorten a silent unit's waits.
   double waitScale = 1.0;
 };
+
+// The options before the command, as --help lists them (and --version).
+QList<QCommandLineOption> GlobalCommandLineOptions();
 
 // arguments[0] is the program name.
 int RunCli(const QStringList& arguments, Output& out, const Hooks& hooks = {});

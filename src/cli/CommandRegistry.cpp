@@ -12,6 +12,7 @@
 #include "link/CommandTable.h"
 #include "link/GearCalibration.h"
 #include "report/ReportRender.h"
+#include "texts/ExitStatus.h"
 
 namespace kx::cli {
 
@@ -543,12 +544,26 @@ const char* const kUsageHead =
 
 const char* const kUsageTail =
     "\n"
-    "'kx4200-cli COMMAND --help' describes a command.\n"
-    "\n"
-    "Exit status: 0 success; 1 the unit did not answer, answered short or with a wrong\n"
-    "checksum, or refused; 2 bad arguments or a bad output file, found before anything\n"
-    "is sent (or a log that could not be written); 3 the port could not be opened;\n"
-    "130/143 stopped by Ctrl-C or SIGTERM.\n";
+    "'kx4200-cli COMMAND --help' describes a command; 'kx4200-cli --version' shows the\n"
+    "program's version.\n"
+    "\n";
+
+// "Exit status: 0 success; 1 ...", filled to the width of the text above.
+std::string ExitStatusParagraph() {
+  std::string text, line = "Exit status:";
+  for (const ExitStatusMeaning& m : kExitStatusMeanings) {
+    std::string item = std::string(m.statuses) + " " + m.meaning + (&m == std::end(kExitStatusMeanings) - 1 ? "." : ";");
+    size_t at = 0;
+    while (at < item.size()) {
+      const size_t space = item.find(' ', at);
+      const std::string word = item.substr(at, space == std::string::npos ? std::string::npos : space - at);
+      at = space == std::string::npos ? item.size() : space + 1;
+      if (line.size() + 1 + word.size() > 84) text += line + "\n", line = word;
+      else line += " " + word;
+    }
+  }
+  return text + line + "\n";
+}
 
 }  // namespace
 
@@ -569,7 +584,7 @@ std::string UsageText() {
     line.resize(column, ' ');
     text += line + c.summary + "\n";
   }
-  return text + kUsageTail;
+  return text + kUsageTail + ExitStatusParagraph();
 }
 
 std::string CommandHelpText(const CliCommand& command, const QString& optionsHelp) {

@@ -6,6 +6,7 @@
 
 #include "panel/ControlIds.h"
 #include "ui/DialogUnits.h"
+#include "version/Version.h"
 
 using namespace kx::panel::ids;
 
@@ -17,7 +18,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   icon->setPixmap(QIcon(QStringLiteral(":/res/app128.png")).pixmap(32, 32));
   icon->setGeometry(kx::DluRect(11, 17, 20, 20));
   auto* text = new QLabel(this);
-  text->setGeometry(kx::DluRect(40, 25, 119, 8));
+  text->setGeometry(kx::DluRect(40, 25, 134, 8));
+  text->setText(QStringLiteral("KX4200 ") + QString::fromUtf8(kx::VersionText()));
   auto* ok = new QPushButton(QStringLiteral("确定"), this);
   ok->setObjectName(QString::number(kButtonOk));
   ok->setDefault(true);

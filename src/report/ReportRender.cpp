@@ -27,6 +27,7 @@
 #include "texts/ChineseTexts.h"
 #include "ui/SongFont.h"
 #include "ui/Utf8.h"
+#include "version/Version.h"
 
 namespace kx::report {
 
@@ -113,6 +114,9 @@ class Sheet {
     p_.setPen(Qt::black);
     p_.drawText(QRectF(0, height_ - h, width_, h), Qt::AlignCenter,
                 QStringLiteral("第 %1 页  共 %2 页").arg(page).arg(pages));
+    // Which build wrote the report, for a question about it later.
+    p_.drawText(QRectF(0, height_ - h, width_, h), Qt::AlignRight | Qt::AlignVCenter,
+                QStringLiteral("kx4200 ") + QString::fromUtf8(VersionText()));
   }
   QPainter& Painter() { return p_; }
   void SetY(double y) { y_ = y; }

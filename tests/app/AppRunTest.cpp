@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <functional>
 
@@ -74,6 +75,21 @@ class AppRun : public ::testing::Test {
 
   QTemporaryDir dir;
 };
+
+// Answered before any window: the panel's version without a display.
+TEST_F(AppRun, VersionIsCMakesWithTheCommitWhenBuiltFromACheckout) {
+  QProcess p;
+  p.setProcessEnvironment(QProcessEnvironment());  // no display, no platform
+  p.start(KX_APP_PATH, {"--version"});
+  ASSERT_TRUE(p.waitForFinished(30000));
+  EXPECT_EQ(p.exitCode(), 0);
+  const QString out = QString::fromUtf8(p.readAllStandardOutput());
+  EXPECT_TRUE(QRegularExpression(QStringLiteral(R"(^kx4200 )") + QRegularExpression::escape(KX_PROJECT_VERSION) +
+                                 R"((?: \(g[0-9a-f]{7,}(-dirty)?\))?\n$)")
+                  .match(out)
+                  .hasMatch())
+      << out.toStdString();
+}
 
 TEST_F(AppRun, TheScreenshotFollowsTheFileRules) {
   ASSERT_EQ(::mkfifo(QFile::encodeName(Path("fifo.png")).constData(), 0600), 0);

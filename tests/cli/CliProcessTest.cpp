@@ -5,6 +5,8 @@
 
 #include <QProcess>
 #include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -39,6 +41,33 @@ TEST(CliProcessTest, SimulatedUnitAnswersEveryKindOfCommand) {
   r = RunTool({"export", dir.filePath("g.bin"), "--png", dir.filePath("g.png")});
   EXPECT_EQ(r.status, 0) << r.err.toStdString();
   EXPECT_TRUE(QFile::exists(dir.filePath("g.png")));
+}
+
+// "NAME 1.3.0" or "NAME 1.3.0 (g4c59287)", with the commit the source tree is at
+// when it is a git checkout.
+TEST(CliProcessTest, VersionOfTheToolAndTheSimulatorIsCMakesAndTheCheckoutsCommit) {
+  QProcess git;
+  git.start("git", {"-C", KX_SOURCE_DIR, "rev-parse", "HEAD"});
+  const QString head = git.waitForFinished(10000) && git.exitCode() == 0
+                           ? QString::fromLatin1(git.readAllStandardOutput()).trimmed()
+                           : QString();
+  const QRegularExpression form(QStringLiteral(R"(^(\S+) (\d+\.\d+\.\d+)(?: \(g([0-9a-f]{7,})(-dirty)?\))?\n$)"));
+  for (const char* program : {KX_CLI_PATH, KX_SIM_PATH}) {
+    QProcess p;
+    p.start(program, {"--version"});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitCode(), 0);
+    const QString out = QString::fromUtf8(p.readAllStandardOutput());
+    const auto m = form.match(out);
+    ASSERT_TRUE(m.hasMatch()) << out.toStdString();
+    EXPECT_EQ(m.captured(1), QFileInfo(program).fileName());
+    EXPECT_EQ(m.captured(2), KX_PROJECT_VERSION);
+    if (!head.isEmpty()) {
+      EXPECT_TRUE(!m.captured(3).isEmpty() && head.startsWith(m.captured(3))) << out.toStdString();
+    }
+  }
+  // After the command, --version is no option of the tool.
+  EXPECT_EQ(RunTool({"--simulate", "groups", "--version"}).status, 2);
 }
 
 TEST(CliProcessTest, ExitStatusesOfBadArgumentsAndMissingPorts) {

@@ -19,6 +19,7 @@
 #include "link/Alarms.h"
 #include "link/DeviceSettings.h"
 #include "texts/ChineseTexts.h"
+#include "version/Version.h"
 
 namespace kxtest {
 namespace {
@@ -58,6 +59,7 @@ TEST_F(CliReportTest, HoldsTheVersionTheClockDifferenceAndTheReadingAsAcquireSho
   EXPECT_TRUE(text.contains("一号机房 电池巡检"));
   EXPECT_TRUE(text.contains("Ver1.37"));
   EXPECT_TRUE(text.contains("-7 秒"));
+  EXPECT_TRUE(text.contains(QStringLiteral("kx4200 ") + QString::fromUtf8(kx::VersionText()))) << "the footer's version";
   EXPECT_TRUE(text.contains(Spaced(reading.back()))) << reading.back();
   // The marks beside the highest and lowest value aside, each cell reads as acquire shows it.
   text.remove(QStringLiteral("▲ ")).remove(QStringLiteral("▼ "));

@@ -1,4 +1,5 @@
 #include "PanelFixture.h"
+#include "version/Version.h"
 
 namespace {
 
@@ -191,9 +192,13 @@ TEST_F(PanelStartup, PortTwelveWorksLikePortOne) {
   EXPECT_TRUE(other.OpenPort());
 }
 
-TEST_F(PanelStartup, AboutBoxShowsTheIconAndTheOkButton) {
+TEST_F(PanelStartup, AboutBoxShowsTheIconTheVersionAndTheOkButton) {
   EXPECT_EQ(CTesterDlg::AboutItemText(), QStringLiteral("关于 KX4200(&A)..."));
   prompts.onExec = [](QDialog& dialog) {
+    bool versionShown = false;
+    for (const QLabel* label : dialog.findChildren<QLabel*>())
+      versionShown = versionShown || label->text() == QStringLiteral("KX4200 ") + QString::fromUtf8(kx::VersionText());
+    EXPECT_TRUE(versionShown);
     auto* ok = dialog.findChild<QPushButton*>(QString::number(kButtonOk));
     EXPECT_NE(ok, nullptr);
     if (ok) {

@@ -1,0 +1,10 @@
+#pragma once
+// kx4200-sim's --help, which its manual page is made from as well.
+
+#include <string>
+
+namespace kx {
+
+std::string SimUsageText();
+
+}  // namespace kx
