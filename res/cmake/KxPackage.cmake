@@ -25,18 +25,18 @@ if(GIT_FOUND)
   endif()
 endif()
 set(KX_PACKAGE_MAINTAINER "KX4200 developers <kx4200@example.org>")
-file(WRITE ${_kx_pkg}/changelog.Debian
+file(WRITE ${_kx_pkg}/changelog
   "kx4200 (${PROJECT_VERSION}) unstable; urgency=medium\n\n"
   "  * Release ${PROJECT_VERSION}.\n\n"
   " -- ${KX_PACKAGE_MAINTAINER}  ${_kx_changelog_date}\n")
 find_program(KX_GZIP gzip REQUIRED)
-add_custom_command(OUTPUT ${_kx_pkg}/changelog.Debian.gz
-  COMMAND ${KX_GZIP} -9nkf changelog.Debian
+add_custom_command(OUTPUT ${_kx_pkg}/changelog.gz
+  COMMAND ${KX_GZIP} -9nkf changelog
   WORKING_DIRECTORY ${_kx_pkg}
-  DEPENDS ${_kx_pkg}/changelog.Debian
+  DEPENDS ${_kx_pkg}/changelog
   VERBATIM)
-add_custom_target(kx_changelog ALL DEPENDS ${_kx_pkg}/changelog.Debian.gz)
-install(FILES ${_kx_pkg}/changelog.Debian.gz DESTINATION ${_kx_doc})
+add_custom_target(kx_changelog ALL DEPENDS ${_kx_pkg}/changelog.gz)
+install(FILES ${_kx_pkg}/changelog.gz DESTINATION ${_kx_doc})
 
 file(WRITE ${_kx_pkg}/conffiles "${CMAKE_INSTALL_FULL_SYSCONFDIR}/kx4200/monitor-example.conf\n")
 
