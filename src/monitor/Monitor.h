@@ -43,6 +43,9 @@ struct MonitorIo {
   std::function<void(std::string_view)> outLine;
   std::function<void(std::string_view)> errLine;
   std::function<bool()> stopRequested;  // SIGINT/SIGTERM
+  // Readable once a stop was requested (never read here), so that the monitor can
+  // sleep until something happens; -1: none, and stopRequested is asked every 50 ms.
+  int stopFd = -1;
 };
 
 // Returns kExitOk after a stop or after count cycles without a failed reading;
