@@ -225,6 +225,18 @@ int main(int argc, char** argv) {
     Row(figure, Get(name, "reading_ms") / Get(name, "wire_ms"), "×", Goal::AtMost, 1.05, note);
   }
 
+  // Behind a serial server.
+  const char* netDownload = "BM_NetGroupDownload/iterations:1/real_time";
+  std::snprintf(note, sizeof note, "%.0f ms against %.0f ms on the wire (replies alone %.0f ms)",
+                Get(netDownload, "median_ms"), Get(netDownload, "wire_ms"), Get(netDownload, "reply_wire_ms"));
+  Row("19. Group download over RFC 2217 through ser2net, paced at 9600 baud, × wire time",
+      Get(netDownload, "median_ms") / Get(netDownload, "wire_ms"), "×", Goal::AtMost, 1.05, note);
+  const char* netLive = "BM_NetLiveOverhead/iterations:10/real_time";
+  std::snprintf(note, sizeof note, "%.3g ms a reading over raw TCP, %.3g ms on the pseudo-terminal (%.2f×)",
+                Get(netLive, "tcp_ms"), Get(netLive, "pty_ms"), Get(netLive, "ratio"));
+  Info("20. Live reading over raw TCP, unpaced, added to the pseudo-terminal's, median", Get(netLive, "added_ms"), "ms",
+       note);
+
   // The monitor against a minimal Python poller, one after the other on the same line and broker.
   const char* versus = "MonitorVersusPython";
   std::snprintf(note, sizeof note, "%.0f ms CPU over %.0f readings", Get(versus, "monitor_cpu_ms"),

@@ -24,7 +24,9 @@
 #include "link/FrameTrace.h"
 #include "link/MemoryPort.h"
 #include "link/SerialPort.h"
+#include "SerialServer.h"
 #include "sim/SimHost.h"
+#include "sim/TcpRelay.h"
 #include "sim/VirtualDevice.h"
 
 using namespace kxbench;
@@ -346,5 +348,101 @@ BENCHMARK_CAPTURE(BM_TraceCost, memory, true)->Iterations(15)->Unit(benchmark::k
 BENCHMARK_CAPTURE(BM_TraceCost, pty, false)->Iterations(15)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
+
+// The 250-point group over RFC 2217 through a real ser2net in front of the unit's
+// pseudo-terminal, the unit paced at 9600 baud: the network and the Telnet layer
+// against the time the bytes need on the line (counted as in BM_GroupDownload).
+void BM_NetGroupDownload(benchmark::State& state) {
+  constexpr int kBaud = 9600;
+  kx::VirtualDevice device;
+  device.SetBaud(kBaud);
+  device.SetPacing(true);
+  kx::SimHost host{device};
+  if (!host.Start()) {
+    state.SkipWithError("no pseudo-terminal");
+    return;
+  }
+  kx::testing::SerialServer server(host.Path());
+  kx::SerialPort port;
+  if (!server.Running() || port.Open(server.Telnet(), kBaud) != kx::LinkError::None) {
+    state.SkipWithError("ser2net did not serve the line");
+    return;
+  }
+  const size_t expected = device.Groups().at(0).image.size();
+  std::vector<double> times;
+  std::vector<uint8_t> image;
+  for (auto _ : state) {
+    image.clear();
+    const Clock::time_point t0 = Clock::now();
+    const kx::GroupImageOutcome outcome = kx::ReadGroupImage(port, 0, 1, image);
+    times.push_back(Ms(Clock::now() - t0));
+    if (outcome != kx::GroupImageOutcome::Ok || image.size() != expected) {
+      state.SkipWithError("the download failed");
+      return;
+    }
+  }
+  const size_t packets = expected / kx::kGroupPacketFull + 1;
+  const size_t requestBytes = packets * kx::GroupImageFrame(0, 1).size();
+  const size_t replyBytes = expected + packets * kx::kFrameOverhead;
+  SetFigure(state, "median_ms", Median(times));
+  SetFigure(state, "wire_ms", static_cast<double>(requestBytes + replyBytes) * 10.0 * 1000.0 / kBaud);
+  SetFigure(state, "reply_wire_ms", static_cast<double>(replyBytes) * 10.0 * 1000.0 / kBaud);
+}
+BENCHMARK(BM_NetGroupDownload)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// An unpaced live reading over raw TCP (the simulated unit's own listener in front
+// of its pseudo-terminal) against one on the pseudo-terminal directly: blocks of
+// readings, the two alternating so that both meet the same machine.
+void BM_NetLiveOverhead(benchmark::State& state) {
+  kx::VirtualDevice device;
+  kx::SimHost host{device};
+  if (!host.Start()) {
+    state.SkipWithError("no pseudo-terminal");
+    return;
+  }
+  kx::TcpRelay relay(host.Path(), device.Baud());
+  std::string error;
+  if (!relay.Start("127.0.0.1", 0, error)) {
+    state.SkipWithError(error.c_str());
+    return;
+  }
+  constexpr int kPerBlock = 100;
+  // Each block opens its own port: the relay holds the line only while connected.
+  auto block = [&](const std::string& name) -> double {
+    kx::SerialPort port;
+    if (port.Open(name, device.Baud()) != kx::LinkError::None) return -1;
+    if (kx::Transact(port, 0, kx::Command::Acquire, {}).outcome != kx::ExchangeOutcome::Ok) return -1;
+    const Clock::time_point t0 = Clock::now();
+    for (int i = 0; i < kPerBlock; ++i)
+      if (kx::Transact(port, 0, kx::Command::Acquire, {}).outcome != kx::ExchangeOutcome::Ok) return -1;
+    return Ms(Clock::now() - t0) / kPerBlock;
+  };
+  const std::string tcp = "tcp://127.0.0.1:" + std::to_string(relay.Port());
+  std::vector<double> pty, net, added;
+  bool netFirst = false;
+  for (auto _ : state) {
+    double a, b;
+    if (netFirst) {
+      b = block(tcp);
+      a = block(host.Path());
+    } else {
+      a = block(host.Path());
+      b = block(tcp);
+    }
+    netFirst = !netFirst;
+    if (a < 0 || b < 0) {
+      state.SkipWithError("a reading failed");
+      return;
+    }
+    pty.push_back(a);
+    net.push_back(b);
+    added.push_back(b - a);
+  }
+  SetFigure(state, "pty_ms", Median(pty));
+  SetFigure(state, "tcp_ms", Median(net));
+  SetFigure(state, "added_ms", Median(added));
+  SetFigure(state, "ratio", Median(net) / Median(pty));
+}
+BENCHMARK(BM_NetLiveOverhead)->Iterations(10)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 BENCHMARK_MAIN();

@@ -119,8 +119,7 @@ int Acquire(Env& env, const AcquireOptions& options) {
       env.out.OutLine(AcquireJson(i + 1, when, &*reading, {}));
     } else {
       if (options.count != 1) env.out.OutLine("# " + std::to_string(i + 1) + " " + when);
-      const auto fields = LiveFieldTable();
-      for (size_t k = 0; k < fields.size(); ++k) env.out.OutLine(fields[k].label + " " + reading->Text(k));
+      for (size_t k = 0; k < kLiveValueCount; ++k) env.out.OutLine(LiveFieldLabel(k) + " " + reading->Text(k));
       env.out.OutLine(CellSummaryLine(SummariseCells(reading->Cells())));
     }
     if (!options.csv.empty() && logError.empty()) {

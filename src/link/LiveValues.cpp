@@ -16,18 +16,14 @@ constexpr size_t kMaxQueued = 200;
 std::vector<LiveField> BuildTable() {
   std::vector<LiveField> t;
   t.reserve(kLiveValueCount);
-  char label[16];
-  for (int k = 0; k < static_cast<int>(kLiveCells); ++k) {
-    std::snprintf(label, sizeof label, "电池%d", k + 1);
-    t.push_back({kFrameHeaderSize + 2 * static_cast<size_t>(k), LiveScale::Cell, label});
-  }
-  t.push_back({87, LiveScale::Total, "总电压"});
-  t.push_back({89, LiveScale::Current, "电流"});
-  t.push_back({91, LiveScale::Temperature, "温度1"});
-  t.push_back({93, LiveScale::Temperature, "温度2"});
-  t.push_back({95, LiveScale::Temperature, "温度3"});
-  t.push_back({97, LiveScale::Analogue, "模拟量1"});
-  t.push_back({99, LiveScale::Analogue, "模拟量2"});
+  for (size_t k = 0; k < kLiveCells; ++k) t.push_back({kFrameHeaderSize + 2 * k, LiveScale::Cell});
+  t.push_back({87, LiveScale::Total});
+  t.push_back({89, LiveScale::Current});
+  t.push_back({91, LiveScale::Temperature});
+  t.push_back({93, LiveScale::Temperature});
+  t.push_back({95, LiveScale::Temperature});
+  t.push_back({97, LiveScale::Analogue});
+  t.push_back({99, LiveScale::Analogue});
   return t;
 }
 

@@ -23,11 +23,11 @@ enum class LiveScale {
   Analogue,     // raw * 5 / 32768
 };
 
-// One measurement of the reply: where it is, how it scales, what it is called.
+// One measurement of the reply: where it is and how it scales (its name is
+// LiveFieldLabel's, texts/ChineseTexts.h).
 struct LiveField {
-  size_t offset;      // of the big-endian raw count in the reply frame
+  size_t offset;  // of the big-endian raw count in the reply frame
   LiveScale scale;
-  std::string label;  // the measurement's name (UTF-8)
 };
 
 // The fields in the order of LiveReading.h.

@@ -89,7 +89,7 @@ int RunMonitor(const MonitorOptions& o, const MonitorIo& io) {
   if (!o.csvDir.empty()) {
     struct stat st {};
     if (::stat(o.csvDir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-      io.errLine("kx4200-cli: --csv " + o.csvDir + " is not a folder");
+      io.errLine("--csv " + o.csvDir + " is not a folder");
       return kExitUsage;
     }
   }
@@ -102,10 +102,10 @@ int RunMonitor(const MonitorOptions& o, const MonitorIo& io) {
     switch (mqtt->Start(o.connectWaitMs, error)) {
       case MqttPublisher::StartResult::Refused:
       case MqttPublisher::StartResult::Failed:
-        io.errLine("kx4200-cli: " + error);
+        io.errLine(error);
         return kExitPort;
       case MqttPublisher::StartResult::Pending:
-        io.errLine("kx4200-cli: the MQTT broker " + o.mqtt->host + ":" + std::to_string(o.mqtt->port) +
+        io.errLine("the MQTT broker " + o.mqtt->host + ":" + std::to_string(o.mqtt->port) +
                    " has not answered yet; readings are queued meanwhile");
         break;
       case MqttPublisher::StartResult::Connected:
@@ -119,17 +119,19 @@ int RunMonitor(const MonitorOptions& o, const MonitorIo& io) {
     for (const UnitOption& u : o.units) units.emplace_back().name = u.name;
     metrics = std::make_unique<MetricsServer>(std::move(units));
     if (std::string error; !metrics->Start(o.metricsHost, o.metricsPort, error)) {
-      io.errLine("kx4200-cli: " + error);
+      io.errLine(error);
       return kExitPort;
     }
-    io.errLine("kx4200-cli: metrics on http://" + o.metricsHost + ":" + std::to_string(metrics->Port()) + "/metrics");
+    io.errLine("metrics on http://" + o.metricsHost + ":" + std::to_string(metrics->Port()) + "/metrics");
   }
 
   Outputs outputs(o, io, mqtt.get(), metrics.get());
   StopSignal stop;
   UnitTrace unitTrace(o.units, o.paths);
   // Frames are traced one at a time (the tracer is called under the link's lock).
-  if (o.trace) SetFrameTracer([&unitTrace, &io](const FrameEvent& frame) { io.errLine(unitTrace.Line(frame)); });
+  if (o.trace) SetFrameTracer([&unitTrace, &io](const FrameEvent& frame) {
+      (io.traceLine ? io.traceLine : io.errLine)(unitTrace.Line(frame));
+    });
   std::map<std::string, std::vector<size_t>> byPort;
   std::vector<std::string> order;
   for (size_t i = 0; i < o.units.size(); ++i) {
@@ -150,7 +152,7 @@ int RunMonitor(const MonitorOptions& o, const MonitorIo& io) {
 
   auto logEvents = [&] {
     if (mqtt)
-      for (const std::string& e : mqtt->TakeEvents()) io.errLine("kx4200-cli: " + e);
+      for (const std::string& e : mqtt->TakeEvents()) io.errLine(e);
   };
   bool stopSeen = false;  // on the descriptor
   auto stopRequested = [&] { return stopSeen || (io.stopRequested && io.stopRequested()); };
@@ -182,7 +184,7 @@ int RunMonitor(const MonitorOptions& o, const MonitorIo& io) {
   const long long undelivered = Summarise(o, io, outputs, pollers, mqtt.get(), stopped);
   // Readings that never reached the broker are lost with the process: never a quiet success.
   if (undelivered > 0)
-    io.errLine("kx4200-cli: " + std::to_string(undelivered) +
+    io.errLine(std::to_string(undelivered) +
                " MQTT messages were still queued at the end and are lost (" +
                (connectedAtEnd ? "not acknowledged in time by the broker " : "no connection to the broker ") +
                o.mqtt->host + ":" + std::to_string(o.mqtt->port) + ")");

@@ -41,8 +41,11 @@ struct MonitorOptions {
 
 struct MonitorIo {
   std::function<void(std::string_view)> outLine;
+  // A message about the run; the caller names the program before it.
   std::function<void(std::string_view)> errLine;
   std::function<bool()> stopRequested;  // SIGINT/SIGTERM
+  // A traced frame's line, as it is (errLine when not set).
+  std::function<void(std::string_view)> traceLine = nullptr;
   // Readable once a stop was requested (never read here), so that the monitor can
   // sleep until something happens; -1: none, and stopRequested is asked every 50 ms.
   int stopFd = -1;

@@ -55,7 +55,7 @@ void Outputs::Tell(size_t unit, const std::vector<Event>& events) {
     io_.outLine(o_.json ? EventJson(e, name) : EventLine(name, e));
     if (u.events && !u.events->Write(e) && !csvFailed_[unit]) {
       csvFailed_[unit] = true;
-      io_.errLine("kx4200-cli: " + name + ": logging stopped: " + u.events->Error());
+      io_.errLine(name + ": logging stopped: " + u.events->Error());
     }
     if (mqtt_) mqtt_->Publish({UnitTopic(o_.mqtt->prefix, name, "event"), EventJson(e), false, static_cast<int>(unit)});
   }
@@ -104,10 +104,10 @@ void Outputs::Deliver(const Reading& r) {
   if (u.csv) {
     const bool written = u.csv->Write(r);
     if (const std::string notice = u.csv->TakeNotice(); !notice.empty())
-      io_.errLine("kx4200-cli: " + name + ": " + notice);
+      io_.errLine(name + ": " + notice);
     if (!written && !csvFailed_[r.unit]) {
       csvFailed_[r.unit] = true;
-      io_.errLine("kx4200-cli: " + name + ": logging stopped: " + u.csv->Error());
+      io_.errLine(name + ": logging stopped: " + u.csv->Error());
     }
   }
   if (!mqtt_) return Tell(r.unit, events);

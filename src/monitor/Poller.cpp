@@ -13,18 +13,6 @@ namespace {
 
 using Clock = StopSignal::Clock;
 
-std::string Cause(ExchangeOutcome outcome, LinkError cause) {
-  if (cause == LinkError::HungUp || cause == LinkError::Io) return Describe(cause);
-  switch (outcome) {
-    case ExchangeOutcome::Ok: return "ok";
-    case ExchangeOutcome::WrongCount: return "the unit did not answer with a reply of the expected length in time";
-    case ExchangeOutcome::ShortRead: return "the unit's reply was cut short";
-    case ExchangeOutcome::BadChecksum: return "the unit's reply has a wrong checksum";
-    case ExchangeOutcome::WriteFailed: return std::string("the request could not be sent: ") + Describe(cause);
-  }
-  return "the exchange failed";
-}
-
 }  // namespace
 
 void Poller::Run() {
@@ -83,7 +71,7 @@ std::optional<Reading> Poller::ReadUnit(size_t unit, bool alarms, bool& hungUp) 
   const ExchangeResult x = AcquireLive(port_, option.address);
   if (x.cause == LinkError::Cancelled) return std::nullopt;  // stopped mid-reading
   if (x.outcome == ExchangeOutcome::Ok) r.live = ScaleLiveValues(x.reply, kCellFullScaleV, o_.currentRange);
-  if (!r.live) r.error = Cause(x.outcome, x.cause);
+  if (!r.live) r.error = DescribeOutcome(x.outcome, x.cause, x.count);
   if (x.cause == LinkError::HungUp) {
     port_.Close();
     hungUp = true;

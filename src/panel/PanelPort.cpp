@@ -31,6 +31,7 @@ bool CTesterDlg::OpenPort() {
   }
   portEdit->setToolTip(QString::fromStdString(path));
   m_hComm = std::move(port);
+  m_commBaud = baud;
   return true;
 }
 

@@ -134,9 +134,10 @@ void CTesterDlg::AwaitLine() {
 
 void CTesterDlg::DrainCancelled() {
   // The interruption that cancelled the download lasts until the port is opened
-  // again; the rest of a packet takes at most a packet's time on the wire.
+  // again; the rest of a packet takes at most a packet's time on the wire. Behind a
+  // raw TCP server the port applies no rate, and the line's is the one asked for.
   const std::string path = m_hComm->Path();
-  const int baud = m_hComm->AppliedBaud();
+  const int baud = m_hComm->AppliedBaud() > 0 ? m_hComm->AppliedBaud() : m_commBaud;
   std::unique_ptr<kx::SerialPort> port = std::move(m_hComm);
   if (port->Open(path, baud) != kx::LinkError::None) return;  // the line is gone, and with it the rest
   m_drainPort = std::move(port);

@@ -300,6 +300,7 @@ class CTesterDlg : public QDialog {
 
   // ---- other fields ----
   std::unique_ptr<kx::SerialPort> m_hComm;  // null when no port is open
+  int m_commBaud = 0;  // the rate m_hComm was opened at (a raw TCP port applies none)
   int m_bContinuous = 0;
   QRect m_rectWindow;  // the full window rectangle taken at start-up (frame geometry)
   std::vector<uint8_t> m_pGroupData;  // the current group image, 50,000 bytes

@@ -215,7 +215,6 @@ void DrawClock(Sheet& s, const ReportData& d) {
 
 // The 40 cells in four column pairs of ten, the highest and lowest filled, bold and marked.
 void DrawCells(Sheet& s, const LiveReading& reading) {
-  const auto fields = LiveFieldTable();
   const CellSummary summary = SummariseCells(reading.Cells());
   const std::optional<CellExtremes>& e = summary.extremes;
 
@@ -230,7 +229,7 @@ void DrawCells(Sheet& s, const LiveReading& reading) {
     const bool high = e && e->maxIndex == k + 1;
     const bool low = e && e->minIndex == k + 1;
     const QColor fill = high ? kHighFill : low ? kLowFill : QColor();
-    s.Cell(QRectF(x, y, labelW, rowH), Utf8(fields[k].label), high || low, fill.isValid() ? fill : kHeadFill,
+    s.Cell(QRectF(x, y, labelW, rowH), Utf8(LiveFieldLabel(k)), high || low, fill.isValid() ? fill : kHeadFill,
            Qt::AlignLeft);
     const QString mark = high ? QStringLiteral("▲ ") : low ? QStringLiteral("▼ ") : QString();
     s.Cell(QRectF(x + labelW, y, groupW - labelW, rowH), mark + Utf8(reading.Text(k)), high || low, fill, Qt::AlignRight);
@@ -247,13 +246,12 @@ void DrawOthers(Sheet& s, const LiveReading& reading) {
   static const char* const kUnits[] = {" V", " A", " °C", " °C", " °C", " V", " V"};
   constexpr size_t kOthers = kLiveValueCount - kLiveCells;
   static_assert(std::size(kUnits) == kOthers);
-  const auto fields = LiveFieldTable();
   s.SetFont(10);
   const double rowH = Sheet::Mm(6.2);
   const double w = s.Width() / kOthers;
   for (size_t i = 0; i < kOthers; ++i) {
     const size_t k = kLiveCells + i;
-    s.Cell(QRectF(w * static_cast<double>(i), s.Y(), w, rowH), Utf8(fields[k].label), true, kHeadFill);
+    s.Cell(QRectF(w * static_cast<double>(i), s.Y(), w, rowH), Utf8(LiveFieldLabel(k)), true, kHeadFill);
     s.Cell(QRectF(w * static_cast<double>(i), s.Y() + rowH, w, rowH), Utf8(reading.Text(k)) + Utf8(kUnits[i]));
   }
   s.SetY(s.Y() + 2 * rowH);

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "link/DeviceAccess.h"
+#include "link/LiveReading.h"
 #include "texts/Messages.h"
 
 namespace kx {
@@ -144,6 +145,14 @@ std::string OpenFailureCause(const std::string& path, LinkError error) {
     case LinkError::NoRoute: return "网络不可达";
   }
   return {};
+}
+
+std::string LiveFieldLabel(size_t field) {
+  if (field < kLiveCells) return "电池" + std::to_string(field + 1);
+  if (field == kLiveTotal) return "总电压";
+  if (field == kLiveCurrent) return "电流";
+  if (field < kLiveAnalogs) return "温度" + std::to_string(field - kLiveTemps + 1);
+  return "模拟量" + std::to_string(field - kLiveAnalogs + 1);
 }
 
 }  // namespace kx

@@ -62,6 +62,10 @@ std::string CurveCountText(int recorded, int recording);
 // sentence when no cell is fitted.
 std::string CellSummaryLine(const CellSummary& summary);
 
+// A live field's name as the tables show it: "电池17", "总电压", "电流", "温度1",
+// "模拟量2" (field numbered as in link/LiveReading.h).
+std::string LiveFieldLabel(size_t field);
+
 // Why the port did not open, short enough to stand beside the panel's own message:
 // "设备不存在", "没有权限 (需要加入 dialout 组)", "端口被其他程序占用", "设备已断开", ...
 std::string OpenFailureCause(const std::string& path, LinkError error);

@@ -8,6 +8,7 @@
 #include "link/Frame.h"
 #include "link/MemoryPort.h"
 #include "sim/VirtualDevice.h"
+#include "texts/ChineseTexts.h"
 
 namespace {
 
@@ -103,8 +104,9 @@ TEST(LiveValues, TableReadsEachMeasurementOnceWithItsLabel) {
     EXPECT_LE(f.offset + 1, 100u);  // never into the unused bytes or the checksum
   }
   EXPECT_EQ(offsets.size(), table.size());
-  EXPECT_EQ(table[39].label, "电池40");
-  EXPECT_EQ(table[46].label, "模拟量2");
+  EXPECT_EQ(kx::LiveFieldLabel(39), "电池40");
+  EXPECT_EQ(kx::LiveFieldLabel(kx::kLiveTemps + 2), "温度3");
+  EXPECT_EQ(kx::LiveFieldLabel(46), "模拟量2");
 }
 
 TEST(LiveValues, CurrentSpanFollowsTheRangeIncludingNegativeEntries) {

@@ -343,7 +343,7 @@ TEST(MonitorMqtt, AStopDescriptorEndsTheRunAndEventsAreLoggedAsTheyCome) {
                                        err += std::string(s) + "\n";
                                        changed.notify_all();
                                      },
-                                     [&] { return rescue.load(); }, stopFd});
+                                     [&] { return rescue.load(); }, nullptr, stopFd});
     std::lock_guard lock(mutex);
     changed.notify_all();
   });

@@ -1,6 +1,6 @@
 #pragma once
 // ser2net serving a simulated unit's line on two free loopback ports, RFC 2217 and
-// raw TCP, started and stopped (by its process id) by the test; its log in the
+// raw TCP, started, stopped and started again (by its process id) by the test; its log in the
 // test's own temporary folder.
 
 #include <arpa/inet.h>
@@ -35,11 +35,16 @@ inline int FreePort() {
 
 class SerialServer {
  public:
-  explicit SerialServer(const std::string& line) : telnetPort_(FreePort()), rawPort_(FreePort()) {
+  explicit SerialServer(const std::string& line) : line_(line), telnetPort_(FreePort()), rawPort_(FreePort()) {
+    Start();
+  }
+  // Starts it again after Stop(), on the same ports.
+  void Start() {
+    if (pid_ > 0) return;
     const std::string pidFile = dir_.filePath("ser2net.pid").toStdString();
-    auto connection = [&line](const std::string& name, const std::string& accepter) {
+    auto connection = [this](const std::string& name, const std::string& accepter) {
       return std::vector<std::string>{"-Y", "connection: &" + name, "-Y", "  accepter: " + accepter, "-Y",
-                                      "  connector: serialdev," + line + ",9600n81,local"};
+                                      "  connector: serialdev," + line_ + ",9600n81,local"};
     };
     // -n: in the foreground; -u: no lock files outside the test's folder.
     std::vector<std::string> args{"/usr/sbin/ser2net", "-n", "-u", "-P", pidFile};
@@ -52,10 +57,11 @@ class SerialServer {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     const std::string log = dir_.filePath("ser2net.log").toStdString();
-    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
     posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
     if (::posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
+    listening_ = false;
     for (int i = 0; i < 300 && pid_ > 0 && !Listening(); ++i) ::usleep(10000);
   }
   ~SerialServer() { Stop(); }
@@ -64,6 +70,7 @@ class SerialServer {
     ::kill(pid_, SIGTERM);
     ::waitpid(pid_, nullptr, 0);
     pid_ = -1;
+    listening_ = false;
   }
   bool Running() const { return pid_ > 0 && listening_; }
   // What the server said (for a failure's message).
@@ -90,6 +97,7 @@ class SerialServer {
     return listening_;
   }
   QTemporaryDir dir_;
+  std::string line_;
   int telnetPort_, rawPort_;
   pid_t pid_ = -1;
   bool listening_ = false;
