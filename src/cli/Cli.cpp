@@ -258,6 +258,7 @@ int RunCli(const QStringList& arguments, Output& out, const Hooks& hooks) {
 
   Env env{out, g, nullptr, {}, {}, {}};
   env.stopRequested = hooks.stopRequested;
+  env.stopFd = hooks.stopFd;
   env.waitScale = hooks.waitScale;
   env.now = hooks.now ? hooks.now : LocalNow;
   env.sleep = hooks.sleep ? hooks.sleep : [&env](int ms) {

@@ -14,6 +14,7 @@ namespace kx::cli {
 
 struct Hooks {
   std::function<bool()> stopRequested;  // Ctrl-C seen
+  int stopFd = -1;  // readable once Ctrl-C was seen; -1: none (stopRequested is asked)
   std::function<std::tm()> now;         // default: the PC's local time
   std::function<void(int ms)> sleep;    // default: sleeps in slices, ending early on a stop
   std::string sysClassTty = "/sys/class/tty";  // where --com and ports look (tests: a fake tree)

@@ -86,6 +86,7 @@ struct Env {
   std::function<std::tm()> now;         // the PC's local time
   std::function<void(int ms)> sleep;    // between readings; returns early on a stop
   double waitScale = 1.0;               // of every port the command opens (tests)
+  int stopFd = -1;                      // readable once Ctrl-C was seen; -1: none
 
   void Fail(std::string_view cause, std::string_view panelText = {}) const;
   bool Stopped() const { return stopRequested && stopRequested(); }

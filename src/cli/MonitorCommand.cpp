@@ -154,7 +154,8 @@ CliRun ParseMonitor(const CommandLine& line) {
   return [o, sysClassTty, devRoot](Env& env) mutable {
     monitor::MonitorIo io{[&env](std::string_view s) { env.out.OutLine(s); },
                           [&env](std::string_view s) { env.out.ErrLine("kx4200-cli: " + std::string(s)); },
-                          [&env] { return env.Stopped(); }, [&env](std::string_view s) { env.out.ErrLine(s); }};
+                          [&env] { return env.Stopped(); }, [&env](std::string_view s) { env.out.ErrLine(s); },
+                          env.stopFd};
     o.json = env.global.json;
     o.trace = env.global.trace;
     o.waitScale = env.waitScale;

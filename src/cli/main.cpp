@@ -51,6 +51,7 @@ int main(int argc, char** argv) {
   kx::cli::StdOutput out;
   kx::cli::Hooks hooks;
   hooks.stopRequested = [] { return g_stop != 0; };
+  hooks.stopFd = kx::SerialPort::InterruptAllFd();  // what OnInterrupt signals
   bool stopEndsCleanly = false;
   hooks.stopEndsCleanly = &stopEndsCleanly;
   const int status = kx::cli::RunCli(QCoreApplication::arguments(), out, hooks);

@@ -67,15 +67,6 @@ namespace {
 std::atomic<int> g_interruptAllFd{-1};
 std::atomic<bool> g_interruptedAll{false};
 
-int InterruptAllFd() {
-  static const int fd = [] {
-    const int made = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    g_interruptAllFd.store(made);
-    return made;
-  }();
-  return fd;
-}
-
 void Signal(int eventFd) {
   if (eventFd < 0) return;
   const uint64_t one = 1;
@@ -84,6 +75,15 @@ void Signal(int eventFd) {
 }
 
 }  // namespace
+
+int SerialPort::InterruptAllFd() {
+  static const int fd = [] {
+    const int made = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    g_interruptAllFd.store(made);
+    return made;
+  }();
+  return fd;
+}
 
 SerialPort::SerialPort() : wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) { InterruptAllFd(); }
 

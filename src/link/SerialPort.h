@@ -73,6 +73,9 @@ class SerialPort final : public Port {
   void Interrupt();
   // The same for every port of the process; safe to call from a signal handler.
   static void InterruptAll();
+  // An eventfd that stays readable once InterruptAll was called (nothing reads it):
+  // a thread that is not in an exchange can sleep on it for the stop.
+  static int InterruptAllFd();
 
  private:
   using Clock = std::chrono::steady_clock;

@@ -1,6 +1,9 @@
 #include "monitor/Monitor.h"
 
+#include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -19,6 +22,30 @@
 namespace kx::monitor {
 
 namespace {
+
+// What the main thread sleeps on besides the stop: rung by a poller that ends and
+// by the MQTT client when it has something for the log.
+class Bell {
+ public:
+  Bell() : fd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+  ~Bell() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Bell(const Bell&) = delete;
+  Bell& operator=(const Bell&) = delete;
+  void Ring() const {
+    const uint64_t one = 1;
+    (void)!::write(fd_, &one, sizeof one);
+  }
+  void Clear() const {
+    uint64_t count = 0;
+    (void)!::read(fd_, &count, sizeof count);
+  }
+  int Fd() const { return fd_; }
+
+ private:
+  int fd_;
+};
 
 // The summary per unit, as lines or one JSON object; the MQTT messages still queued.
 long long Summarise(const MonitorOptions& o, const MonitorIo& io, const Outputs& outputs,
@@ -66,9 +93,11 @@ int RunMonitor(const MonitorOptions& o, const MonitorIo& io) {
       return kExitUsage;
     }
   }
+  const Bell bell;  // outlives the publisher, which rings it
   std::unique_ptr<MqttPublisher> mqtt;
   if (o.mqtt) {
     mqtt = std::make_unique<MqttPublisher>(*o.mqtt, o.queueLimit);
+    mqtt->SetEventWake([&bell] { bell.Ring(); });
     std::string error;
     switch (mqtt->Start(o.connectWaitMs, error)) {
       case MqttPublisher::StartResult::Refused:
@@ -115,18 +144,32 @@ int RunMonitor(const MonitorOptions& o, const MonitorIo& io) {
   std::atomic<size_t> running{pollers.size()};
   std::vector<std::thread> threads;
   for (auto& p : pollers)
-    threads.emplace_back([&p, &running] {
+    threads.emplace_back([&p, &running, &bell] {
       p->Run();
       --running;
+      bell.Ring();
     });
 
   auto logEvents = [&] {
     if (mqtt)
       for (const std::string& e : mqtt->TakeEvents()) io.errLine(e);
   };
-  while (running > 0 && !(io.stopRequested && io.stopRequested())) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  bool stopSeen = false;  // on the descriptor
+  auto stopRequested = [&] { return stopSeen || (io.stopRequested && io.stopRequested()); };
+  // Asleep until a stop, the pollers' end or text for the log. A stop that can only
+  // be asked for (no descriptor), or no bell, leaves a bounded sleep.
+  int sleepMs = (io.stopRequested && io.stopFd < 0) || bell.Fd() < 0 ? 50 : -1;
+  pollfd wake[2] = {{bell.Fd(), POLLIN, 0}, {io.stopFd, POLLIN, 0}};
+  for (;;) {
     logEvents();
+    if (running == 0 || stopRequested()) break;
+    if (::poll(wake, 2, sleepMs) <= 0) continue;
+    if (wake[0].revents != 0) bell.Clear();
+    stopSeen = stopSeen || (wake[1].revents & POLLIN) != 0;
+    if (wake[1].revents & POLLNVAL) {  // not a descriptor: asked for instead
+      wake[1].fd = -1;
+      sleepMs = 50;
+    }
   }
   stop.Stop();
   for (auto& p : pollers) p->Interrupt();
@@ -137,7 +180,7 @@ int RunMonitor(const MonitorOptions& o, const MonitorIo& io) {
   if (mqtt) mqtt->Stop(o.flushMs);
   logEvents();
 
-  const bool stopped = io.stopRequested && io.stopRequested();
+  const bool stopped = stopRequested();
   const long long undelivered = Summarise(o, io, outputs, pollers, mqtt.get(), stopped);
   // Readings that never reached the broker are lost with the process: never a quiet success.
   if (undelivered > 0)

@@ -46,6 +46,9 @@ struct MonitorIo {
   std::function<bool()> stopRequested;  // SIGINT/SIGTERM
   // A traced frame's line, as it is (errLine when not set).
   std::function<void(std::string_view)> traceLine = nullptr;
+  // Readable once a stop was requested (never read here), so that the monitor can
+  // sleep until something happens; -1: none, and stopRequested is asked every 50 ms.
+  int stopFd = -1;
 };
 
 // Returns kExitOk after a stop or after count cycles without a failed reading;

@@ -113,7 +113,7 @@ MqttPublisher::StartResult MqttPublisher::Start(int waitMs, std::string& error) 
     const std::string cause = mosquitto_strerror(rc);
     {
       std::lock_guard lock(mutex_);
-      events_.push_back("MQTT broker " + where + " not reached (" + cause + "); trying again");
+      SayLocked("MQTT broker " + where + " not reached (" + cause + "); trying again");
     }
     connector_ = std::thread([this, cause] { ConnectUntilUnderWay(cause); });
   }
@@ -161,7 +161,7 @@ void MqttPublisher::ConnectUntilUnderWay(std::string lastCause) {
     // Said again only when the cause changes: a broker away for hours is one line.
     const std::string cause = rc == MOSQ_ERR_SUCCESS ? error : mosquitto_strerror(rc);
     if (cause != lastCause)
-      events_.push_back("MQTT broker " + where + " not reached (" + cause + "); trying again");
+      SayLocked("MQTT broker " + where + " not reached (" + cause + "); trying again");
     lastCause = cause;
   }
 }
@@ -171,12 +171,12 @@ void MqttPublisher::OnConnect(mosquitto*, void* self, int rc) {
   std::lock_guard lock(p->mutex_);
   p->answered_ = true;
   if (rc != 0) {
-    if (p->refusedCode_ == 0) p->events_.push_back(std::string("MQTT broker refused: ") + mosquitto_connack_string(rc));
+    if (p->refusedCode_ == 0) p->SayLocked(std::string("MQTT broker refused: ") + mosquitto_connack_string(rc));
     p->refusedCode_ = rc;
   } else {
     p->refusedCode_ = 0;
     p->connected_ = true;
-    p->events_.push_back("MQTT connected to " + p->settings_.host + ":" + std::to_string(p->settings_.port));
+    p->SayLocked("MQTT connected to " + p->settings_.host + ":" + std::to_string(p->settings_.port));
     // The monitor's status first, then what a consumer that joined meanwhile needs.
     p->SendLocked({p->status_, "online", true, -1}, false);
     for (const MqttMessage& m : p->sticky_) p->SendLocked(m, true);
@@ -188,7 +188,7 @@ void MqttPublisher::OnConnect(mosquitto*, void* self, int rc) {
 void MqttPublisher::OnDisconnect(mosquitto*, void* self, int rc) {
   auto* p = static_cast<MqttPublisher*>(self);
   std::lock_guard lock(p->mutex_);
-  if (p->connected_ && rc != 0) p->events_.push_back("MQTT connection lost; queueing and reconnecting");
+  if (p->connected_ && rc != 0) p->SayLocked("MQTT connection lost; queueing and reconnecting");
   p->connected_ = false;
   p->changed_.notify_all();
 }
@@ -215,7 +215,7 @@ int MqttPublisher::SendLocked(const MqttMessage& m, bool track) {
     // It would never go: counted, and said once per cause rather than once per reading.
     ++counts_[m.unit].refused;
     if (refusedCauses_.insert(rc).second)
-      events_.push_back("MQTT message to " + Shown(m.topic) + " refused by the client (" + mosquitto_strerror(rc) +
+      SayLocked("MQTT message to " + Shown(m.topic) + " refused by the client (" + mosquitto_strerror(rc) +
                         "); such messages are counted as refused and not sent");
   }
   return rc;
@@ -279,6 +279,11 @@ MqttCounts MqttPublisher::Counts(int unit) const {
   for (const MqttMessage& m : queue_) c.queued += m.unit == unit;
   for (const auto& [mid, u] : inflight_) c.queued += u == unit;
   return c;
+}
+
+void MqttPublisher::SayLocked(std::string text) {
+  events_.push_back(std::move(text));
+  if (wake_) wake_();
 }
 
 std::vector<std::string> MqttPublisher::TakeEvents() {

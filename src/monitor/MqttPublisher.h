@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <set>
@@ -77,6 +78,9 @@ class MqttPublisher {
   MqttCounts Counts(int unit) const;
   // Text for the log about connection changes since the last call (empty: none).
   std::vector<std::string> TakeEvents();
+  // Called (from any thread, under the publisher's lock) whenever such text is
+  // added, so that the log need not be polled. Set before Start.
+  void SetEventWake(std::function<void()> wake) { wake_ = std::move(wake); }
 
  private:
   static void OnConnect(mosquitto*, void* self, int rc);
@@ -88,6 +92,7 @@ class MqttPublisher {
   // Until the first connection attempt is under way: connect, wait, connect again.
   void ConnectUntilUnderWay(std::string lastCause);
   bool StartLoop(std::string& error);
+  void SayLocked(std::string text);
 
   MqttSettings settings_;
   std::string status_;
@@ -107,6 +112,7 @@ class MqttPublisher {
   std::vector<MqttMessage> sticky_;
   std::map<int, MqttCounts> counts_;
   std::vector<std::string> events_;
+  std::function<void()> wake_;
   std::set<int> refusedCauses_;  // said once each
 };
 

@@ -1,8 +1,10 @@
 // The monitor against a real broker: discovery, state values, availability, a
 // broker outage or one that starts late, SIGTERM, refused credentials and
-// refused messages, instances, an IPv6 address.
+// refused messages, instances, an IPv6 address; the stop descriptor and events
+// logged as they come.
 
 #include <signal.h>
+#include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <QJsonArray>
@@ -12,6 +14,8 @@
 #include <atomic>
 #include <fstream>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -305,6 +309,65 @@ TEST(MonitorMqtt, APublishTheLibraryRefusesIsCountedAndSaidOnce) {
   int said = 0;
   for (const std::string& e : p.TakeEvents()) said += e.find("refused") != std::string::npos;
   EXPECT_EQ(said, 2);
+}
+
+// Between readings the monitor sleeps on its stop descriptor: a stop written there
+// ends it at once, and a broker event is logged when it happens, not on a timer.
+TEST(MonitorMqtt, AStopDescriptorEndsTheRunAndEventsAreLoggedAsTheyCome) {
+  VirtualDevice unit(21);
+  unit.SetAddress(1);
+  SimHost line(unit);
+  ASSERT_TRUE(line.Start());
+  MqttBroker broker;  // started once the monitor said it is not there
+  monitor::MonitorOptions o;
+  o.units = {{"a", 1, 9600, "u1"}};
+  o.paths = {line.Path()};
+  o.periodMs = 60000;
+  o.mqtt.emplace();
+  o.mqtt->host = "127.0.0.1";
+  o.mqtt->port = broker.Port();
+  o.connectWaitMs = 0;
+
+  const int stopFd = ::eventfd(0, EFD_CLOEXEC);
+  ASSERT_GE(stopFd, 0);
+  const uint64_t one = 1;
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::string err;
+  std::atomic<bool> rescue{false};  // only if the descriptor is not heeded
+  std::atomic<int> status{-1};
+  std::thread run([&] {
+    status = monitor::RunMonitor(o, {[](std::string_view) {},
+                                     [&](std::string_view s) {
+                                       std::lock_guard lock(mutex);
+                                       err += std::string(s) + "\n";
+                                       changed.notify_all();
+                                     },
+                                     [&] { return rescue.load(); }, nullptr, stopFd});
+    std::lock_guard lock(mutex);
+    changed.notify_all();
+  });
+  auto said = [&](const char* text, int ms) {
+    std::unique_lock lock(mutex);
+    return changed.wait_for(lock, std::chrono::milliseconds(ms), [&] { return err.find(text) != std::string::npos; });
+  };
+  EXPECT_TRUE(said("not reached", 10000)) << err;
+  EXPECT_TRUE(broker.Start());
+  EXPECT_TRUE(said("MQTT connected", 15000)) << err;  // reconnection within 1 s, while no reading is due
+
+  const auto asked = std::chrono::steady_clock::now();
+  EXPECT_EQ(::write(stopFd, &one, sizeof one), 8);
+  {
+    std::unique_lock lock(mutex);
+    if (!changed.wait_for(lock, std::chrono::seconds(10), [&] { return status.load() >= 0; })) {
+      ADD_FAILURE() << "the stop descriptor was not heeded";
+      rescue = true;
+    }
+  }
+  run.join();
+  ::close(stopFd);
+  EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(2));
+  EXPECT_EQ(status.load(), 0) << err;
 }
 
 TEST(MonitorMqtt, ABrokerByBracketedIpv6Address) {
