@@ -186,36 +186,25 @@ void TelnetCodec::Negotiate(uint8_t verb, uint8_t option, std::vector<uint8_t>& 
   const bool wanted = option == kBinary || option == kSuppressGoAhead || option == kComPort;
   const uint64_t bit = option < 64 ? uint64_t{1} << option : 0;
   auto say = [&replies, option](uint8_t v) { replies.insert(replies.end(), {kIac, v, option}); };
-  switch (verb) {
-    case kDo:  // the server asks us to use the option
-      if (wanted && !(will_ & bit)) {
-        will_ |= bit;
-        say(kWill);
-      } else if (!wanted) {
-        say(kWont);
+  // One direction of the option: agree once to what we take, refuse the rest,
+  // and follow a withdrawal of what was agreed.
+  auto answer = [&](uint64_t& agreed, bool take, bool on, uint8_t yes, uint8_t no) {
+    if (!on) {
+      if (agreed & bit) {
+        agreed &= ~bit;
+        say(no);
       }
-      break;
-    case kDont:
-      if (will_ & bit) {
-        will_ &= ~bit;
-        say(kWont);
-      }
-      break;
-    case kWill:  // the server offers to use it (an echo of our data is refused)
-      if (wanted && option != kComPort && !(do_ & bit)) {
-        do_ |= bit;
-        say(kDo);
-      } else if (!wanted || option == kComPort) {
-        say(kDont);
-      }
-      break;
-    case kWont:
-      if (do_ & bit) {
-        do_ &= ~bit;
-        say(kDont);
-      }
-      break;
-  }
+    } else if (!take) {
+      say(no);
+    } else if (!(agreed & bit)) {
+      agreed |= bit;
+      say(yes);
+    }
+  };
+  if (verb == kDo || verb == kDont)  // the server asks us to use the option, or not
+    answer(will_, wanted, verb == kDo, kWill, kWont);
+  else if (verb == kWill || verb == kWont)  // it offers to use it (an echo of our data is refused)
+    answer(do_, wanted && option != kComPort, verb == kWill, kDo, kDont);
 }
 
 void TelnetCodec::EndSub() {
