@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "MonitorRun.h"
 #include "MqttBroker.h"
 #include "monitor/Monitor.h"
 #include "sim/SimHost.h"
@@ -22,55 +23,18 @@ namespace {
 
 QJsonObject Json(const std::string& s) { return QJsonDocument::fromJson(QByteArray::fromStdString(s)).object(); }
 
-// Units 1 and 2 on one simulated line, unit 5 on another; the monitor in a thread.
-class Watch {
- public:
-  explicit Watch(int brokerPort) : a1(21), a2(22), b5(23), lineA({&a1, &a2}), lineB(b5) {
-    a1.SetAddress(1);
-    a2.SetAddress(2);
-    b5.SetAddress(5);
-    for (VirtualDevice* d : {&a1, &a2, &b5}) d->SetNoise(false);
-    EXPECT_TRUE(lineA.Start());
-    EXPECT_TRUE(lineB.Start());
-    options.units = {{"a", 1, 9600, "u1"}, {"a", 2, 9600, "u2"}, {"b", 5, 9600, "u5"}};
-    options.paths = {lineA.Path(), lineA.Path(), lineB.Path()};
+// A quick pace, alarms every cycle, a short stuck-cell count and the CSV in the
+// test's folder.
+struct Watch : MonitorRun {
+  explicit Watch(int brokerPort) : MonitorRun(brokerPort, 21) {
     options.periodMs = 60;
     options.alarmsEvery = 1;
     options.waitScale = 0.25;
     options.wiring.stuckReadings = 5;
     options.csvDir = dir.path().toStdString();
-    monitor::MqttSettings m;
-    m.host = "127.0.0.1";
-    m.port = brokerPort;
-    m.prefix = "kxt";
-    m.instance = "test";
-    options.mqtt = m;
   }
-  ~Watch() { Finish(); }
-  void Start() {
-    thread_ = std::thread([this] {
-      status = monitor::RunMonitor(options, {[this](std::string_view s) { out += std::string(s) + "\n"; },
-                                             [](std::string_view) {}, [this] { return stop.load(); }});
-    });
-  }
-  void Finish() {
-    stop = true;
-    Wait();
-  }
-  void Wait() {
-    if (thread_.joinable()) thread_.join();
-  }
-
+  ~Watch() { Finish(); }  // before the folder goes
   QTemporaryDir dir;
-  VirtualDevice a1, a2, b5;
-  SimHost lineA, lineB;
-  monitor::MonitorOptions options;
-  std::atomic<bool> stop{false};
-  int status = -1;
-  std::string out;  // read once the run is over
-
- private:
-  std::thread thread_;
 };
 
 // "event kind@cell" of each event message of a topic, in order.

@@ -20,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include "MonitorRun.h"
 #include "MqttBroker.h"
 #include "cli/Cli.h"
 #include "monitor/Monitor.h"
@@ -31,53 +32,16 @@ namespace {
 
 QJsonObject Json(const std::string& s) { return QJsonDocument::fromJson(QByteArray::fromStdString(s)).object(); }
 
-// Two units on one simulated line, one on a second; the monitor in a thread of the test.
-class MonitorRun {
- public:
-  explicit MonitorRun(int brokerPort) : a1(11), a2(12), b5(13), lineA({&a1, &a2}), lineB(b5) {
-    a1.SetAddress(1);
-    a2.SetAddress(2);
-    b5.SetAddress(5);
-    for (VirtualDevice* d : {&a1, &a2, &b5}) d->SetNoise(false);
+// The values the state and discovery checks look for, and this suite's pace.
+struct MqttRun : MonitorRun {
+  explicit MqttRun(int brokerPort) : MonitorRun(brokerPort, 11) {
     a1.SetCellVoltage(39, 0.0);  // cell 40 not fitted
     a2.SetCellVoltage(6, 3.456);
     a2.SetCurrent(-20.0);
     b5.SetTemperature(2, 41.5);
-    EXPECT_TRUE(lineA.Start());
-    EXPECT_TRUE(lineB.Start());
-    options.units = {{"a", 1, 9600, "u1"}, {"a", 2, 9600, "u2"}, {"b", 5, 9600, "u5"}};
-    options.paths = {lineA.Path(), lineA.Path(), lineB.Path()};
     options.periodMs = 150;
     options.alarmsEvery = 2;
-    monitor::MqttSettings m;
-    m.host = "127.0.0.1";
-    m.port = brokerPort;
-    m.prefix = "kxt";
-    m.instance = "test";
-    options.mqtt = m;
   }
-  ~MonitorRun() { Finish(); }
-
-  void Start() {
-    thread_ = std::thread([this] {
-      status = monitor::RunMonitor(options, {[this](std::string_view s) { out += std::string(s) + "\n"; },
-                                             [](std::string_view) {}, [this] { return stop.load(); }});
-    });
-  }
-  void Finish() {
-    stop = true;
-    if (thread_.joinable()) thread_.join();
-  }
-
-  VirtualDevice a1, a2, b5;
-  SimHost lineA, lineB;
-  monitor::MonitorOptions options;
-  std::atomic<bool> stop{false};
-  int status = -1;
-  std::string out;
-
- private:
-  std::thread thread_;
 };
 
 auto Count(const std::string& topic, size_t n) {
@@ -88,7 +52,7 @@ TEST(MonitorMqtt, DiscoveryStateValuesAndAvailability) {
   MqttBroker broker;
   ASSERT_TRUE(broker.Start());
   Subscriber live(broker.Port(), "live");
-  MonitorRun run(broker.Port());
+  MqttRun run(broker.Port());
   run.Start();
   ASSERT_TRUE(live.WaitFor(Count("kxt/u5/state", 3)));
   ASSERT_TRUE(live.WaitFor(Count("kxt/u2/state", 3)));
@@ -147,7 +111,7 @@ TEST(MonitorMqtt, BrokerOutageLosesNothingAndKeepsTheOrder) {
   MqttBroker broker;
   ASSERT_TRUE(broker.Start());
   Subscriber persistent(broker.Port(), "keeper", false);
-  MonitorRun run(broker.Port());
+  MqttRun run(broker.Port());
   run.Start();
   ASSERT_TRUE(persistent.WaitFor(Count("kxt/u1/state", 2)));
   broker.Stop();
