@@ -169,6 +169,33 @@ void BM_IdleWait(benchmark::State& state, bool reference) {
 BENCHMARK_CAPTURE(BM_IdleWait, ours, false)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_IdleWait, reference2ms, true)->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// Downloads group 1 once per iteration, timing each; false (the run marked as
+// failed) when a download fails or comes back short.
+bool TimeDownloads(benchmark::State& state, kx::Port& port, size_t expected, std::vector<double>& times) {
+  std::vector<uint8_t> image;
+  for (auto _ : state) {
+    image.clear();
+    const Clock::time_point t0 = Clock::now();
+    const kx::GroupImageOutcome outcome = kx::ReadGroupImage(port, 0, 1, image);
+    times.push_back(Ms(Clock::now() - t0));
+    if (outcome != kx::GroupImageOutcome::Ok || image.size() != expected) {
+      state.SkipWithError("the download failed");
+      return false;
+    }
+  }
+  return true;
+}
+
+// What a download of an image of this size puts on the wire: every packet but the
+// last is full; a last one of 0..899 bytes ends the group.
+struct DownloadBytes {
+  explicit DownloadBytes(size_t image)
+      : packets(image / kx::kGroupPacketFull + 1),
+        request(packets * kx::GroupImageFrame(0, 1).size()),
+        reply(image + packets * kx::kFrameOverhead) {}
+  size_t packets, request, reply;
+};
+
 // A full group of 250 points (24 packets of 900 bytes and one of 651) with the
 // link operation the panel uses. baud 0: unpaced, the pseudo-terminal's speed;
 // otherwise the unit paces its replies at 10 bits a byte.
@@ -182,21 +209,9 @@ void BM_GroupDownload(benchmark::State& state) {
   const size_t expected = rig.device.Groups().at(0).image.size();
   constexpr int kAnswerDelayMs = 0;  // the unit's configured answer delay (none)
   std::vector<double> times;
-  std::vector<uint8_t> image;
-  for (auto _ : state) {
-    image.clear();
-    const Clock::time_point t0 = Clock::now();
-    const kx::GroupImageOutcome outcome = kx::ReadGroupImage(rig.port, 0, 1, image);
-    times.push_back(Ms(Clock::now() - t0));
-    if (outcome != kx::GroupImageOutcome::Ok || image.size() != expected) {
-      state.SkipWithError("the download failed");
-      return;
-    }
-  }
-  // Every packet but the last is full; a last one of 0..899 bytes ends the group.
-  const size_t packets = expected / kx::kGroupPacketFull + 1;
-  const size_t requestBytes = packets * kx::GroupImageFrame(0, 1).size();
-  const size_t replyBytes = expected + packets * kx::kFrameOverhead;
+  if (!TimeDownloads(state, rig.port, expected, times)) return;
+  const DownloadBytes bytes(expected);
+  const size_t packets = bytes.packets, requestBytes = bytes.request, replyBytes = bytes.reply;
   SetFigure(state, "median_ms", Median(times));
   SetFigure(state, "packets", static_cast<double>(packets));
   if (baud != 0) {
@@ -370,23 +385,11 @@ void BM_NetGroupDownload(benchmark::State& state) {
   }
   const size_t expected = device.Groups().at(0).image.size();
   std::vector<double> times;
-  std::vector<uint8_t> image;
-  for (auto _ : state) {
-    image.clear();
-    const Clock::time_point t0 = Clock::now();
-    const kx::GroupImageOutcome outcome = kx::ReadGroupImage(port, 0, 1, image);
-    times.push_back(Ms(Clock::now() - t0));
-    if (outcome != kx::GroupImageOutcome::Ok || image.size() != expected) {
-      state.SkipWithError("the download failed");
-      return;
-    }
-  }
-  const size_t packets = expected / kx::kGroupPacketFull + 1;
-  const size_t requestBytes = packets * kx::GroupImageFrame(0, 1).size();
-  const size_t replyBytes = expected + packets * kx::kFrameOverhead;
+  if (!TimeDownloads(state, port, expected, times)) return;
+  const DownloadBytes bytes(expected);
   SetFigure(state, "median_ms", Median(times));
-  SetFigure(state, "wire_ms", static_cast<double>(requestBytes + replyBytes) * 10.0 * 1000.0 / kBaud);
-  SetFigure(state, "reply_wire_ms", static_cast<double>(replyBytes) * 10.0 * 1000.0 / kBaud);
+  SetFigure(state, "wire_ms", static_cast<double>(bytes.request + bytes.reply) * 10.0 * 1000.0 / kBaud);
+  SetFigure(state, "reply_wire_ms", static_cast<double>(bytes.reply) * 10.0 * 1000.0 / kBaud);
 }
 BENCHMARK(BM_NetGroupDownload)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
