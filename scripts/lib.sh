@@ -7,7 +7,7 @@ KX_BUILD=${KX_BUILD:-$KX_ROOT/build}
 # Everything the project needs from Debian 12, beyond a bare compiler.
 KX_PACKAGES=(
   cmake g++ make pkg-config
-  qt6-base-dev qt6-qpa-plugins libgl-dev
+  qt6-base-dev qt6-qpa-plugins libgl-dev qt6-l10n-tools
   fonts-arphic-uming
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libmosquitto-dev mosquitto mosquitto-clients

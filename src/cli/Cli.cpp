@@ -10,6 +10,7 @@
 
 #include "cli/CommandRegistry.h"
 #include "cli/Commands.h"
+#include "lang/Language.h"
 #include "link/CommandTable.h"
 #include "link/Exchange.h"
 #include "link/NetLine.h"
@@ -44,19 +45,23 @@ class GlobalOptionSet {
         trace_(QStringList{"trace"}, "Show every frame on stderr: time, direction, bytes, command, verdict."),
         json_(QStringList{"json"}, "Print one JSON object per result."),
         quiet_(QStringList{"quiet"}, "No progress on stderr (shown only when it is a terminal)."),
+        lang_(QStringList{"lang"},
+              "The language of the unit's texts: zh (as the panel shows them) or en; default en when "
+              "LC_ALL, LC_MESSAGES or LANG starts with en, else zh. JSON keeps the Chinese texts.",
+              "LANG"),
         help_(QStringList{"h", "help"}, "Show this text."),
         version_(QStringList{"version"}, "Show the program's version.") {}
 
   void AddTo(QCommandLineParser& p) const {
-    p.addOptions({port_, com_, baud_, address_, simulate_, trace_, json_, quiet_, help_});
+    p.addOptions({port_, com_, baud_, address_, simulate_, trace_, json_, quiet_, lang_, help_});
   }
   // Only before the command: after it, "version" is the unit's firmware command.
   void AddVersionTo(QCommandLineParser& p) const { p.addOption(version_); }
   // What a command without a unit can use: its help lists only these.
   QList<QCommandLineOption> All() const {
-    return {port_, com_, baud_, address_, simulate_, trace_, json_, quiet_, help_, version_};
+    return {port_, com_, baud_, address_, simulate_, trace_, json_, quiet_, lang_, help_, version_};
   }
-  void AddPortlessTo(QCommandLineParser& p) const { p.addOptions({json_, help_}); }
+  void AddPortlessTo(QCommandLineParser& p) const { p.addOptions({json_, lang_, help_}); }
   bool HelpAsked(const QCommandLineParser& p) const { return p.isSet(help_); }
   bool VersionAsked(const QCommandLineParser& p) const { return p.isSet(version_); }
 
@@ -92,10 +97,14 @@ class GlobalOptionSet {
     g.trace = g.trace || p.isSet(trace_);
     g.json = g.json || p.isSet(json_);
     g.quiet = g.quiet || p.isSet(quiet_);
+    if (p.isSet(lang_)) {
+      g.language = ParseLanguage(p.value(lang_).toStdString());
+      if (!g.language) Bad("--lang must be zh or en, not '" + p.value(lang_) + "'");
+    }
   }
 
  private:
-  QCommandLineOption port_, com_, baud_, address_, simulate_, trace_, json_, quiet_, help_, version_;
+  QCommandLineOption port_, com_, baud_, address_, simulate_, trace_, json_, quiet_, lang_, help_, version_;
 };
 
 // The tracer is process-wide; a run sets it and always takes it away again.
@@ -269,6 +278,7 @@ int RunCli(const QStringList& arguments, Output& out, const Hooks& hooks) {
           std::chrono::milliseconds(50), until - std::chrono::steady_clock::now()));
   };
 
+  const ScopedLanguage language(g.language.value_or(hooks.language));
   PortSetup port;
   if (command->needsPort) {
     if (const int status = SetUpPort(env, hooks, port); status != kExitOk) return status;

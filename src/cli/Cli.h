@@ -24,6 +24,9 @@ struct Hooks {
   bool* stopEndsCleanly = nullptr;
   // Every port's wait scale (Port::SetWaitScale): tests shorten a silent unit's waits.
   double waitScale = 1.0;
+  // The unit's texts without --lang: main takes it from the environment; tests
+  // get the panel's Chinese whatever LANG the machine has.
+  Language language = Language::Chinese;
 };
 
 // The options before the command, as --help lists them (and --version).

@@ -5,9 +5,11 @@
 #include <ctime>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "lang/LanguageId.h"
 #include "link/CommandTable.h"
 #include "link/Port.h"
 #include "texts/ExitStatus.h"
@@ -75,6 +77,7 @@ struct GlobalOptions {
   bool trace = false;
   bool json = false;
   bool quiet = false;  // no progress
+  std::optional<Language> language;  // --lang; none: the caller's (Hooks::language)
 };
 
 // Everything a command needs from outside besides its own options.

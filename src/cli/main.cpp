@@ -9,6 +9,7 @@
 
 #include "cli/Cli.h"
 #include "files/SafeFile.h"
+#include "lang/Language.h"
 #include "link/SerialPort.h"
 
 namespace {
@@ -54,6 +55,7 @@ int main(int argc, char** argv) {
   hooks.stopFd = kx::SerialPort::InterruptAllFd();  // what OnInterrupt signals
   bool stopEndsCleanly = false;
   hooks.stopEndsCleanly = &stopEndsCleanly;
+  hooks.language = kx::LanguageOfEnvironment();
   const int status = kx::cli::RunCli(QCoreApplication::arguments(), out, hooks);
   // Stopped by a signal: the shell's convention, 128 + its number (130, 143),
   // except for a command that runs until stopped (a service's normal end).

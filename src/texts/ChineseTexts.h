@@ -1,7 +1,10 @@
 #pragma once
-// The link's outcomes in the panel's Chinese words, which the command line prints
-// beside its own English cause. One function per operation, each a table from the
-// operation's outcome to its text in Messages.h.
+// The link's outcomes in the panel's words, which the command line prints beside
+// its own English cause. One function per operation, each a table from the
+// operation's outcome to its text in Messages.h. Every text comes in the current
+// language (Translate.h), except the alarm texts of AlarmBitText and
+// DecodeAlarmWord: those stay the Chinese source texts, which the monitor's MQTT
+// and the JSON outputs carry whatever the language.
 
 #include <cstdint>
 #include <ctime>

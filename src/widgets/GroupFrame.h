@@ -9,6 +9,7 @@
 // lie in the stacking order.
 class CGroupFrame : public QWidget {
   Q_OBJECT
+  Q_PROPERTY(QString caption READ Caption WRITE SetCaption)
 
  public:
   explicit CGroupFrame(QWidget* parent = nullptr);
