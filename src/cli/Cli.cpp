@@ -278,7 +278,8 @@ int RunCli(const QStringList& arguments, Output& out, const Hooks& hooks) {
           std::chrono::milliseconds(50), until - std::chrono::steady_clock::now()));
   };
 
-  const ScopedLanguage language(g.language.value_or(hooks.language));
+  // JSON is for scripts: its texts stay the source texts whatever the language.
+  const ScopedLanguage language(g.json ? Language::Chinese : g.language.value_or(hooks.language));
   PortSetup port;
   if (command->needsPort) {
     if (const int status = SetUpPort(env, hooks, port); status != kExitOk) return status;

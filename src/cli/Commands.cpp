@@ -50,7 +50,7 @@ std::string AcquireJson(int number, const std::string& when, const LiveReading* 
     m.push_back(std::move(v));
   if (!reading) {
     m.push_back({"cause", QtJsonString(cause)});
-    m.push_back({"error", QtJsonString(msg::kCommFailed)});
+    m.push_back({"error", QtJsonString(Tr("Messages", msg::kCommFailed))});
   }
   std::sort(m.begin(), m.end(), [](const JsonMember& a, const JsonMember& b) { return a.key < b.key; });
   return monitor::JsonObject(m);
@@ -72,7 +72,7 @@ int Acquire(Env& env, const AcquireOptions& options) {
   bool header = true;
   std::string logError;
   int status = kExitOk;
-  auto port = OpenDevicePort(env, msg::kOpenPortFailed, status);
+  auto port = OpenDevicePort(env, Tr("Messages", msg::kOpenPortFailed), status);
   if (!port) return status;
 
   using Clock = std::chrono::steady_clock;
@@ -113,7 +113,7 @@ int Acquire(Env& env, const AcquireOptions& options) {
 
     if (!ok) {
       const std::string cause = openFailure.empty() ? DescribeOutcome(r.outcome, r.cause, r.count) : openFailure;
-      env.out.ErrLine("kx4200-cli: reading " + std::to_string(i + 1) + ": " + cause + ": " + msg::kCommFailed);
+      env.out.ErrLine("kx4200-cli: reading " + std::to_string(i + 1) + ": " + cause + ": " + Tr("Messages", msg::kCommFailed));
       if (env.global.json) env.out.OutLine(AcquireJson(i + 1, when, nullptr, cause));
     } else if (env.global.json) {
       env.out.OutLine(AcquireJson(i + 1, when, &*reading, {}));
@@ -155,7 +155,7 @@ int Acquire(Env& env, const AcquireOptions& options) {
 
 int ClockGet(Env& env) {
   int status = kExitOk;
-  auto port = OpenDevicePort(env, msg::kPortNotFound, status);
+  auto port = OpenDevicePort(env, Tr("Messages", msg::kPortNotFound), status);
   if (!port) return status;
   const ReadClockResult r = ReadDeviceClock(*port, env.global.address);
   if (r.outcome != ReadClockOutcome::Ok) {
@@ -227,7 +227,7 @@ int ClockSet(Env& env, const std::optional<std::tm>& time) {
 
 int Version(Env& env) {
   int status = kExitOk;
-  auto port = OpenDevicePort(env, msg::kPortNotFound, status);
+  auto port = OpenDevicePort(env, Tr("Messages", msg::kPortNotFound), status);
   if (!port) return status;
   const VersionReading r = ReadVersion(*port, env.global.address);
   if (r.outcome != ExchangeOutcome::Ok) {
@@ -266,23 +266,23 @@ int Acknowledged(Env& env, const ExchangeResult& r, const char* failText, const 
 
 int SetDeviceAddress(Env& env, int newAddress) {
   int status = kExitOk;
-  auto port = OpenDevicePort(env, msg::kPortNotFound, status);
+  auto port = OpenDevicePort(env, Tr("Messages", msg::kPortNotFound), status);
   if (!port) return status;
   const ExchangeResult r = SetAddress(*port, env.global.address, static_cast<uint8_t>(newAddress));
-  return Acknowledged(env, r, LinkSettingMessage(r.outcome), msg::kAddressSetOk, {{"address", newAddress}});
+  return Acknowledged(env, r, LinkSettingMessage(r.outcome), Tr("Messages", msg::kAddressSetOk), {{"address", newAddress}});
 }
 
 int SetDeviceBaud(Env& env, int baud) {
   int status = kExitOk;
-  auto port = OpenDevicePort(env, msg::kPortNotFound, status);
+  auto port = OpenDevicePort(env, Tr("Messages", msg::kPortNotFound), status);
   if (!port) return status;
   const ExchangeResult r = SetBaud(*port, env.global.address, baud);
-  return Acknowledged(env, r, LinkSettingMessage(r.outcome), msg::kBaudSetOk, {{"baud", baud}});
+  return Acknowledged(env, r, LinkSettingMessage(r.outcome), Tr("Messages", msg::kBaudSetOk), {{"baud", baud}});
 }
 
 int GearGet(Env& env) {
   int status = kExitOk;
-  auto port = OpenDevicePort(env, msg::kPortNotFound, status);
+  auto port = OpenDevicePort(env, Tr("Messages", msg::kPortNotFound), status);
   if (!port) return status;
   const GearReading r = ReadGear(*port, env.global.address);
   if (const char* failure = ReadGearMessage(r)) {
@@ -300,7 +300,7 @@ int GearGet(Env& env) {
 
 int GearSet(Env& env, uint8_t gear) {
   int status = kExitOk;
-  auto port = OpenDevicePort(env, msg::kPortNotFound, status);
+  auto port = OpenDevicePort(env, Tr("Messages", msg::kPortNotFound), status);
   if (!port) return status;
   const ExchangeResult r = SetGear(*port, env.global.address, gear);
   return Acknowledged(env, r, SetGearMessage(r.outcome), SetGearMessage(ExchangeOutcome::Ok),
@@ -309,7 +309,7 @@ int GearSet(Env& env, uint8_t gear) {
 
 int CalibrateInput(Env& env, const CalibrationRow& row, uint8_t point) {
   int status = kExitOk;
-  auto port = OpenDevicePort(env, msg::kPortNotFound, status);
+  auto port = OpenDevicePort(env, Tr("Messages", msg::kPortNotFound), status);
   if (!port) return status;
   env.out.ErrLine(std::string("calibrating at ") + row.entries[point - 1] + "; the unit may take up to " +
                   std::to_string(CalibrationWaitMs(row.channel) / 1000) + " s ...");
@@ -320,7 +320,7 @@ int CalibrateInput(Env& env, const CalibrationRow& row, uint8_t point) {
 
 int AlarmsGet(Env& env) {
   int status = kExitOk;
-  auto port = OpenDevicePort(env, msg::kPortNotFound, status);
+  auto port = OpenDevicePort(env, Tr("Messages", msg::kPortNotFound), status);
   if (!port) return status;
   const AlarmReading r = ReadAlarmWord(*port, env.global.address);
   if (r.outcome != ExchangeOutcome::Ok) {
@@ -341,7 +341,7 @@ int AlarmsGet(Env& env) {
 
 int AlarmsSet(Env& env, const AlarmSet& request) {
   int status = kExitOk;
-  auto port = OpenDevicePort(env, msg::kPortNotFound, status);
+  auto port = OpenDevicePort(env, Tr("Messages", msg::kPortNotFound), status);
   if (!port) return status;
   ExchangeResult r;
   switch (request.setting) {

@@ -187,11 +187,11 @@ std::string CountFailureCause(const CurveCountResult& r) {
 
 int Groups(Env& env) {
   int status = kExitOk;
-  auto port = OpenDevicePort(env, msg::kCurveCountOpenFailed, status);
+  auto port = OpenDevicePort(env, Tr("Messages", msg::kCurveCountOpenFailed), status);
   if (!port) return status;
   const CurveCountResult r = QueryCurveCount(*port, env.global.address, /*verifyChecksum=*/true);
   if (r.outcome != CurveCountOutcome::Ok) {
-    env.Fail(CountFailureCause(r), msg::kCurveCommFailed);
+    env.Fail(CountFailureCause(r), Tr("Messages", msg::kCurveCommFailed));
     return kExitDevice;
   }
   const std::string text = CurveCountText(r.recorded, r.recording);
@@ -231,15 +231,15 @@ int Download(Env& env, const DownloadOptions& options) {
     if (!o->empty()) named.push_back(*o);
   if (!CheckFiles(env, {}, named)) return kExitUsage;
   int status = kExitOk;
-  auto port = OpenDevicePort(env, msg::kCurveCountOpenFailed, status);
+  auto port = OpenDevicePort(env, Tr("Messages", msg::kCurveCountOpenFailed), status);
   if (!port) {
-    env.out.ErrLine(msg::kCurveCountFailed);
+    env.out.ErrLine(Tr("Messages", msg::kCurveCountFailed));
     return status;
   }
   const int address = env.global.address;
   const CurveCountResult count = QueryCurveCount(*port, address, /*verifyChecksum=*/true);
   if (count.outcome != CurveCountOutcome::Ok) {
-    env.Fail(CountFailureCause(count), std::string(msg::kCurveCommFailed) + "; " + msg::kCurveCountFailed);
+    env.Fail(CountFailureCause(count), std::string(Tr("Messages", msg::kCurveCommFailed)) + "; " + Tr("Messages", msg::kCurveCountFailed));
     return kExitDevice;
   }
   const int readable = count.Readable();
@@ -247,9 +247,9 @@ int Download(Env& env, const DownloadOptions& options) {
   // less than none is the panel's own failure value ("read error"); fewer still
   // is "no such curve". The unit answered, so these exit 1, not as bad arguments.
   if (readable <= 0) {
-    const char* text = readable == 0    ? msg::kNoCurveData
-                       : readable == -1 ? msg::kCurveCountFailed
-                                        : msg::kNoSuchCurve;
+    const char* text = readable == 0    ? Tr("Messages", msg::kNoCurveData)
+                       : readable == -1 ? Tr("Messages", msg::kCurveCountFailed)
+                                        : Tr("Messages", msg::kNoSuchCurve);
     env.Fail("the unit holds no group that can be read (" + CurveCountText(count.recorded, count.recording) + ")",
              text);
     return kExitDevice;
@@ -257,7 +257,7 @@ int Download(Env& env, const DownloadOptions& options) {
   if (options.group < 1 || options.group > readable) {
     env.Fail("group " + std::to_string(options.group) + " is not among the " + std::to_string(readable) +
                  " readable groups",
-             msg::kNoSuchCurve);
+             Tr("Messages", msg::kNoSuchCurve));
     return kExitDevice;
   }
   // Each exchange finds the port as a fresh open would.
@@ -272,22 +272,22 @@ int Download(Env& env, const DownloadOptions& options) {
   if (got != GroupImageOutcome::Ok) {
     const bool shortPacket = got == GroupImageOutcome::ShortHeader || got == GroupImageOutcome::ShortPayload;
     const bool stopped = port->LastError() == LinkError::Cancelled;
-    env.Fail(stopped ? Describe(LinkError::Cancelled) : GroupFailureCause(got), shortPacket ? std::string(msg::kGroupPacketFailed) + "; " + msg::kGroupReadFailed
-                                                 : std::string(msg::kGroupReadFailed));
+    env.Fail(stopped ? Describe(LinkError::Cancelled) : GroupFailureCause(got), shortPacket ? std::string(Tr("Messages", msg::kGroupPacketFailed)) + "; " + Tr("Messages", msg::kGroupReadFailed)
+                                                 : std::string(Tr("Messages", msg::kGroupReadFailed)));
     return kExitDevice;
   }
   if (badPackets > 0) {
     // Corrupt values and times are worse than none: nothing is written.
     env.Fail(std::to_string(badPackets) + (badPackets == 1 ? " packet has" : " packets have") +
                  " a wrong checksum; nothing was written",
-             std::string(msg::kBadChecksum) + "; " + msg::kGroupReadFailed);
+             std::string(Tr("Messages", msg::kBadChecksum)) + "; " + Tr("Messages", msg::kGroupReadFailed));
     return kExitDevice;
   }
   port->Purge();
   const GroupDateResult date = ReadGroupDate(*port, address, options.group, /*verifyChecksum=*/true);
   port.reset();
   if (date.outcome == GroupDateOutcome::BadChecksum) {
-    env.Fail(DescribeOutcome(ExchangeOutcome::BadChecksum, date.cause, date.count), msg::kBadChecksum);
+    env.Fail(DescribeOutcome(ExchangeOutcome::BadChecksum, date.cause, date.count), Tr("Messages", msg::kBadChecksum));
     return kExitDevice;
   }
 
@@ -317,9 +317,9 @@ int Download(Env& env, const DownloadOptions& options) {
 
 int Clear(Env& env) {
   int status = kExitOk;
-  auto port = OpenDevicePort(env, msg::kCurveCommFailed, status);
+  auto port = OpenDevicePort(env, Tr("Messages", msg::kCurveCommFailed), status);
   if (!port) {
-    env.out.ErrLine(msg::kClearFailed);
+    env.out.ErrLine(Tr("Messages", msg::kClearFailed));
     return status;
   }
   const ClearOutcome r = ClearCurves(*port, env.global.address, /*verifyChecksum=*/true);
@@ -329,13 +329,13 @@ int Clear(Env& env) {
              : r == ClearOutcome::BadChecksum ? "the unit's reply has a wrong checksum"
              : stopped                        ? Describe(LinkError::Cancelled)
                                               : "the unit's reply was missing or cut short",
-             msg::kClearFailed);
+             Tr("Messages", msg::kClearFailed));
     return kExitDevice;
   }
   if (env.global.json)
-    PrintJson(env.out, QJsonObject{{"ok", true}, {"text", Utf8(msg::kClearOk)}});
+    PrintJson(env.out, QJsonObject{{"ok", true}, {"text", Utf8(Tr("Messages", msg::kClearOk))}});
   else
-    env.out.OutLine(msg::kClearOk);
+    env.out.OutLine(Tr("Messages", msg::kClearOk));
   return kExitOk;
 }
 

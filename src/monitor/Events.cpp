@@ -8,6 +8,8 @@
 #include <cstring>
 
 #include "link/LocalTime.h"
+#include "link/Alarms.h"
+#include "monitor/Metrics.h"
 #include "monitor/Reading.h"
 #include "texts/ChineseTexts.h"
 
@@ -19,6 +21,7 @@ Event AlarmEvent(const char* name, uint16_t bits, uint16_t word) {
   Event e;
   e.name = name;
   e.alarms = DecodeAlarmWord(bits).texts;
+  e.alarmKeys = AlarmKeys(bits);
   e.alarmWord = word;
   return e;
 }
@@ -40,6 +43,12 @@ std::string CsvField(const std::string& text) {
 }
 
 }  // namespace
+
+std::vector<std::string> AlarmKeys(uint16_t word) {
+  std::vector<std::string> keys;
+  for (int bit : AlarmBitsSet(word)) keys.push_back(AlarmKey(bit));
+  return keys;
+}
 
 std::vector<Event> AlarmEvents(uint16_t before, uint16_t now) {
   std::vector<Event> events;
@@ -64,9 +73,13 @@ std::string EventJson(const Event& e, const std::string& unit) {
   if (!unit.empty()) s += "\"unit\":" + JsonString(unit) + ",";
   s += "\"time\":" + JsonString(IsoLocalTime(e.time)) + ",\"event\":" + JsonString(e.name);
   if (IsAlarm(e)) {
-    std::string list;
-    for (const std::string& t : e.alarms) list += (list.empty() ? "" : ",") + JsonString(t);
-    s += ",\"alarms\":[" + list + "],\"alarm_word\":" + std::to_string(e.alarmWord);
+    const auto list = [](const std::vector<std::string>& texts) {
+      std::string l;
+      for (const std::string& t : texts) l += (l.empty() ? "" : ",") + JsonString(t);
+      return "[" + l + "]";
+    };
+    s += ",\"alarms\":" + list(e.alarms) + ",\"alarm_keys\":" + list(e.alarmKeys) +
+         ",\"alarm_word\":" + std::to_string(e.alarmWord);
   }
   if (IsMeasurement(e)) s += ",\"kind\":" + JsonString(e.kind);
   if (e.cell > 0) s += ",\"cell\":" + std::to_string(e.cell);

@@ -16,7 +16,8 @@ struct Event {
   std::time_t time = 0;
   int ms = 0;
   std::string name;  // alarm_raised, alarm_cleared, offline, online, measurement_fault, measurement_ok
-  std::vector<std::string> alarms;  // the alarms' panel texts, for the alarm events
+  std::vector<std::string> alarms;  // the alarms' panel texts (Chinese), for the alarm events
+  std::vector<std::string> alarmKeys;  // and their stable keys, in the same order
   uint16_t alarmWord = 0;           // the word read, for the alarm events
   std::string kind;                 // for the measurement events
   int cell = 0;                     // for the measurement events about one cell
@@ -26,6 +27,9 @@ struct Event {
 // The events of two alarm words read one after the other: the bits that rose, then
 // those that fell; nothing when they are equal.
 std::vector<Event> AlarmEvents(uint16_t before, uint16_t now);
+// The stable keys of the alarm bits set in word ("total_undervoltage", ...), in the
+// order of DecodeAlarmWord's texts: what scripts and dashboards match on.
+std::vector<std::string> AlarmKeys(uint16_t word);
 Event FaultEvent(const FaultChange& change);
 
 // {"time":...,"event":...,...}; with a unit name, "unit" leads.

@@ -123,7 +123,7 @@ void Outputs::Deliver(const Reading& r) {
   }
   std::vector<std::string> faults;
   for (FaultKind kind : u.checks.Active()) faults.push_back(FaultKindKey(kind));
-  const std::string state = StateJson(r, DecodeAlarmWord(u.alarmWord.value_or(0)).texts, faults);
+  const std::string state = StateJson(r, u.alarmWord.value_or(0), faults);
   if (online) {
     const MqttMessage m{UnitTopic(o_.mqtt->prefix, name, "availability"), *online ? "online" : "offline", true, unit};
     mqtt_->SetSticky(m);

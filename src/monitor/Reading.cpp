@@ -5,6 +5,7 @@
 #include "link/CellStats.h"
 #include "link/LocalTime.h"
 #include "texts/Messages.h"
+#include "monitor/Events.h"
 #include "monitor/LiveJson.h"
 
 namespace kx::monitor {
@@ -50,8 +51,7 @@ std::string JsonString(const std::string& text) {
   return s + "\"";
 }
 
-std::string StateJson(const Reading& r, const std::vector<std::string>& alarmsActive,
-                      const std::vector<std::string>& faults) {
+std::string StateJson(const Reading& r, uint16_t activeAlarmWord, const std::vector<std::string>& faults) {
   std::vector<JsonMember> m{{"time", JsonString(IsoLocalTime(r.time))}, {"reading", std::to_string(r.number)}};
   if (r.ok()) {
     m.push_back({"ok", "true"});
@@ -67,7 +67,8 @@ std::string StateJson(const Reading& r, const std::vector<std::string>& alarmsAc
     for (const std::string& t : texts) s += (s.empty() ? "" : ",") + JsonString(t);
     return "[" + s + "]";
   };
-  m.push_back({"alarms_active", list(alarmsActive)});
+  m.push_back({"alarms_active", list(DecodeAlarmWord(activeAlarmWord).texts)});
+  m.push_back({"alarm_keys_active", list(AlarmKeys(activeAlarmWord))});
   m.push_back({"measurement_faults", list(faults)});
   return JsonObject(m);
 }

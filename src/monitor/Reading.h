@@ -33,10 +33,10 @@ std::string CsvLocalTime(const Reading& r);
 // A string as a JSON string literal, quotes included.
 std::string JsonString(const std::string& text);
 
-// The object published on PREFIX/NAME/state, with the alarms last read and the
-// wiring fault kinds raised.
-std::string StateJson(const Reading& r, const std::vector<std::string>& alarmsActive,
-                      const std::vector<std::string>& faults);
+// The object published on PREFIX/NAME/state, with the alarms of the word last read
+// (their texts, which stay Chinese, and their stable keys) and the wiring fault
+// kinds raised.
+std::string StateJson(const Reading& r, uint16_t activeAlarmWord, const std::vector<std::string>& faults);
 // The object --json prints: acquire --json's keys (a failed reading has them all,
 // null, with its cause) and the unit's name.
 std::string ReadingJson(const std::string& name, const Reading& r);

@@ -198,9 +198,12 @@ TEST(MonitorTexts, StateOfAFailedReadingAndAlarms) {
 
   Reading a = Good(r.time);
   a.alarms = DecodeAlarmWord(0x0003);
-  const auto alarmed = QJsonDocument::fromJson(QByteArray::fromStdString(StateJson(a, {}, {}))).object();
+  const auto alarmed = QJsonDocument::fromJson(QByteArray::fromStdString(StateJson(a, 0x0180, {}))).object();
   EXPECT_EQ(alarmed["alarm_word"].toInt(), 3);
   EXPECT_EQ(alarmed["alarms"].toArray().size(), 2);
+  // The active alarms: Chinese texts for people, stable keys for scripts, one order.
+  EXPECT_EQ(alarmed["alarms_active"].toArray().first().toString(), QStringLiteral("总电压欠压报警"));
+  EXPECT_EQ(alarmed["alarm_keys_active"].toArray(), (QJsonArray{"total_undervoltage", "total_overvoltage"}));
 }
 
 // The one writer in both styles: the monitor's numbers as shown, acquire --json's
@@ -261,6 +264,7 @@ TEST(MonitorTexts, AlarmEventsAndTheirTexts) {
   EXPECT_EQ(o["unit"].toString(), "east");
   EXPECT_EQ(o["event"].toString(), "alarm_raised");
   EXPECT_EQ(o["alarm_word"].toInt(), 0x8180);
+  EXPECT_EQ(o["alarm_keys"].toArray(), QJsonArray{"total_overvoltage"});
   EXPECT_FALSE(o.contains("kind"));
   Event fault = FaultEvent({FaultKind::CellLost, 17, true, "Cell 17 reads 0.000 V."});
   EXPECT_EQ(EventJson(fault).substr(EventJson(fault).find("\"event\"")),
