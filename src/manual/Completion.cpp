@@ -132,6 +132,7 @@ std::string CliBashCompletion() {
       "    case $prev in\n"
       "      --port) _kx4200_cli_ports; return ;;\n"
       "      --baud) COMPREPLY=($(compgen -W " + Quoted(bauds) + " -- \"$cur\")); return ;;\n"
+      "      --lang) COMPREPLY=($(compgen -W 'zh en' -- \"$cur\")); return ;;\n"
       "      " + withValue + ") return ;;\n"
       "    esac\n"
       "    if [[ $cur == -* ]]; then\n"

@@ -131,6 +131,7 @@ TEST(BashCompletion, CommandsOptionsWordsPortsAndFilesByExtension) {
   EXPECT_EQ(Complete(d, {"gear", "s"}), QStringList{"set"});
   EXPECT_EQ(Complete(d, {"calibrate", "cell-1"}), QStringList{"cell-12v"});
   EXPECT_EQ(Complete(d, {"--baud", "19"}), QStringList{"19200"});
+  EXPECT_EQ(Complete(d, {"--lang", "e"}), QStringList{"en"});
   // Files by what the argument takes; folders always, to walk into.
   EXPECT_EQ(Complete(d, {"export", ""}), (QStringList{"a.bin", "sub"}));
   EXPECT_EQ(Complete(d, {"download", "1", "--csv", ""}), (QStringList{"b.csv", "sub"}));
