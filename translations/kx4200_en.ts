@@ -2,6 +2,25 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
+    <name>CommandLine</name>
+    <message>
+        <source>成功 %d 次, 失败 %d 次</source>
+        <translation>%d good, %d failed</translation>
+    </message>
+    <message>
+        <source>串口号 </source>
+        <translation>Port </translation>
+    </message>
+    <message>
+        <source>本组曲线共有记录点：%d个</source>
+        <translation>Points in this group: %d</translation>
+    </message>
+    <message>
+        <source>曲线组记录日期：</source>
+        <translation>Group recorded: </translation>
+    </message>
+</context>
+<context>
     <name>Messages</name>
     <message>
         <source>温度1高温报警</source>

@@ -143,8 +143,9 @@ int Acquire(Env& env, const AcquireOptions& options) {
       if (!logError.empty()) summary.insert("log_error", Utf8(logError));
       PrintJson(env.out, summary);
     } else {
-      env.out.OutLine("成功 " + std::to_string(good) + " 次, 失败 " + std::to_string(failed) + " 次" +
-                      (logError.empty() ? "" : "; logging stopped: " + logError));
+      char counts[96];
+      std::snprintf(counts, sizeof counts, Tr("CommandLine", "成功 %d 次, 失败 %d 次"), good, failed);
+      env.out.OutLine(counts + (logError.empty() ? "" : "; logging stopped: " + logError));
     }
   }
   if (!logError.empty()) return kExitUsage;
@@ -379,7 +380,7 @@ int Ports(Env& env, const PortNaming& naming) {
                                      {"driver", Utf8(d.driver)},
                                      {"by_id", Utf8(d.byId)}});
     } else {
-      std::string line = "串口号 " + std::to_string(n) + "  " + d.path;
+      std::string line = Tr("CommandLine", "串口号 ") + std::to_string(n) + "  " + d.path;
       line += "  driver " + (d.driver.empty() ? std::string("?") : d.driver);
       if (!d.byId.empty()) line += "  " + d.byId;
       env.out.OutLine(line);

@@ -88,7 +88,11 @@ class DownloadMeter {
   bool shown_ = false;
 };
 
-std::string PointCountText(int points) { return "本组曲线共有记录点：" + std::to_string(points) + "个"; }
+std::string PointCountText(int points) {
+  char text[96];
+  std::snprintf(text, sizeof text, Tr("CommandLine", "本组曲线共有记录点：%d个"), points);
+  return text;
+}
 
 std::string_view View(const QByteArray& bytes) { return {bytes.constData(), static_cast<size_t>(bytes.size())}; }
 
@@ -304,7 +308,7 @@ int Download(Env& env, const DownloadOptions& options) {
     PrintJson(env.out, o);
   } else {
     env.out.OutLine(PointCountText(points));
-    if (dateValid) env.out.OutLine("曲线组记录日期：" + dateText);
+    if (dateValid) env.out.OutLine(Tr("CommandLine", "曲线组记录日期：") + dateText);
   }
   if (!dateRead) env.out.ErrLine("kx4200-cli: the group's recording date could not be read");
   if (dateRead && !dateValid)
@@ -376,7 +380,7 @@ int Export(Env& env, const ExportOptions& options) {
     PrintJson(env.out, QJsonObject{{"ok", true}, {"file", Utf8(options.bin)}, {"points", points}, {"date", isoDate}});
   else {
     env.out.OutLine(PointCountText(points));
-    if (!date.empty()) env.out.OutLine("曲线组记录日期：" + date);
+    if (!date.empty()) env.out.OutLine(Tr("CommandLine", "曲线组记录日期：") + date);
   }
   ExportOptions outputs = options;
   outputs.bin.clear();
