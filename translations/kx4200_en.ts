@@ -40,7 +40,7 @@
     </message>
     <message>
         <source>放电分析</source>
-        <translation>Discharge</translation>
+        <translation>Analysis</translation>
     </message>
     <message>
         <source>曲线组</source>
