@@ -2,6 +2,185 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
+    <name>CAboutDlg</name>
+    <message>
+        <source>关于 KX4200</source>
+        <translation>About KX4200</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>CCurveViewDlg</name>
+    <message>
+        <source>电池曲线图</source>
+        <translation>Cell curves</translation>
+    </message>
+    <message>
+        <source>时间：</source>
+        <translation>Time:</translation>
+    </message>
+    <message>
+        <source>打印</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <source>电池体</source>
+        <translation>Cells</translation>
+    </message>
+    <message>
+        <source>全选</source>
+        <translation>All</translation>
+    </message>
+    <message>
+        <source>自动缩放</source>
+        <translation>Auto scale</translation>
+    </message>
+    <message>
+        <source>放电分析</source>
+        <translation>Analysis</translation>
+    </message>
+    <message>
+        <source>曲线组</source>
+        <translation>Curves</translation>
+    </message>
+    <message>
+        <source>电池%1</source>
+        <translation>#%1</translation>
+    </message>
+    <message>
+        <source>无法开始打印，请检查打印机!</source>
+        <translation>Cannot start printing, check the printer!</translation>
+    </message>
+    <message>
+        <source>基准文件无法读取: </source>
+        <translation>Baseline file unreadable: </translation>
+    </message>
+    <message>
+        <source>基准文件: </source>
+        <translation>Baseline file: </translation>
+    </message>
+</context>
+<context>
+    <name>CLiveTrendDlg</name>
+    <message>
+        <source>等待采集数据</source>
+        <translation>Waiting for readings</translation>
+    </message>
+    <message>
+        <source>最高</source>
+        <translation>High</translation>
+    </message>
+    <message>
+        <source>最低</source>
+        <translation>Low</translation>
+    </message>
+    <message>
+        <source>平均</source>
+        <translation>Mean</translation>
+    </message>
+    <message>
+        <source>电池%d</source>
+        <translation>Cell %d</translation>
+    </message>
+    <message>
+        <source>总电压 (左)</source>
+        <translation>Total V (left)</translation>
+    </message>
+    <message>
+        <source>电流 (右)</source>
+        <translation>Current (right)</translation>
+    </message>
+    <message>
+        <source>实时曲线</source>
+        <translation>Live trend</translation>
+    </message>
+    <message>
+        <source>勾选要单独显示的电池</source>
+        <translation>Tick the cells to show on their own</translation>
+    </message>
+    <message>
+        <source>电池%1</source>
+        <translation>Cell %1</translation>
+    </message>
+</context>
+<context>
+    <name>CPasswordDlg</name>
+    <message>
+        <source>请输入密码：</source>
+        <translation>Password:</translation>
+    </message>
+    <message>
+        <source>确认</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>CProtocolViewDlg</name>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>方向</source>
+        <translation>Dir.</translation>
+    </message>
+    <message>
+        <source>字节</source>
+        <translation>Bytes</translation>
+    </message>
+    <message>
+        <source>命令</source>
+        <translation>Command</translation>
+    </message>
+    <message>
+        <source>结果</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>通讯监视</source>
+        <translation>Communication monitor</translation>
+    </message>
+    <message>
+        <source>暂停</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>清除</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>复制</source>
+        <translation>Copy</translation>
+    </message>
+    <message>
+        <source>保存…</source>
+        <translation>Save…</translation>
+    </message>
+    <message>
+        <source>继续</source>
+        <translation>Continue</translation>
+    </message>
+    <message>
+        <source>保存通讯记录</source>
+        <translation>Save communication log</translation>
+    </message>
+    <message>
+        <source>文本文件 (*.txt)</source>
+        <translation>Text files (*.txt)</translation>
+    </message>
+    <message>
+        <source>所有文件 (*)</source>
+        <translation>All files (*)</translation>
+    </message>
+    <message>
+        <source>保存失败:%1</source>
+        <translation>Save failed: %1</translation>
+    </message>
+</context>
+<context>
     <name>CommandLine</name>
     <message>
         <source>成功 %d 次, 失败 %d 次</source>
@@ -18,6 +197,149 @@
     <message>
         <source>曲线组记录日期：</source>
         <translation>Group recorded: </translation>
+    </message>
+</context>
+<context>
+    <name>DischargePane</name>
+    <message>
+        <source>参数</source>
+        <translation>Parameters</translation>
+    </message>
+    <message>
+        <source>自动</source>
+        <translation>Auto</translation>
+    </message>
+    <message>
+        <source>不评容量</source>
+        <translation>Not rated</translation>
+    </message>
+    <message>
+        <source>终止电压</source>
+        <translation>End voltage</translation>
+    </message>
+    <message>
+        <source>V/单体</source>
+        <translation>V/cell</translation>
+    </message>
+    <message>
+        <source>额定时间</source>
+        <translation>Rated time</translation>
+    </message>
+    <message>
+        <source>分钟</source>
+        <translation>min</translation>
+    </message>
+    <message>
+        <source>温度系数</source>
+        <translation>Temp. factor</translation>
+    </message>
+    <message>
+        <source>合格线</source>
+        <translation>Pass mark</translation>
+    </message>
+    <message>
+        <source>落后阈值</source>
+        <translation>Weak threshold</translation>
+    </message>
+    <message>
+        <source>% 低于平均</source>
+        <translation>% below mean</translation>
+    </message>
+    <message>
+        <source>漂移阈值</source>
+        <translation>Drift threshold</translation>
+    </message>
+    <message>
+        <source>个百分点</source>
+        <translation>percentage points</translation>
+    </message>
+    <message>
+        <source>无</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>选择…</source>
+        <translation>Choose…</translation>
+    </message>
+    <message>
+        <source>清除</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>基准文件</source>
+        <translation>Baseline file</translation>
+    </message>
+    <message>
+        <source>终止电压须大于 0 且不超过 %1 V</source>
+        <translation>End voltage must be above 0 and at most %1 V</translation>
+    </message>
+    <message>
+        <source>额定时间须大于 0 分钟</source>
+        <translation>Rated time must be above 0 minutes</translation>
+    </message>
+    <message>
+        <source>温度系数须大于 0 且不超过 10</source>
+        <translation>Temp. factor must be above 0 and at most 10</translation>
+    </message>
+    <message>
+        <source>合格线须大于 0%</source>
+        <translation>Pass mark must be above 0%</translation>
+    </message>
+    <message>
+        <source>落后阈值须为 0 或正数</source>
+        <translation>Weak threshold must be 0 or positive</translation>
+    </message>
+    <message>
+        <source>漂移阈值须为 0 或正数</source>
+        <translation>Drift threshold must be 0 or positive</translation>
+    </message>
+    <message>
+        <source>参数有误: </source>
+        <translation>Bad parameter: </translation>
+    </message>
+    <message>
+        <source>排名</source>
+        <translation>Rank</translation>
+    </message>
+    <message>
+        <source>电池</source>
+        <translation>Cell</translation>
+    </message>
+    <message>
+        <source>到达(分)</source>
+        <translation>Reached (min)</translation>
+    </message>
+    <message>
+        <source>电压(V)</source>
+        <translation>Voltage (V)</translation>
+    </message>
+    <message>
+        <source>偏差(%)</source>
+        <translation>Dev. (%)</translation>
+    </message>
+    <message>
+        <source>偏差(mV)</source>
+        <translation>Dev. (mV)</translation>
+    </message>
+    <message>
+        <source>标记</source>
+        <translation>Marks</translation>
+    </message>
+    <message>
+        <source>基准排名</source>
+        <translation>Base rank</translation>
+    </message>
+    <message>
+        <source>漂移</source>
+        <translation>Drift</translation>
+    </message>
+    <message>
+        <source>落后</source>
+        <translation>Weak</translation>
+    </message>
+    <message>
+        <source>不变</source>
+        <translation>Stuck</translation>
     </message>
 </context>
 <context>

@@ -22,13 +22,13 @@
 #include "chart/ChartRender.h"
 #include "chart/CurvePick.h"
 #include "curves/CurveFile.h"
+#include "lang/Language.h"
 #include "ui/DialogUnits.h"
 #include "ui/Prompts.h"
 #include "ui/SongFont.h"
 
 namespace {
 
-const QString kRootText = QStringLiteral("曲线组");
 // The analysis pane, right of the chart.
 constexpr int kPaneWidth = 440;
 
@@ -56,7 +56,7 @@ QIcon TreeIcon() {
 
 CCurveViewDlg::CCurveViewDlg(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("131"));
-  setWindowTitle(QStringLiteral("电池曲线图"));
+  setWindowTitle(kx::QTr("CCurveViewDlg", "电池曲线图"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
   setFont(QFont(QString::fromUtf8(kx::kSongFace), 9));
@@ -68,10 +68,10 @@ CCurveViewDlg::CCurveViewDlg(QWidget* parent) : QDialog(parent) {
   connect(m_btnOk, &QPushButton::clicked, this, &QDialog::accept);
 
   m_editTime = Place(new QLineEdit(this), "1050", kx::DluRect(255, 421, 40, 12));
-  Place(new QLabel(QStringLiteral("时间："), this), nullptr, kx::DluRect(222, 424, 30, 9));
-  Place(new QLabel(QStringLiteral("电池曲线图"), this), nullptr, kx::DluRect(277, 8, 46, 9));
+  Place(new QLabel(kx::QTr("CCurveViewDlg", "时间："), this), nullptr, kx::DluRect(222, 424, 30, 9));
+  Place(new QLabel(kx::QTr("CCurveViewDlg", "电池曲线图"), this), nullptr, kx::DluRect(277, 8, 46, 9));
 
-  m_btnPrint = Place(new QPushButton(QStringLiteral("打印"), this), "1053", kx::DluRect(559, 419, 52, 14));
+  m_btnPrint = Place(new QPushButton(kx::QTr("CCurveViewDlg", "打印"), this), "1053", kx::DluRect(559, 419, 52, 14));
   m_btnPrint->setAutoDefault(false);
   connect(m_btnPrint, &QPushButton::clicked, this, &CCurveViewDlg::OnPrint);
 
@@ -88,13 +88,14 @@ CCurveViewDlg::CCurveViewDlg(QWidget* parent) : QDialog(parent) {
   m_tree->viewport()->installEventFilter(this);
   connect(m_tree, &QTreeWidget::itemDoubleClicked, this, [this] { OnTreeDblClk(); });
 
-  Place(new QLabel(QStringLiteral("电池体"), this), nullptr, kx::DluRect(3, 14, 25, 8));
-  m_checkSelectAll = Place(new QCheckBox(QStringLiteral("全选"), this), "1059", kx::DluRect(31, 13, 32, 10));
+  Place(new QLabel(kx::QTr("CCurveViewDlg", "电池体"), this), nullptr, kx::DluRect(3, 14, 25, 8));
+  m_checkSelectAll = Place(new QCheckBox(kx::QTr("CCurveViewDlg", "全选"), this), "1059", kx::DluRect(31, 13, 32, 10));
   connect(m_checkSelectAll, &QCheckBox::clicked, this, &CCurveViewDlg::OnSelectAll);
 
   // A fitted axis, the curve under the mouse and the group's extremes, in the room
   // the template leaves free.
-  m_checkAutoScale = Place(new QCheckBox(QStringLiteral("自动缩放"), this), "autoscale", kx::DluRect(600, 13, 60, 10));
+  m_checkAutoScale =
+      Place(new QCheckBox(kx::QTr("CCurveViewDlg", "自动缩放"), this), "autoscale", kx::DluRect(600, 13, 60, 10));
   connect(m_checkAutoScale, &QCheckBox::clicked, this, &CCurveViewDlg::OnAutoScale);
   m_staticPicked = Place(new QLabel(this), "picked", kx::DluRect(300, 424, 200, 9));
   m_staticStatistics = Place(new QLabel(this), "statistics", kx::DluRect(82, 20, 510, 9));
@@ -105,7 +106,8 @@ CCurveViewDlg::CCurveViewDlg(QWidget* parent) : QDialog(parent) {
   m_chart.move(kx::DluToPixels(82), kx::DluToPixels(33));
 
   // The discharge analysis: closed, the window is the template's.
-  m_btnAnalysis = Place(new QPushButton(QStringLiteral("放电分析"), this), "analysis", kx::DluRect(82, 419, 60, 14));
+  m_btnAnalysis =
+      Place(new QPushButton(kx::QTr("CCurveViewDlg", "放电分析"), this), "analysis", kx::DluRect(82, 419, 60, 14));
   m_btnAnalysis->setCheckable(true);
   m_btnAnalysis->setAutoDefault(false);
   connect(m_btnAnalysis, &QPushButton::clicked, this, &CCurveViewDlg::OnAnalysis);
@@ -145,12 +147,12 @@ void CCurveViewDlg::OnInitDialog() {
 
   m_tree->clear();
   const QIcon icon = TreeIcon();
-  m_hRoot = new QTreeWidgetItem(m_tree, QStringList(kRootText));
+  m_hRoot = new QTreeWidgetItem(m_tree, QStringList(kx::QTr("CCurveViewDlg", "曲线组")));
   m_hRoot->setIcon(0, icon);
   m_hRoot->setFlags(m_hRoot->flags() | Qt::ItemIsUserCheckable);
   m_hRoot->setCheckState(0, Qt::Unchecked);
   for (int i = 1; i <= kx::kCellCount; ++i) {
-    auto* cell = new QTreeWidgetItem(m_hRoot, QStringList(QStringLiteral("电池%1").arg(i)));
+    auto* cell = new QTreeWidgetItem(m_hRoot, QStringList(kx::QTr("CCurveViewDlg", "电池%1").arg(i)));
     cell->setIcon(0, icon);
     cell->setFlags(cell->flags() | Qt::ItemIsUserCheckable);
     cell->setCheckState(0, Qt::Checked);
@@ -186,7 +188,7 @@ void CCurveViewDlg::OnAutoScale() {
 
 void CCurveViewDlg::OnTreeDblClk() {
   QTreeWidgetItem* item = m_tree->currentItem();
-  if (!item || !m_hRoot || item->text(0) == kRootText) return;
+  if (!item || !m_hRoot || item == m_hRoot) return;
   item->setCheckState(0, item->checkState(0) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
   int flags[kx::kCellCount] = {};
   for (int k = 0; k < kx::kCellCount && k < m_hRoot->childCount(); ++k)
@@ -249,7 +251,7 @@ void CCurveViewDlg::OnPrint() {
   std::optional<kx::AnalysisOverlay> overlay = m_analysis ? m_chart.m_overlay : std::nullopt;
   if (overlay) overlay->headline = kx::analysis::VerdictLine(*m_analysis);
   if (!PrintChart(m_chart.m_group, printer, m_chart.m_bAutoScale, overlay ? &*overlay : nullptr))
-    kx::Prompts::Current().Message(this, QStringLiteral("无法开始打印，请检查打印机!"));
+    kx::Prompts::Current().Message(this, kx::QTr("CCurveViewDlg", "无法开始打印，请检查打印机!"));
 }
 
 bool CCurveViewDlg::PrintChart(CCurveGroup& group, QPrinter& printer, bool autoScale,
@@ -287,8 +289,8 @@ void CCurveViewDlg::LoadBaseline() {
   if (path.isEmpty()) return;
   const kx::CurveFileRead read = kx::ReadCurveFile(QFile::encodeName(path).toStdString());
   if (!read.result.ok()) {
-    m_strBaselineProblem =
-        QStringLiteral("基准文件无法读取: ") + QString::fromStdString(kx::CurveFileMessage(read.result.status));
+    m_strBaselineProblem = kx::QTr("CCurveViewDlg", "基准文件无法读取: ") +
+                           QString::fromStdString(kx::CurveFileMessage(read.result.status));
     return;
   }
   m_baseline = std::make_unique<CCurveGroup>();
@@ -299,7 +301,7 @@ kx::analysis::Result CCurveViewDlg::AnalyseGroup(const CCurveGroup& group, QStri
   kx::analysis::Result r = kx::analysis::Analyse(group, m_analysisSettings.parameters, m_baseline.get());
   QString why = m_strBaselineProblem;
   if (r.baseline && r.baseline->status != kx::analysis::Status::Ok)
-    why = QStringLiteral("基准文件: ") + QString::fromStdString(kx::analysis::StatusText(r.baseline->status));
+    why = kx::QTr("CCurveViewDlg", "基准文件: ") + QString::fromStdString(kx::analysis::StatusText(r.baseline->status));
   if (note) *note = why;
   return r;
 }

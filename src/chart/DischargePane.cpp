@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "analysis/AnalysisText.h"
+#include "lang/Language.h"
 #include "ui/Prompts.h"
 #include "ui/Utf8.h"
 
@@ -125,22 +126,23 @@ CDischargePane::CDischargePane(QWidget* parent) : QWidget(parent) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(8, 8, 8, 8);
 
-  auto* box = new QGroupBox(QStringLiteral("参数"), this);
+  auto* box = new QGroupBox(kx::QTr("DischargePane", "参数"), this);
   auto* form = new QFormLayout(box);
   form->setContentsMargins(6, 4, 6, 4);
   form->setVerticalSpacing(3);
-  m_editEndVoltage = NumberEdit(box, "endVoltage", QStringLiteral("自动"));
-  m_editRated = NumberEdit(box, "ratedMinutes", QStringLiteral("不评容量"));
+  m_editEndVoltage = NumberEdit(box, "endVoltage", kx::QTr("DischargePane", "自动"));
+  m_editRated = NumberEdit(box, "ratedMinutes", kx::QTr("DischargePane", "不评容量"));
   m_editK = NumberEdit(box, "kFactor");
   m_editPass = NumberEdit(box, "passPercent");
   m_editWeak = NumberEdit(box, "weakPercent");
   m_editDrift = NumberEdit(box, "driftPercent");
-  form->addRow(QStringLiteral("终止电压"), WithUnit(box, m_editEndVoltage, QStringLiteral("V/单体")));
-  form->addRow(QStringLiteral("额定时间"), WithUnit(box, m_editRated, QStringLiteral("分钟")));
-  form->addRow(QStringLiteral("温度系数"), WithUnit(box, m_editK, QStringLiteral("K")));
-  form->addRow(QStringLiteral("合格线"), WithUnit(box, m_editPass, QStringLiteral("%")));
-  form->addRow(QStringLiteral("落后阈值"), WithUnit(box, m_editWeak, QStringLiteral("% 低于平均")));
-  form->addRow(QStringLiteral("漂移阈值"), WithUnit(box, m_editDrift, QStringLiteral("个百分点")));
+  form->addRow(kx::QTr("DischargePane", "终止电压"),
+               WithUnit(box, m_editEndVoltage, kx::QTr("DischargePane", "V/单体")));
+  form->addRow(kx::QTr("DischargePane", "额定时间"), WithUnit(box, m_editRated, kx::QTr("DischargePane", "分钟")));
+  form->addRow(kx::QTr("DischargePane", "温度系数"), WithUnit(box, m_editK, QStringLiteral("K")));
+  form->addRow(kx::QTr("DischargePane", "合格线"), WithUnit(box, m_editPass, QStringLiteral("%")));
+  form->addRow(kx::QTr("DischargePane", "落后阈值"), WithUnit(box, m_editWeak, kx::QTr("DischargePane", "% 低于平均")));
+  form->addRow(kx::QTr("DischargePane", "漂移阈值"), WithUnit(box, m_editDrift, kx::QTr("DischargePane", "个百分点")));
   for (QLineEdit* edit : {m_editEndVoltage, m_editRated, m_editK, m_editPass, m_editWeak, m_editDrift})
     connect(edit, &QLineEdit::editingFinished, this, &CDischargePane::ParametersChanged);
 
@@ -150,10 +152,10 @@ CDischargePane::CDischargePane(QWidget* parent) : QWidget(parent) {
   m_editBaseline = new QLineEdit(baselineRow);
   m_editBaseline->setObjectName(QStringLiteral("baseline"));
   m_editBaseline->setReadOnly(true);
-  m_editBaseline->setPlaceholderText(QStringLiteral("无"));
-  auto* choose = new QPushButton(QStringLiteral("选择…"), baselineRow);
+  m_editBaseline->setPlaceholderText(kx::QTr("DischargePane", "无"));
+  auto* choose = new QPushButton(kx::QTr("DischargePane", "选择…"), baselineRow);
   choose->setObjectName(QStringLiteral("chooseBaseline"));
-  auto* clear = new QPushButton(QStringLiteral("清除"), baselineRow);
+  auto* clear = new QPushButton(kx::QTr("DischargePane", "清除"), baselineRow);
   clear->setObjectName(QStringLiteral("clearBaseline"));
   for (QPushButton* b : {choose, clear}) {
     b->setAutoDefault(false);
@@ -162,7 +164,7 @@ CDischargePane::CDischargePane(QWidget* parent) : QWidget(parent) {
   baselineLayout->addWidget(m_editBaseline, 1);
   baselineLayout->addWidget(choose);
   baselineLayout->addWidget(clear);
-  form->addRow(QStringLiteral("基准文件"), baselineRow);
+  form->addRow(kx::QTr("DischargePane", "基准文件"), baselineRow);
   connect(choose, &QPushButton::clicked, this, &CDischargePane::ChooseBaseline);
   connect(clear, &QPushButton::clicked, this, [this] {
     if (m_strBaselinePath.isEmpty()) return;
@@ -212,14 +214,26 @@ std::optional<kx::analysis::Parameters> CDischargePane::ReadParameters() {
   QString problem;
   switch (kx::analysis::CheckParameters(p)) {
     case ParameterError::None: return p;
-    case ParameterError::EndVoltage: problem = QStringLiteral("终止电压须大于 0 且不超过 %1 V").arg(kx::analysis::kMaxEndVoltage); break;
-    case ParameterError::RatedMinutes: problem = QStringLiteral("额定时间须大于 0 分钟"); break;
-    case ParameterError::KFactor: problem = QStringLiteral("温度系数须大于 0 且不超过 10"); break;
-    case ParameterError::PassPercent: problem = QStringLiteral("合格线须大于 0%"); break;
-    case ParameterError::WeakPercent: problem = QStringLiteral("落后阈值须为 0 或正数"); break;
-    case ParameterError::DriftPercent: problem = QStringLiteral("漂移阈值须为 0 或正数"); break;
+    case ParameterError::EndVoltage:
+      problem = kx::QTr("DischargePane", "终止电压须大于 0 且不超过 %1 V").arg(kx::analysis::kMaxEndVoltage);
+      break;
+    case ParameterError::RatedMinutes:
+      problem = kx::QTr("DischargePane", "额定时间须大于 0 分钟");
+      break;
+    case ParameterError::KFactor:
+      problem = kx::QTr("DischargePane", "温度系数须大于 0 且不超过 10");
+      break;
+    case ParameterError::PassPercent:
+      problem = kx::QTr("DischargePane", "合格线须大于 0%");
+      break;
+    case ParameterError::WeakPercent:
+      problem = kx::QTr("DischargePane", "落后阈值须为 0 或正数");
+      break;
+    case ParameterError::DriftPercent:
+      problem = kx::QTr("DischargePane", "漂移阈值须为 0 或正数");
+      break;
   }
-  ShowProblem(QStringLiteral("参数有误: ") + problem);
+  ShowProblem(kx::QTr("DischargePane", "参数有误: ") + problem);
   return std::nullopt;
 }
 
@@ -243,7 +257,7 @@ void CDischargePane::SetBaseline(const QString& path) {
 
 void CDischargePane::ChooseBaseline() {
   kx::FileDialogRequest request;
-  request.title = QStringLiteral("基准文件");
+  request.title = kx::QTr("DischargePane", "基准文件");
   request.initialFolder = m_strBaselinePath.isEmpty() ? QString() : QFileInfo(m_strBaselinePath).absolutePath();
   request.filters = {QStringLiteral("Data Files (*.bin)")};
   const QString path = kx::Prompts::Current().OpenFile(this, request);
@@ -271,9 +285,11 @@ void CDischargePane::ShowResult(const kx::analysis::Result& r, const kx::analysi
   m_staticFindings->setText(findings.join(QLatin1Char('\n')));
 
   const bool compared = r.baseline && r.baseline->status == kx::analysis::Status::Ok;
-  QStringList heads{QStringLiteral("排名"), QStringLiteral("电池"), QStringLiteral("到达(分)"), QStringLiteral("电压(V)"),
-                    QStringLiteral("偏差(%)"), QStringLiteral("偏差(mV)"), QStringLiteral("标记")};
-  if (compared) heads << QStringLiteral("基准排名") << QStringLiteral("漂移");
+  QStringList heads{kx::QTr("DischargePane", "排名"),     kx::QTr("DischargePane", "电池"),
+                    kx::QTr("DischargePane", "到达(分)"), kx::QTr("DischargePane", "电压(V)"),
+                    kx::QTr("DischargePane", "偏差(%)"),  kx::QTr("DischargePane", "偏差(mV)"),
+                    kx::QTr("DischargePane", "标记")};
+  if (compared) heads << kx::QTr("DischargePane", "基准排名") << kx::QTr("DischargePane", "漂移");
   m_table->clear();
   m_table->setColumnCount(static_cast<int>(heads.size()));
   m_table->setHorizontalHeaderLabels(heads);
@@ -284,9 +300,9 @@ void CDischargePane::ShowResult(const kx::analysis::Result& r, const kx::analysi
     const kx::analysis::BaselineCell* b = compared ? r.BaselineOf(c.cell) : nullptr;
     const bool stuck = std::find(r.stuckCells.begin(), r.stuckCells.end(), c.cell) != r.stuckCells.end();
     QStringList marks;
-    if (c.weak) marks << QStringLiteral("落后");
-    if (b && b->drifted) marks << QStringLiteral("漂移");
-    if (stuck) marks << QStringLiteral("不变");
+    if (c.weak) marks << kx::QTr("DischargePane", "落后");
+    if (b && b->drifted) marks << kx::QTr("DischargePane", "漂移");
+    if (stuck) marks << kx::QTr("DischargePane", "不变");
     QList<QTableWidgetItem*> items{Item(QString::number(c.rank)), Item(Utf8(kx::analysis::CellText(c.cell)), Qt::AlignLeft),
                                    Item(c.endMin ? Utf8(Fixed(*c.endMin, 1)) : QStringLiteral("-")),
                                    Item(Utf8(Fixed(c.voltsAtRef, 3))), Item(Utf8(Fixed(c.deviationPercent, 2))),

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <ctime>
 #include <functional>
 #include <limits>
@@ -9,6 +10,7 @@
 #include <utility>
 
 #include "link/CellSummary.h"
+#include "texts/Translate.h"
 
 namespace kx::panel {
 
@@ -212,7 +214,7 @@ void DrawTrend(Canvas& canvas, const Rect& area, const TrendRing& ring, std::spa
   if (ring.Size() == 0) {
     canvas.SetTextColor(kText);
     canvas.SetTextAlign(TextAlign::LeftTop);
-    canvas.Text(area.left + 10, area.top + 10, "等待采集数据");
+    canvas.Text(area.left + 10, area.top + 10, Tr("CLiveTrendDlg", "等待采集数据"));
     canvas.Restore();
     return;
   }
@@ -232,12 +234,17 @@ void DrawTrend(Canvas& canvas, const Rect& area, const TrendRing& ring, std::spa
     DrawSeries(canvas, cells, cells.axis, ring, span.first, [cell](const TrendSample& s) { return PickedCell(s, cell); },
                kPalette[k % std::size(kPalette)]);
   }
-  Legend(canvas, cellsFrame.left, area.top + 4, {{"最高", kHighest}, {"最低", kLowest}, {"平均", kMean}});
+  Legend(canvas, cellsFrame.left, area.top + 4,
+         {{Tr("CLiveTrendDlg", "最高"), kHighest},
+          {Tr("CLiveTrendDlg", "最低"), kLowest},
+          {Tr("CLiveTrendDlg", "平均"), kMean}});
   canvas.SetTextAlign(TextAlign::LeftTop);
   int x = cellsFrame.left + 180;
   for (size_t k = 0; k < picked.size() && k < 12; ++k) {
     canvas.SetTextColor(kPalette[k % std::size(kPalette)]);
-    canvas.Text(x, area.top + 4, "电池" + std::to_string(picked[k] + 1));
+    char name[48];
+    std::snprintf(name, sizeof name, Tr("CLiveTrendDlg", "电池%d"), picked[k] + 1);
+    canvas.Text(x, area.top + 4, name);
     x += 50;
   }
 
@@ -254,7 +261,8 @@ void DrawTrend(Canvas& canvas, const Rect& area, const TrendRing& ring, std::spa
   }
   DrawSeries(canvas, power, power.axis, ring, span.first, total, kTotal);
   DrawSeries(canvas, power, currentAxis, ring, span.first, current, kCurrent);
-  Legend(canvas, powerFrame.left, split + 4, {{"总电压 (左)", kTotal}, {"电流 (右)", kCurrent}});
+  Legend(canvas, powerFrame.left, split + 4,
+         {{Tr("CLiveTrendDlg", "总电压 (左)"), kTotal}, {Tr("CLiveTrendDlg", "电流 (右)"), kCurrent}});
   canvas.Restore();
 }
 

@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include "chart/QPainterCanvas.h"
+#include "lang/Language.h"
 
 namespace {
 
@@ -33,14 +34,14 @@ class TrendView final : public QWidget {
 
 CLiveTrendDlg::CLiveTrendDlg(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("liveTrend"));
-  setWindowTitle(QStringLiteral("实时曲线"));
+  setWindowTitle(kx::QTr("CLiveTrendDlg", "实时曲线"));
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMinMaxButtonsHint);
   m_cells = new QListWidget(this);
   m_cells->setObjectName(QStringLiteral("trendCells"));
-  m_cells->setToolTip(QStringLiteral("勾选要单独显示的电池"));
+  m_cells->setToolTip(kx::QTr("CLiveTrendDlg", "勾选要单独显示的电池"));
   m_cells->setMaximumWidth(90);
   for (size_t c = 0; c < kx::panel::kTrendCells; ++c) {
-    auto* item = new QListWidgetItem(QStringLiteral("电池%1").arg(c + 1), m_cells);
+    auto* item = new QListWidgetItem(kx::QTr("CLiveTrendDlg", "电池%1").arg(c + 1), m_cells);
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
     item->setCheckState(Qt::Unchecked);
   }

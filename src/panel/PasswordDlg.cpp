@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "lang/Language.h"
 #include "panel/ControlIds.h"
 #include "ui/DialogUnits.h"
 
@@ -15,13 +16,13 @@ CPasswordDlg::CPasswordDlg(QWidget* parent) : QDialog(parent) {
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   setFixedSize(kx::DluToPixels(158), kx::DluToPixels(76));
 
-  auto* prompt = new QLabel(QStringLiteral("请输入密码："), this);
+  auto* prompt = new QLabel(kx::QTr("CPasswordDlg", "请输入密码："), this);
   prompt->setGeometry(kx::DluRect(14, 14, 56, 8));
   m_editPassword = new QLineEdit(this);
   m_editPassword->setObjectName(QString::number(kEditPassword));
   m_editPassword->setEchoMode(QLineEdit::Password);
   m_editPassword->setGeometry(kx::DluRect(29, 27, 97, 14));
-  auto* ok = new QPushButton(QStringLiteral("确认"), this);
+  auto* ok = new QPushButton(kx::QTr("CPasswordDlg", "确认"), this);
   ok->setObjectName(QString::number(kButtonOk));
   ok->setDefault(true);
   ok->setGeometry(kx::DluRect(95, 49, 50, 14));

@@ -17,8 +17,10 @@
 #include <iterator>
 
 #include "files/SafeFile.h"
+#include "lang/Language.h"
 #include "panel/TesterDlg.h"
 #include "texts/FrameText.h"
+#include "texts/Translate.h"
 #include "ui/Prompts.h"
 
 namespace {
@@ -30,8 +32,8 @@ bool Failed(kx::FrameVerdict verdict) {
          verdict != kx::FrameVerdict::AcceptedUnchecked;
 }
 
-QPushButton* AddButton(QHBoxLayout* row, const char* name, const char* text, QWidget* parent) {
-  auto* button = new QPushButton(QString::fromUtf8(text), parent);
+QPushButton* AddButton(QHBoxLayout* row, const char* name, const QString& text, QWidget* parent) {
+  auto* button = new QPushButton(text, parent);
   button->setObjectName(QString::fromLatin1(name));
   button->setAutoDefault(false);
   row->addWidget(button);
@@ -102,13 +104,15 @@ QVariant CFrameTableModel::data(const QModelIndex& index, int role) const {
 
 QVariant CFrameTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return QAbstractTableModel::headerData(section, orientation, role);
-  static const char* const kHeaders[kColumns] = {"时间", "方向", "字节", "命令", "结果"};
-  return section >= 0 && section < kColumns ? QString::fromUtf8(kHeaders[section]) : QVariant();
+  static const char* const kHeaders[kColumns] = {
+      KX_NOOP("CProtocolViewDlg", "时间"), KX_NOOP("CProtocolViewDlg", "方向"), KX_NOOP("CProtocolViewDlg", "字节"),
+      KX_NOOP("CProtocolViewDlg", "命令"), KX_NOOP("CProtocolViewDlg", "结果")};
+  return section >= 0 && section < kColumns ? kx::QTr("CProtocolViewDlg", kHeaders[section]) : QVariant();
 }
 
 CProtocolViewDlg::CProtocolViewDlg(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("protocolView"));
-  setWindowTitle(QStringLiteral("通讯监视"));
+  setWindowTitle(kx::QTr("CProtocolViewDlg", "通讯监视"));
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMinMaxButtonsHint);
 
   m_view = new QTableView(this);
@@ -128,10 +132,10 @@ CProtocolViewDlg::CProtocolViewDlg(QWidget* parent) : QDialog(parent) {
   m_view->horizontalHeader()->setStretchLastSection(true);
 
   auto* buttons = new QHBoxLayout;
-  m_btnPause = AddButton(buttons, "protocolPause", "暂停", this);
-  QPushButton* clear = AddButton(buttons, "protocolClear", "清除", this);
-  QPushButton* copy = AddButton(buttons, "protocolCopy", "复制", this);
-  QPushButton* save = AddButton(buttons, "protocolSave", "保存…", this);
+  m_btnPause = AddButton(buttons, "protocolPause", kx::QTr("CProtocolViewDlg", "暂停"), this);
+  QPushButton* clear = AddButton(buttons, "protocolClear", kx::QTr("CProtocolViewDlg", "清除"), this);
+  QPushButton* copy = AddButton(buttons, "protocolCopy", kx::QTr("CProtocolViewDlg", "复制"), this);
+  QPushButton* save = AddButton(buttons, "protocolSave", kx::QTr("CProtocolViewDlg", "保存…"), this);
   buttons->addStretch(1);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(m_view, 1);
@@ -164,7 +168,7 @@ void CProtocolViewDlg::Drain() {
 
 void CProtocolViewDlg::SetPaused(bool paused) {
   m_paused = paused;
-  m_btnPause->setText(paused ? QStringLiteral("继续") : QStringLiteral("暂停"));
+  m_btnPause->setText(paused ? kx::QTr("CProtocolViewDlg", "继续") : kx::QTr("CProtocolViewDlg", "暂停"));
   if (!paused) Drain();
 }
 
@@ -193,18 +197,19 @@ void CProtocolViewDlg::CopySelection() {
 
 void CProtocolViewDlg::SaveAll() {
   kx::FileDialogRequest request;
-  request.title = QStringLiteral("保存通讯记录");
+  request.title = kx::QTr("CProtocolViewDlg", "保存通讯记录");
   request.initialFolder = QDir::currentPath();
   request.defaultName =
       QDateTime::currentDateTime().toString(QStringLiteral("'kx4200-trace-'yyyyMMdd-HHmmss'.txt'"));
-  request.filters = {QStringLiteral("文本文件 (*.txt)"), QStringLiteral("所有文件 (*)")};
+  request.filters = {kx::QTr("CProtocolViewDlg", "文本文件 (*.txt)"), kx::QTr("CProtocolViewDlg", "所有文件 (*)")};
   request.overwritePrompt = true;
   const QString path = kx::Prompts::Current().SaveFile(this, request);
   if (path.isEmpty()) return;
   const kx::files::FileResult result =
       kx::files::WriteFile(QFile::encodeName(path).toStdString(), Lines().toUtf8().toStdString());
   if (!result.ok()) {
-    kx::Prompts::Current().Message(this, QStringLiteral("保存失败:%1").arg(QString::fromStdString(kx::files::Describe(result))));
+    kx::Prompts::Current().Message(
+        this, kx::QTr("CProtocolViewDlg", "保存失败:%1").arg(QString::fromStdString(kx::files::Describe(result))));
   }
 }
 

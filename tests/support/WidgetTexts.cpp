@@ -49,21 +49,32 @@ class Walker {
   }
   void Add(const QWidget& w, const QString& problem) { problems.push_back((Describe(w) + ": " + problem).toStdString()); }
 
+  // The rows under parent, and a tree's branches below them.
+  void Rows(const QWidget& w, const QAbstractItemModel& model, const QModelIndex& parent, const QHeaderView* across,
+            const QHeaderView* down) {
+    for (int r = 0; r < model.rowCount(parent); ++r) {
+      if (down && down->isSectionHidden(r)) continue;
+      for (int c = 0; c < model.columnCount(parent); ++c) {
+        if (across && across->isSectionHidden(c)) continue;
+        const QModelIndex index = model.index(r, c, parent);
+        const QString text = index.data(Qt::DisplayRole).toString();
+        // A cell cut short on purpose shows its whole text as its tool tip.
+        const bool whole = !text.isEmpty() && index.data(Qt::ToolTipRole).toString() == text;
+        const QString what = across ? QStringLiteral("cell %1,%2").arg(r).arg(c) : QStringLiteral("item %1").arg(r);
+        if (across && !whole)
+          Fits(w, what, text, across->sectionSize(c) - 4);
+        else
+          Text(w, what, text);
+        Text(w, QStringLiteral("tool tip of cell %1,%2").arg(r).arg(c), index.data(Qt::ToolTipRole).toString());
+      }
+      const QModelIndex branch = model.index(r, 0, parent);
+      if (model.hasChildren(branch)) Rows(w, model, branch, across, nullptr);
+    }
+  }
+
   void Model(const QWidget& w, const QAbstractItemModel* model, const QHeaderView* across, const QHeaderView* down) {
     if (!model) return;
-    for (int r = 0; r < model->rowCount(); ++r) {
-      if (down && down->isSectionHidden(r)) continue;
-      for (int c = 0; c < model->columnCount(); ++c) {
-        if (across && across->isSectionHidden(c)) continue;
-        const QString text = model->index(r, c).data(Qt::DisplayRole).toString();
-        if (across)
-          Fits(w, QStringLiteral("cell %1,%2").arg(r).arg(c), text, across->sectionSize(c) - 4);
-        else
-          Text(w, QStringLiteral("item %1").arg(r), text);
-        Text(w, QStringLiteral("tool tip of cell %1,%2").arg(r).arg(c),
-             model->index(r, c).data(Qt::ToolTipRole).toString());
-      }
-    }
+    Rows(w, *model, {}, across, down);
     for (const QHeaderView* header : {across, down}) {
       if (!header || header->isHidden()) continue;
       const int n = header->count();
