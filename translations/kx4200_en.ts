@@ -2,6 +2,137 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
+    <name>Analysis</name>
+    <message>
+        <source>%s 分钟</source>
+        <translation>%s min</translation>
+    </message>
+    <message>
+        <source>无</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>警告: </source>
+        <translation>Warning: </translation>
+    </message>
+    <message>
+        <source>电池%d</source>
+        <translation>Cell %d</translation>
+    </message>
+    <message>
+        <source>曲线组没有记录点, 无法分析</source>
+        <translation>The group has no record points, nothing to analyse</translation>
+    </message>
+    <message>
+        <source>所有电池读数均为 0, 没有可分析的电池</source>
+        <translation>Every cell reads 0, no cell to analyse</translation>
+    </message>
+    <message>
+        <source>未定</source>
+        <translation>Undetermined</translation>
+    </message>
+    <message>
+        <source>合格</source>
+        <translation>Pass</translation>
+    </message>
+    <message>
+        <source>不合格</source>
+        <translation>Fail</translation>
+    </message>
+    <message>
+        <source>容量 %s  %s</source>
+        <translation>Capacity %s  %s</translation>
+    </message>
+    <message>
+        <source>放电时间 %s</source>
+        <translation>Discharge time %s</translation>
+    </message>
+    <message>
+        <source>未放电至终止电压</source>
+        <translation>Not discharged to the end voltage</translation>
+    </message>
+    <message>
+        <source>  最先到达终止电压: %s %s</source>
+        <translation>  First at end voltage: %s %s</translation>
+    </message>
+    <message>
+        <source>  无电池到达终止电压</source>
+        <translation>  No cell reached the end voltage</translation>
+    </message>
+    <message>
+        <source> (按首点中位数推定, 标称 %s V)</source>
+        <translation> (assumed from the first point&apos;s median, nominal %s V)</translation>
+    </message>
+    <message>
+        <source>终止电压 %s V/单体%s, 电池 %d 节</source>
+        <translation>End voltage %s V/cell%s, %d cells</translation>
+    </message>
+    <message>
+        <source>电池组平均电压到达终止电压: %s</source>
+        <translation>String mean voltage reached the end voltage: %s</translation>
+    </message>
+    <message>
+        <source>电池组平均电压未到达终止电压, 以记录结束 %s 为准</source>
+        <translation>String mean voltage did not reach the end voltage, taken at the end of the recording, %s</translation>
+    </message>
+    <message>
+        <source>放电未至终止电压即结束, 容量只知下限, 不足以判定</source>
+        <translation>The discharge ended before the end voltage: the capacity is only a lower bound, no verdict</translation>
+    </message>
+    <message>
+        <source>落后电池 (低于平均 %s%% 以上): %s</source>
+        <translation>Weak cells (more than %s%% below the mean): %s</translation>
+    </message>
+    <message>
+        <source>未到达</source>
+        <translation>not reached</translation>
+    </message>
+    <message>
+        <source>与基准比较: 放电时间 %s → %s</source>
+        <translation>Against the baseline: discharge time %s → %s</translation>
+    </message>
+    <message>
+        <source>, 容量 %s → %s</source>
+        <translation>, capacity %s → %s</translation>
+    </message>
+    <message>
+        <source>漂移电池 (偏差下降 %s 个百分点以上): %s</source>
+        <translation>Drifted cells (deviation down by more than %s points): %s</translation>
+    </message>
+    <message>
+        <source>%s 读数始终不变, 采样线可能松动</source>
+        <translation>%s reads the same throughout, the sense wire may be loose</translation>
+    </message>
+    <message>
+        <source>%d 个记录点的单体电压之和与总电压相差超过 2%% (最大 %s V)</source>
+        <translation>%d record points where the cells&apos; sum differs from the total voltage by more than 2%% (max %s V)</translation>
+    </message>
+    <message>
+        <source>终止电压 %s V%s</source>
+        <translation>End voltage %s V%s</translation>
+    </message>
+    <message>
+        <source> (推定)</source>
+        <translation> (assumed)</translation>
+    </message>
+    <message>
+        <source>  额定时间 %s</source>
+        <translation>  Rated %s</translation>
+    </message>
+    <message>
+        <source>未给定</source>
+        <translation>not given</translation>
+    </message>
+    <message>
+        <source>  温度系数 %s</source>
+        <translation>  K factor %s</translation>
+    </message>
+    <message>
+        <source>  合格线 %s%%  落后 %s%%  漂移 %s%%</source>
+        <translation>  Pass %s%%  Weak %s%%  Drift %s%%</translation>
+    </message>
+</context>
+<context>
     <name>CAboutDlg</name>
     <message>
         <source>关于 KX4200</source>
@@ -181,6 +312,33 @@
     </message>
 </context>
 <context>
+    <name>Chart</name>
+    <message>
+        <source>没有可统计的电池数据</source>
+        <translation>No cell data to evaluate</translation>
+    </message>
+    <message>
+        <source>最高 %s  最低 %s  最大压差 %.0fmV %s</source>
+        <translation>Max %s  Min %s  Max spread %.0fmV %s</translation>
+    </message>
+    <message>
+        <source>终止电压 %sV</source>
+        <translation>End voltage %sV</translation>
+    </message>
+    <message>
+        <source>电池%d %.3fV %s</source>
+        <translation>Cell %d %.3fV %s</translation>
+    </message>
+    <message>
+        <source>本组曲线共有记录点：%d个</source>
+        <translation>Points in this group: %d</translation>
+    </message>
+    <message>
+        <source>曲线组记录日期：%s</source>
+        <translation>Group recorded on: %s</translation>
+    </message>
+</context>
+<context>
     <name>CommandLine</name>
     <message>
         <source>成功 %d 次, 失败 %d 次</source>
@@ -190,13 +348,56 @@
         <source>串口号 </source>
         <translation>Port </translation>
     </message>
+</context>
+<context>
+    <name>CurveFile</name>
     <message>
-        <source>本组曲线共有记录点：%d个</source>
-        <translation>Points in this group: %d</translation>
+        <source>无法打开曲线文件!</source>
+        <translation>Cannot open the curve file!</translation>
     </message>
     <message>
-        <source>曲线组记录日期：</source>
-        <translation>Group recorded: </translation>
+        <source>不是普通文件，无法作为曲线文件打开!</source>
+        <translation>Not a regular file, cannot open it as a curve file!</translation>
+    </message>
+    <message>
+        <source>读取曲线文件出错!</source>
+        <translation>Error reading the curve file!</translation>
+    </message>
+    <message>
+        <source>曲线文件太短，不是有效的曲线文件!</source>
+        <translation>The curve file is too short, not a valid curve file!</translation>
+    </message>
+    <message>
+        <source>曲线文件的长度超过50000字节，文件已损坏!</source>
+        <translation>The curve file is longer than 50000 bytes, the file is damaged!</translation>
+    </message>
+    <message>
+        <source>曲线文件不完整，数据比文件头所记的长度短!</source>
+        <translation>The curve file is incomplete, its data is shorter than its header says!</translation>
+    </message>
+    <message>
+        <source>曲线数据超过50000字节，无法保存!</source>
+        <translation>The curve data is over 50000 bytes, cannot save!</translation>
+    </message>
+    <message>
+        <source>无法创建曲线文件!</source>
+        <translation>Cannot create the curve file!</translation>
+    </message>
+    <message>
+        <source>写入曲线文件出错，文件未保存!</source>
+        <translation>Error writing the curve file, the file was not saved!</translation>
+    </message>
+    <message>
+        <source>无法替换原有的曲线文件，文件未保存!</source>
+        <translation>Cannot replace the existing curve file, the file was not saved!</translation>
+    </message>
+    <message>
+        <source>保存曲线文件被中断，文件未保存!</source>
+        <translation>Saving the curve file was interrupted, the file was not saved!</translation>
+    </message>
+    <message>
+        <source>曲线文件出错!</source>
+        <translation>Curve file error!</translation>
     </message>
 </context>
 <context>
@@ -595,6 +796,273 @@
     <message>
         <source>温度%zu</source>
         <translation>Temp %zu</translation>
+    </message>
+</context>
+<context>
+    <name>Report</name>
+    <message>
+        <source>排名</source>
+        <translation>Rank</translation>
+    </message>
+    <message>
+        <source>电池</source>
+        <translation>Cell</translation>
+    </message>
+    <message>
+        <source>到达时间(分)</source>
+        <translation>End (min)</translation>
+    </message>
+    <message>
+        <source>电压(V)</source>
+        <translation>Volts</translation>
+    </message>
+    <message>
+        <source>偏差(%)</source>
+        <translation>Dev. (%)</translation>
+    </message>
+    <message>
+        <source>偏差(mV)</source>
+        <translation>Dev. (mV)</translation>
+    </message>
+    <message>
+        <source>标记</source>
+        <translation>Marks</translation>
+    </message>
+    <message>
+        <source>基准排名</source>
+        <translation>Base rank</translation>
+    </message>
+    <message>
+        <source>基准偏差(%)</source>
+        <translation>Base dev. (%)</translation>
+    </message>
+    <message>
+        <source>漂移(点)</source>
+        <translation>Drift (pts)</translation>
+    </message>
+    <message>
+        <source>落后</source>
+        <translation>weak</translation>
+    </message>
+    <message>
+        <source>漂移</source>
+        <translation>drifted</translation>
+    </message>
+    <message>
+        <source>读数不变</source>
+        <translation>stuck</translation>
+    </message>
+    <message>
+        <source>放电分析</source>
+        <translation>Discharge Analysis</translation>
+    </message>
+    <message>
+        <source>参数</source>
+        <translation>Parameters</translation>
+    </message>
+    <message>
+        <source>基准文件: </source>
+        <translation>Baseline file: </translation>
+    </message>
+    <message>
+        <source>容量 = 电池组平均电压降至终止电压所用时间 ÷ (额定时间 × 温度系数) × 100% (时间修正法)</source>
+        <translation>Capacity = time for the string mean voltage to fall to the end voltage ÷ (rated time × K factor) × 100% (time-adjusted method)</translation>
+    </message>
+    <message>
+        <source>结论</source>
+        <translation>Verdict</translation>
+    </message>
+    <message>
+        <source>单体排名</source>
+        <translation>Cell Ranking</translation>
+    </message>
+    <message>
+        <source>1 为最弱。电压与偏差取电池组到达终止电压之时, 未到达则取记录结束之时。</source>
+        <translation>1 is the weakest. Voltage and deviation are taken when the string reaches the end voltage, or else at the end of the recording.</translation>
+    </message>
+    <message>
+        <source>设备时钟不是有效日期</source>
+        <translation>the unit&apos;s clock is not a valid date</translation>
+    </message>
+    <message>
+        <source>串口已断开</source>
+        <translation>port disconnected</translation>
+    </message>
+    <message>
+        <source>已取消</source>
+        <translation>cancelled</translation>
+    </message>
+    <message>
+        <source>串口读写错误</source>
+        <translation>port read/write error</translation>
+    </message>
+    <message>
+        <source>应答缺失或长度错误</source>
+        <translation>reply missing or of wrong length</translation>
+    </message>
+    <message>
+        <source>设备无应答</source>
+        <translation>No reply from the unit</translation>
+    </message>
+    <message>
+        <source>应答不完整: 收到%zu字节, 应为%zu字节</source>
+        <translation>incomplete reply: received %zu bytes, expected %zu bytes</translation>
+    </message>
+    <message>
+        <source>应答长度错误: 应为%zu字节, 收到%zu字节</source>
+        <translation>wrong reply length: expected %zu bytes, received %zu bytes</translation>
+    </message>
+    <message>
+        <source>校验错</source>
+        <translation>checksum error</translation>
+    </message>
+    <message>
+        <source>请求未能发出</source>
+        <translation>request not sent</translation>
+    </message>
+    <message>
+        <source>通讯失败</source>
+        <translation>communication failed</translation>
+    </message>
+    <message>
+        <source>设备与电脑一致</source>
+        <translation>unit and PC agree</translation>
+    </message>
+    <message>
+        <source>设备比电脑慢 %lld 秒</source>
+        <translation>unit %lld s behind the PC</translation>
+    </message>
+    <message>
+        <source>设备比电脑快 %lld 秒</source>
+        <translation>unit %lld s ahead of the PC</translation>
+    </message>
+    <message>
+        <source>第 %1 页  共 %2 页</source>
+        <translation>Page %1 of %2</translation>
+    </message>
+    <message>
+        <source>未读到 (</source>
+        <translation>Not read (</translation>
+    </message>
+    <message>
+        <source>生成时间</source>
+        <translation>Created</translation>
+    </message>
+    <message>
+        <source>串口</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>地址</source>
+        <translation>Address</translation>
+    </message>
+    <message>
+        <source>%1        波特率 %2</source>
+        <translation>%1        Baud rate %2</translation>
+    </message>
+    <message>
+        <source>串口未能打开</source>
+        <translation>Port did not open</translation>
+    </message>
+    <message>
+        <source>原因: </source>
+        <translation>Cause: </translation>
+    </message>
+    <message>
+        <source>未向设备发出任何请求, 本报告不含测量值。</source>
+        <translation>No request was sent to the unit; this report holds no measurements.</translation>
+    </message>
+    <message>
+        <source>固件版本</source>
+        <translation>Firmware</translation>
+    </message>
+    <message>
+        <source>设备时钟</source>
+        <translation>Unit clock</translation>
+    </message>
+    <message>
+        <source>实时数据</source>
+        <translation>Live data</translation>
+    </message>
+    <message>
+        <source>报警状态</source>
+        <translation>Alarms</translation>
+    </message>
+    <message>
+        <source>请检查接线、串口号、地址和波特率。本报告不含测量值。</source>
+        <translation>Check the wiring, port, address and baud rate. This report holds no measurements.</translation>
+    </message>
+    <message>
+        <source>电脑时钟</source>
+        <translation>PC clock</translation>
+    </message>
+    <message>
+        <source>时钟差</source>
+        <translation>Difference</translation>
+    </message>
+    <message>
+        <source>%1 秒 (%2)</source>
+        <translation>%1 s (%2)</translation>
+    </message>
+    <message>
+        <source>▲ 最高   ▼ 最低   (读数为 0.000 V 的通道未接电池, 不参与比较)</source>
+        <translation>▲ Max   ▼ Min   (channels reading 0.000 V have no cell and are not compared)</translation>
+    </message>
+    <message>
+        <source>报警字 </source>
+        <translation>Alarm word </translation>
+    </message>
+    <message>
+        <source>实时数据 (单体电压 V)</source>
+        <translation>Live Data (cell voltages, V)</translation>
+    </message>
+    <message>
+        <source>未读到实时数据 (</source>
+        <translation>Live data not read (</translation>
+    </message>
+    <message>
+        <source>总电压、电流、温度与模拟量</source>
+        <translation>Total Voltage, Current, Temperatures and Analog Inputs</translation>
+    </message>
+    <message>
+        <source>曲线组</source>
+        <translation>Curve Group</translation>
+    </message>
+    <message>
+        <source>记录点</source>
+        <translation>Points</translation>
+    </message>
+    <message>
+        <source>%1 个    %2 至 %3</source>
+        <translation>%1    %2 to %3</translation>
+    </message>
+    <message>
+        <source>单体统计 (V)</source>
+        <translation>Cell Statistics (V)</translation>
+    </message>
+    <message>
+        <source>最低</source>
+        <translation>Min</translation>
+    </message>
+    <message>
+        <source>最高</source>
+        <translation>Max</translation>
+    </message>
+    <message>
+        <source>平均</source>
+        <translation>Mean</translation>
+    </message>
+    <message>
+        <source>首值</source>
+        <translation>First</translation>
+    </message>
+    <message>
+        <source>末值</source>
+        <translation>Last</translation>
+    </message>
+    <message>
+        <source>KX4200 测试报告</source>
+        <translation>KX4200 Test Report</translation>
     </message>
 </context>
 </TS>

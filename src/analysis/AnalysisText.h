@@ -1,7 +1,8 @@
 #pragma once
-// The analysis in the viewer's and the report's words (UTF-8 Chinese), and the
-// number formats every front end shares: minutes 1 decimal, volts 3, capacity 1,
-// deviation 2, millivolts whole.
+// The analysis in the viewer's and the report's words (UTF-8, in the current
+// language: the Chinese shown below, or its translation in context "Analysis"),
+// and the number formats every front end shares: minutes 1 decimal, volts 3,
+// capacity 1, deviation 2, millivolts whole.
 
 #include <string>
 #include <vector>
@@ -9,6 +10,9 @@
 #include "analysis/Discharge.h"
 
 namespace kx::analysis {
+
+// printf into a string of any length (for translated formats, which have no fixed size).
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // value rounded to decimals, as printed ("-0.00" never: a zero has no sign).
 double Rounded(double value, int decimals);
@@ -27,6 +31,8 @@ std::string VerdictLine(const Result& result);
 // the weak cells, the comparison and the drifted cells (with a baseline), then
 // the wiring warnings, each starting "警告: ".
 std::vector<std::string> FindingLines(const Result& result, const Parameters& parameters);
+// A line of FindingLines that is a wiring warning (in either language).
+bool IsWarning(const std::string& line);
 
 // "终止电压 1.750 V (推定)  额定时间 180 分钟  温度系数 1.000  合格线 80%  落后 3%  漂移 2%".
 std::string ParameterLine(const Parameters& parameters, const Result& result);

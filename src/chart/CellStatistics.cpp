@@ -6,10 +6,12 @@
 #include <ctime>
 #include <limits>
 
+#include "analysis/AnalysisText.h"
 #include "analysis/CurveStats.h"
 #include "chart/ChartDraw.h"
 #include "chart/CurvePick.h"
 #include "link/LocalTime.h"
+#include "texts/Translate.h"
 
 namespace kx {
 
@@ -53,10 +55,11 @@ GroupExtremes FindExtremes(const CCurveGroup& group, bool visibleOnly) {
 }
 
 std::string ExtremesText(const GroupExtremes& e) {
-  if (!e.Valid()) return "没有可统计的电池数据";
-  return "最高 " + CellValueText(e.highest.cell, e.highest.volts, e.highest.time) +
-         "  最低 " + CellValueText(e.lowest.cell, e.lowest.volts, e.lowest.time) +
-         "  最大压差 " + Printf("%.0fmV ", std::round(e.spread * 1000.0)) + FormatClock(e.spreadTime);
+  if (!e.Valid()) return Tr("Chart", "没有可统计的电池数据");
+  return analysis::Format(Tr("Chart", "最高 %s  最低 %s  最大压差 %.0fmV %s"),
+                          CellValueText(e.highest.cell, e.highest.volts, e.highest.time).c_str(),
+                          CellValueText(e.lowest.cell, e.lowest.volts, e.lowest.time).c_str(),
+                          std::round(e.spread * 1000.0), FormatClock(e.spreadTime).c_str());
 }
 
 std::string CellStatsCsv(const CCurveGroup& group) {

@@ -6,6 +6,7 @@
 #include "analysis/AnalysisText.h"
 #include "chart/ChartDraw.h"
 #include "chart/ChartScale.h"
+#include "texts/Translate.h"
 
 namespace kx {
 
@@ -69,7 +70,7 @@ void DrawOverlay(const CCurveGroup& group, Canvas& canvas, const Rect& area, con
   // and the crossings crowd the right.
   canvas.SetTextAlign(TextAlign::LeftTop);
   canvas.Text(plot.left + 2 * size.marker, lineY + size.marker,
-              "终止电压 " + analysis::Fixed(overlay.endVoltage, 3) + "V");
+              analysis::Format(Tr("Chart", "终止电压 %sV"), analysis::Fixed(overlay.endVoltage, 3).c_str()));
   if (canvas.SetPen({PenStyle::Solid, size.ring, kLineColor}) && canvas.SetBrush(kWhite)) {
     for (const AnalysisOverlay::Crossing& c : overlay.crossings) {
       const int32_t cx = x(c.minutes * 60.0);

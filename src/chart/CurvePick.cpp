@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
+#include "analysis/AnalysisText.h"
 #include "chart/ChartDraw.h"
+#include "texts/Translate.h"
 
 namespace kx {
 
@@ -72,9 +73,7 @@ std::optional<CurvePick> PickCurve(const CCurveGroup& group, const Rect& area, c
 std::string PickText(const CurvePick& pick) { return CellValueText(pick.cell, pick.volts, pick.time); }
 
 std::string CellValueText(int cell, float volts, CurveTime time) {
-  char value[32];
-  std::snprintf(value, sizeof value, " %.3fV ", volts);
-  return "电池" + std::to_string(cell + 1) + value + FormatClock(time);
+  return analysis::Format(Tr("Chart", "电池%d %.3fV %s"), cell + 1, static_cast<double>(volts), FormatClock(time).c_str());
 }
 
 }  // namespace kx

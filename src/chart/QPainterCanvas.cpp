@@ -5,6 +5,9 @@
 #include <QPainter>
 #include <QPen>
 #include <QString>
+#include <QStringList>
+
+#include "lang/Language.h"
 
 namespace kx {
 namespace {
@@ -12,6 +15,24 @@ QColor ToQColor(Rgb c) { return QColor(c.red, c.green, c.blue); }
 // Pens up to this width (device units) end square.
 constexpr int kSquareCapWidth = 2;
 }  // namespace
+
+QFont TextFont(const QString& face) {
+  QFont font(face);
+  if (CurrentLanguage() == Language::English) font.setFamilies({QStringLiteral("DejaVu Serif"), face});
+  return font;
+}
+
+void DrawFittedText(QPainter& painter, const QRectF& box, int flags, const QString& text) {
+  const QFont font = painter.font();
+  const double wide = QFontMetricsF(font, painter.device()).horizontalAdvance(text);
+  if (wide > box.width() && box.width() > 0) {
+    QFont smaller = font;
+    smaller.setPointSizeF(font.pointSizeF() * box.width() / wide * 0.98);
+    painter.setFont(smaller);
+  }
+  painter.drawText(box, flags, text);
+  painter.setFont(font);
+}
 
 QPainterCanvas::QPainterCanvas(QPainter& painter) : m_painter(painter) {}
 
@@ -52,7 +73,7 @@ bool QPainterCanvas::SetBrush(Rgb color) {
 }
 
 void QPainterCanvas::SetFont(const std::string& face, int pointSizeTenths) {
-  QFont font(QString::fromStdString(face));
+  QFont font = TextFont(QString::fromStdString(face));
   // QPainter resolves points with its device's own resolution.
   font.setPointSizeF(pointSizeTenths / 10.0);
   m_painter.setFont(font);

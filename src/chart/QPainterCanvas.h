@@ -2,7 +2,10 @@
 // The chart canvas over a QPainter: screen, printer, QImage and PDF targets.
 
 #include <QColor>
+#include <QFont>
 #include <QPoint>
+#include <QRectF>
+#include <QString>
 #include <vector>
 
 #include "chart/Canvas.h"
@@ -10,6 +13,15 @@
 class QPainter;
 
 namespace kx {
+
+// The font a chart or report text is drawn in: face, in English with a Latin
+// serif before it (the Song face's Latin letters are its narrow typewriter ones);
+// a Chinese title or port name still finds its glyphs in face.
+QFont TextFont(const QString& face);
+
+// Draws text into box with the painter's font, made smaller when the text is
+// wider than the box (a translation longer than its table cell), never cut.
+void DrawFittedText(QPainter& painter, const QRectF& box, int flags, const QString& text);
 
 class QPainterCanvas final : public Canvas {
  public:

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "analysis/AnalysisText.h"
 #include "chart/CellStatistics.h"
 #include "chart/ChartDraw.h"
 #include "chart/ChartRender.h"
@@ -22,6 +23,7 @@
 #include "texts/ChineseTexts.h"
 #include "texts/EnglishTexts.h"
 #include "texts/Messages.h"
+#include "texts/Translate.h"
 #include "ui/SongFont.h"
 #include "ui/Utf8.h"
 
@@ -88,11 +90,8 @@ class DownloadMeter {
   bool shown_ = false;
 };
 
-std::string PointCountText(int points) {
-  char text[96];
-  std::snprintf(text, sizeof text, Tr("CommandLine", "本组曲线共有记录点：%d个"), points);
-  return text;
-}
+std::string PointCountText(int points) { return analysis::Format(Tr("Chart", "本组曲线共有记录点：%d个"), points); }
+std::string DateText(const std::string& date) { return analysis::Format(Tr("Chart", "曲线组记录日期：%s"), date.c_str()); }
 
 std::string_view View(const QByteArray& bytes) { return {bytes.constData(), static_cast<size_t>(bytes.size())}; }
 
@@ -308,7 +307,7 @@ int Download(Env& env, const DownloadOptions& options) {
     PrintJson(env.out, o);
   } else {
     env.out.OutLine(PointCountText(points));
-    if (dateValid) env.out.OutLine(Tr("CommandLine", "曲线组记录日期：") + dateText);
+    if (dateValid) env.out.OutLine(DateText(dateText));
   }
   if (!dateRead) env.out.ErrLine("kx4200-cli: the group's recording date could not be read");
   if (dateRead && !dateValid)
@@ -380,7 +379,7 @@ int Export(Env& env, const ExportOptions& options) {
     PrintJson(env.out, QJsonObject{{"ok", true}, {"file", Utf8(options.bin)}, {"points", points}, {"date", isoDate}});
   else {
     env.out.OutLine(PointCountText(points));
-    if (!date.empty()) env.out.OutLine(Tr("CommandLine", "曲线组记录日期：") + date);
+    if (!date.empty()) env.out.OutLine(DateText(date));
   }
   ExportOptions outputs = options;
   outputs.bin.clear();

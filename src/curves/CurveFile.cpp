@@ -11,6 +11,7 @@
 #include "curves/CurveGroup.h"
 #include "files/SafeFile.h"
 #include "link/CommandTable.h"
+#include "texts/Translate.h"
 
 namespace kx {
 namespace {
@@ -53,19 +54,19 @@ ssize_t ReadFully(int fd, uint8_t* data, size_t size) {
 std::string CurveFileMessage(CurveFileStatus status) {
   switch (status) {
     case CurveFileStatus::Ok: return {};
-    case CurveFileStatus::OpenFailed: return "无法打开曲线文件!";
-    case CurveFileStatus::NotRegular: return "不是普通文件，无法作为曲线文件打开!";
-    case CurveFileStatus::ReadFailed: return "读取曲线文件出错!";
-    case CurveFileStatus::TooShort: return "曲线文件太短，不是有效的曲线文件!";
-    case CurveFileStatus::LengthTooLarge: return "曲线文件的长度超过50000字节，文件已损坏!";
-    case CurveFileStatus::Truncated: return "曲线文件不完整，数据比文件头所记的长度短!";
-    case CurveFileStatus::ImageTooLarge: return "曲线数据超过50000字节，无法保存!";
-    case CurveFileStatus::CreateFailed: return "无法创建曲线文件!";
-    case CurveFileStatus::WriteFailed: return "写入曲线文件出错，文件未保存!";
-    case CurveFileStatus::RenameFailed: return "无法替换原有的曲线文件，文件未保存!";
-    case CurveFileStatus::Interrupted: return "保存曲线文件被中断，文件未保存!";
+    case CurveFileStatus::OpenFailed: return Tr("CurveFile", "无法打开曲线文件!");
+    case CurveFileStatus::NotRegular: return Tr("CurveFile", "不是普通文件，无法作为曲线文件打开!");
+    case CurveFileStatus::ReadFailed: return Tr("CurveFile", "读取曲线文件出错!");
+    case CurveFileStatus::TooShort: return Tr("CurveFile", "曲线文件太短，不是有效的曲线文件!");
+    case CurveFileStatus::LengthTooLarge: return Tr("CurveFile", "曲线文件的长度超过50000字节，文件已损坏!");
+    case CurveFileStatus::Truncated: return Tr("CurveFile", "曲线文件不完整，数据比文件头所记的长度短!");
+    case CurveFileStatus::ImageTooLarge: return Tr("CurveFile", "曲线数据超过50000字节，无法保存!");
+    case CurveFileStatus::CreateFailed: return Tr("CurveFile", "无法创建曲线文件!");
+    case CurveFileStatus::WriteFailed: return Tr("CurveFile", "写入曲线文件出错，文件未保存!");
+    case CurveFileStatus::RenameFailed: return Tr("CurveFile", "无法替换原有的曲线文件，文件未保存!");
+    case CurveFileStatus::Interrupted: return Tr("CurveFile", "保存曲线文件被中断，文件未保存!");
   }
-  return "曲线文件出错!";
+  return Tr("CurveFile", "曲线文件出错!");
 }
 
 CurveFileRead ReadCurveFile(const std::string& path) {

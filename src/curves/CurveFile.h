@@ -32,7 +32,7 @@ struct CurveFileResult {
   bool ok() const { return status == CurveFileStatus::Ok; }
 };
 
-// The Chinese text a front end shows for a failure (UTF-8); empty for Ok.
+// The text a front end shows for a failure (UTF-8, in the current language); empty for Ok.
 std::string CurveFileMessage(CurveFileStatus status);
 
 struct CurveFileRead {

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "analysis/AnalysisText.h"
+#include "chart/QPainterCanvas.h"
+#include "lang/Language.h"
 #include "ui/SongFont.h"
 #include "ui/Utf8.h"
 
@@ -29,7 +31,7 @@ class Flow {
   double y = 0;
 
   void Font(double points, bool bold = false) {
-    QFont font(QString::fromUtf8(kSongFace));
+    QFont font = TextFont(QString::fromUtf8(kSongFace));
     font.setPointSizeF(points);
     font.setBold(bold);
     p_.setFont(font);
@@ -61,19 +63,19 @@ void Cell(QPainter& p, const QRectF& box, const QString& text, const QColor& fil
   p.setPen(QPen(QColor(0x80, 0x80, 0x80), kDotsPerMm * 0.15));
   p.drawRect(box);
   p.setPen(Qt::black);
-  p.drawText(box.adjusted(kDotsPerMm, 0, -kDotsPerMm, 0), static_cast<int>(align | Qt::AlignVCenter), text);
+  DrawFittedText(p, box.adjusted(kDotsPerMm, 0, -kDotsPerMm, 0), static_cast<int>(align | Qt::AlignVCenter), text);
 }
 
 // One row per connected cell from the weakest; row height shrinks to fit the page.
 void DrawTable(QPainter& p, Flow& flow, double width, double bottom, const analysis::Result& r) {
   using analysis::Fixed;
   const bool compared = r.baseline && r.baseline->status == analysis::Status::Ok;
-  QStringList heads{QStringLiteral("排名"), QStringLiteral("电池"), QStringLiteral("到达时间(分)"),
-                    QStringLiteral("电压(V)"), QStringLiteral("偏差(%)"), QStringLiteral("偏差(mV)"),
-                    QStringLiteral("标记")};
+  QStringList heads{QTr("Report", "排名"), QTr("Report", "电池"), QTr("Report", "到达时间(分)"),
+                    QTr("Report", "电压(V)"), QTr("Report", "偏差(%)"), QTr("Report", "偏差(mV)"),
+                    QTr("Report", "标记")};
   std::vector<double> weights{0.7, 1.0, 1.4, 1.0, 1.0, 1.0, 1.3};
   if (compared) {
-    heads << QStringLiteral("基准排名") << QStringLiteral("基准偏差(%)") << QStringLiteral("漂移(点)");
+    heads << QTr("Report", "基准排名") << QTr("Report", "基准偏差(%)") << QTr("Report", "漂移(点)");
     weights.insert(weights.end(), {1.0, 1.3, 1.0});
   }
   std::vector<double> left{0};
@@ -91,10 +93,10 @@ void DrawTable(QPainter& p, Flow& flow, double width, double bottom, const analy
   for (const analysis::CellResult* c : order) {
     const analysis::BaselineCell* b = compared ? r.BaselineOf(c->cell) : nullptr;
     QStringList marks;
-    if (c->weak) marks << QStringLiteral("落后");
-    if (b && b->drifted) marks << QStringLiteral("漂移");
+    if (c->weak) marks << QTr("Report", "落后");
+    if (b && b->drifted) marks << QTr("Report", "漂移");
     if (std::find(r.stuckCells.begin(), r.stuckCells.end(), c->cell) != r.stuckCells.end())
-      marks << QStringLiteral("读数不变");
+      marks << QTr("Report", "读数不变");
     QStringList texts{QString::number(c->rank), Utf8(analysis::CellText(c->cell)),
                       c->endMin ? Utf8(Fixed(*c->endMin, 1)) : QStringLiteral("-"), Utf8(Fixed(c->voltsAtRef, 3)),
                       Utf8(Fixed(c->deviationPercent, 2)), Utf8(Fixed(c->deviationMv, 0)), marks.join(QLatin1Char(' '))};
@@ -114,21 +116,21 @@ void DrawTable(QPainter& p, Flow& flow, double width, double bottom, const analy
 void DrawAnalysisPage(QPainter& p, double width, double height, const AnalysisPage& page) {
   const analysis::Result& r = page.result;
   Flow flow(p, width);
-  flow.Text(QStringLiteral("放电分析"), 14, true);
-  flow.Heading(QStringLiteral("参数"));
+  flow.Text(QTr("Report", "放电分析"), 14, true);
+  flow.Heading(QTr("Report", "参数"));
   if (r.status == analysis::Status::Ok) flow.Text(Utf8(analysis::ParameterLine(page.parameters, r)), 10);
-  if (!page.baselineName.empty()) flow.Text(QStringLiteral("基准文件: ") + Utf8(page.baselineName), 10);
-  flow.Text(QStringLiteral("容量 = 电池组平均电压降至终止电压所用时间 ÷ (额定时间 × 温度系数) × 100% (时间修正法)"), 8.5);
+  if (!page.baselineName.empty()) flow.Text(QTr("Report", "基准文件: ") + Utf8(page.baselineName), 10);
+  flow.Text(QTr("Report", "容量 = 电池组平均电压降至终止电压所用时间 ÷ (额定时间 × 温度系数) × 100% (时间修正法)"), 8.5);
 
-  flow.Heading(QStringLiteral("结论"));
+  flow.Heading(QTr("Report", "结论"));
   flow.Text(Utf8(analysis::VerdictLine(r)), 12, true);
   if (r.status != analysis::Status::Ok) return;
   for (const std::string& line : analysis::FindingLines(r, page.parameters))
-    flow.Text(Utf8(line), 10, false, line.starts_with("警告") ? kWarning : QColor(Qt::black));
+    flow.Text(Utf8(line), 10, false, analysis::IsWarning(line) ? kWarning : QColor(Qt::black));
   if (!page.note.empty()) flow.Text(Utf8(page.note), 10, false, kWarning);
 
-  flow.Heading(QStringLiteral("单体排名"));
-  flow.Text(QStringLiteral("1 为最弱。电压与偏差取电池组到达终止电压之时, 未到达则取记录结束之时。"), 8.5);
+  flow.Heading(QTr("Report", "单体排名"));
+  flow.Text(QTr("Report", "1 为最弱。电压与偏差取电池组到达终止电压之时, 未到达则取记录结束之时。"), 8.5);
   // The foot of the page keeps room for the page number.
   DrawTable(p, flow, width, height - kDotsPerMm * 8, r);
 }

@@ -7,6 +7,7 @@
 #include "link/DeviceSettings.h"
 #include "link/Frame.h"
 #include "link/LiveValues.h"
+#include "texts/Translate.h"
 
 namespace kx::report {
 
@@ -72,11 +73,11 @@ void GatherReport(Port& port, const GatherOptions& options, ReportData& data) {
 }
 
 std::string FailureText(const Failure& f) {
-  if (f.invalidDate) return "设备时钟不是有效日期";
+  if (f.invalidDate) return Tr("Report", "设备时钟不是有效日期");
   switch (f.cause) {
-    case LinkError::HungUp: return "串口已断开";
-    case LinkError::Cancelled: return "已取消";
-    case LinkError::Io: return "串口读写错误";
+    case LinkError::HungUp: return Tr("Report", "串口已断开");
+    case LinkError::Cancelled: return Tr("Report", "已取消");
+    case LinkError::Io: return Tr("Report", "串口读写错误");
     default: break;
   }
   char text[96];
@@ -84,18 +85,18 @@ std::string FailureText(const Failure& f) {
     case ExchangeOutcome::Ok: return {};
     case ExchangeOutcome::WrongCount:
     case ExchangeOutcome::ShortRead:
-      if (f.count.expected == 0) return "应答缺失或长度错误";
-      if (f.count.received == 0) return "设备无应答";
+      if (f.count.expected == 0) return Tr("Report", "应答缺失或长度错误");
+      if (f.count.received == 0) return Tr("Report", "设备无应答");
       if (f.count.received < f.count.expected) {
-        std::snprintf(text, sizeof text, "应答不完整: 收到%zu字节, 应为%zu字节", f.count.received, f.count.expected);
+        std::snprintf(text, sizeof text, Tr("Report", "应答不完整: 收到%zu字节, 应为%zu字节"), f.count.received, f.count.expected);
       } else {
-        std::snprintf(text, sizeof text, "应答长度错误: 应为%zu字节, 收到%zu字节", f.count.expected, f.count.received);
+        std::snprintf(text, sizeof text, Tr("Report", "应答长度错误: 应为%zu字节, 收到%zu字节"), f.count.expected, f.count.received);
       }
       return text;
-    case ExchangeOutcome::BadChecksum: return "校验错";
-    case ExchangeOutcome::WriteFailed: return "请求未能发出";
+    case ExchangeOutcome::BadChecksum: return Tr("Report", "校验错");
+    case ExchangeOutcome::WriteFailed: return Tr("Report", "请求未能发出");
   }
-  return "通讯失败";
+  return Tr("Report", "通讯失败");
 }
 
 std::string FormatClockReading(const BcdDateTime& t) {
@@ -105,8 +106,11 @@ std::string FormatClockReading(const BcdDateTime& t) {
 }
 
 std::string ClockDifferenceText(long long d) {
-  if (d == 0) return "设备与电脑一致";
-  return std::string(d < 0 ? "设备比电脑慢 " : "设备比电脑快 ") + std::to_string(d < 0 ? -d : d) + " 秒";
+  if (d == 0) return Tr("Report", "设备与电脑一致");
+  char text[96];
+  std::snprintf(text, sizeof text, d < 0 ? Tr("Report", "设备比电脑慢 %lld 秒") : Tr("Report", "设备比电脑快 %lld 秒"),
+                d < 0 ? -d : d);
+  return text;
 }
 
 }  // namespace kx::report

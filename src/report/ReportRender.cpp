@@ -25,6 +25,8 @@
 #include "link/LocalTime.h"
 #include "report/ReportAnalysis.h"
 #include "texts/ChineseTexts.h"
+#include "texts/Translate.h"
+#include "lang/Language.h"
 #include "ui/SongFont.h"
 #include "ui/Utf8.h"
 #include "version/Version.h"
@@ -52,7 +54,7 @@ class Sheet {
   void Top() { y_ = 0; }
 
   void SetFont(double points, bool bold = false) {
-    QFont font(Utf8(kSongFace));
+    QFont font = TextFont(Utf8(kSongFace));
     font.setPointSizeF(points);
     font.setBold(bold);
     p_.setFont(font);
@@ -106,14 +108,14 @@ class Sheet {
     QFont font = p_.font();
     font.setBold(bold);
     p_.setFont(font);
-    p_.drawText(box.adjusted(Mm(1.2), 0, -Mm(1.2), 0), static_cast<int>(align | Qt::AlignVCenter), text);
+    DrawFittedText(p_, box.adjusted(Mm(1.2), 0, -Mm(1.2), 0), static_cast<int>(align | Qt::AlignVCenter), text);
   }
   void Footer(int page, int pages) {
     SetFont(8);
     const double h = LineHeight();
     p_.setPen(Qt::black);
     p_.drawText(QRectF(0, height_ - h, width_, h), Qt::AlignCenter,
-                QStringLiteral("第 %1 页  共 %2 页").arg(page).arg(pages));
+                QTr("Report", "第 %1 页  共 %2 页").arg(page).arg(pages));
     // Which build wrote the report, for a question about it later.
     p_.drawText(QRectF(0, height_ - h, width_, h), Qt::AlignRight | Qt::AlignVCenter,
                 QStringLiteral("kx4200 ") + QString::fromUtf8(VersionText()));
@@ -127,8 +129,12 @@ class Sheet {
   double y_ = 0;
 };
 
+QString TitleOf(const ReportData& d) {
+  return d.title == kDefaultTitle ? QTr("Report", kDefaultTitle) : Utf8(d.title);
+}
+
 QString VersionText(const ReportData& d) {
-  return d.version.ok() ? Utf8(FormatVersion(*d.version.value)) : QStringLiteral("未读到 (") + Utf8(FailureText(d.version.failure)) + ")";
+  return d.version.ok() ? Utf8(FormatVersion(*d.version.value)) : QTr("Report", "未读到 (") + Utf8(FailureText(d.version.failure)) + ")";
 }
 
 // The title wraps over at most three lines, the last cut with an ellipsis when
@@ -169,12 +175,12 @@ void DrawTitle(Sheet& s, const QString& title) {
 }
 
 void DrawHeader(Sheet& s, const ReportData& d) {
-  DrawTitle(s, Utf8(d.title));
+  DrawTitle(s, TitleOf(d));
   s.Skip(3);
-  s.KeyValue(QStringLiteral("生成时间"), Utf8(FormatLocalTime(d.madeAt)));
+  s.KeyValue(QTr("Report", "生成时间"), Utf8(FormatLocalTime(d.madeAt)));
   // A stable by-id name is long: the port has its own row.
-  s.KeyValue(QStringLiteral("串口"), Utf8(d.port.empty() ? std::string("-") : d.port));
-  s.KeyValue(QStringLiteral("地址"), QStringLiteral("%1        波特率 %2").arg(d.address).arg(d.baud));
+  s.KeyValue(QTr("Report", "串口"), Utf8(d.port.empty() ? std::string("-") : d.port));
+  s.KeyValue(QTr("Report", "地址"), QTr("Report", "%1        波特率 %2").arg(d.address).arg(d.baud));
 }
 
 // Page 1 when nothing came back: says so plainly, with each cause.
@@ -184,19 +190,19 @@ void DrawNoAnswer(Sheet& s, const ReportData& d) {
   s.Skip(3);
   // A port that did not open is not a silent unit: nothing was asked.
   const bool portFailed = !d.portFailure.empty();
-  s.Line(portFailed ? QStringLiteral("串口未能打开") : QStringLiteral("设备无应答"), 20, true, Qt::AlignHCenter);
+  s.Line(portFailed ? QTr("Report", "串口未能打开") : QTr("Report", "设备无应答"), 20, true, Qt::AlignHCenter);
   s.Skip(2);
   if (portFailed) {
-    s.Line(QStringLiteral("原因: ") + Utf8(d.portFailure), 11, false, Qt::AlignHCenter);
-    s.Line(QStringLiteral("未向设备发出任何请求, 本报告不含测量值。"), 11, false, Qt::AlignHCenter);
+    s.Line(QTr("Report", "原因: ") + Utf8(d.portFailure), 11, false, Qt::AlignHCenter);
+    s.Line(QTr("Report", "未向设备发出任何请求, 本报告不含测量值。"), 11, false, Qt::AlignHCenter);
   } else {
-    const std::pair<const char*, const Failure*> items[] = {{"固件版本", &d.version.failure},
-                                                            {"设备时钟", &d.clock.failure},
-                                                            {"实时数据", &d.live.failure},
-                                                            {"报警状态", &d.alarmWord.failure}};
+    const std::pair<const char*, const Failure*> items[] = {{KX_NOOP("Report", "固件版本"), &d.version.failure},
+                                                            {KX_NOOP("Report", "设备时钟"), &d.clock.failure},
+                                                            {KX_NOOP("Report", "实时数据"), &d.live.failure},
+                                                            {KX_NOOP("Report", "报警状态"), &d.alarmWord.failure}};
     for (const auto& [name, failure] : items)
-      s.Line(Utf8(name) + QStringLiteral(": ") + Utf8(FailureText(*failure)), 11, false, Qt::AlignHCenter);
-    s.Line(QStringLiteral("请检查接线、串口号、地址和波特率。本报告不含测量值。"), 11, false, Qt::AlignHCenter);
+      s.Line(QTr("Report", name) + QStringLiteral(": ") + Utf8(FailureText(*failure)), 11, false, Qt::AlignHCenter);
+    s.Line(QTr("Report", "请检查接线、串口号、地址和波特率。本报告不含测量值。"), 11, false, Qt::AlignHCenter);
   }
   s.Skip(3);
   QPainter& p = s.Painter();
@@ -207,14 +213,14 @@ void DrawNoAnswer(Sheet& s, const ReportData& d) {
 
 void DrawClock(Sheet& s, const ReportData& d) {
   if (!d.clock.ok()) {
-    s.KeyValue(QStringLiteral("设备时钟"), QStringLiteral("未读到 (") + Utf8(FailureText(d.clock.failure)) + ")");
+    s.KeyValue(QTr("Report", "设备时钟"), QTr("Report", "未读到 (") + Utf8(FailureText(d.clock.failure)) + ")");
     return;
   }
   const ClockReading& c = *d.clock.value;
-  s.KeyValue(QStringLiteral("设备时钟"), Utf8(FormatClockReading(c.unit)));
-  s.KeyValue(QStringLiteral("电脑时钟"), Utf8(FormatLocalTime(c.pc)));
-  s.KeyValue(QStringLiteral("时钟差"),
-             QStringLiteral("%1 秒 (%2)").arg(c.differenceS).arg(Utf8(ClockDifferenceText(c.differenceS))));
+  s.KeyValue(QTr("Report", "设备时钟"), Utf8(FormatClockReading(c.unit)));
+  s.KeyValue(QTr("Report", "电脑时钟"), Utf8(FormatLocalTime(c.pc)));
+  s.KeyValue(QTr("Report", "时钟差"),
+             QTr("Report", "%1 秒 (%2)").arg(c.differenceS).arg(Utf8(ClockDifferenceText(c.differenceS))));
 }
 
 // The 40 cells in four column pairs of ten, the highest and lowest filled, bold and marked.
@@ -240,7 +246,7 @@ void DrawCells(Sheet& s, const LiveReading& reading) {
   }
   s.SetY(top + rowH * 10);
   s.Skip(1.5);
-  s.Line(QStringLiteral("▲ 最高   ▼ 最低   (读数为 0.000 V 的通道未接电池, 不参与比较)"), 8.5);
+  s.Line(QTr("Report", "▲ 最高   ▼ 最低   (读数为 0.000 V 的通道未接电池, 不参与比较)"), 8.5);
   s.Skip(1);
   s.Line(Utf8(CellSummaryLine(summary)), 11, true);
 }
@@ -263,13 +269,13 @@ void DrawOthers(Sheet& s, const LiveReading& reading) {
 
 void DrawAlarms(Sheet& s, const ReportData& d) {
   if (!d.alarmWord.ok()) {
-    s.Line(QStringLiteral("未读到 (") + Utf8(FailureText(d.alarmWord.failure)) + ")", 10.5);
+    s.Line(QTr("Report", "未读到 (") + Utf8(FailureText(d.alarmWord.failure)) + ")", 10.5);
     return;
   }
   const uint16_t word = *d.alarmWord.value;
   char hex[8];
   std::snprintf(hex, sizeof hex, "0x%04X", word);
-  s.Line(QStringLiteral("报警字 ") + Utf8(hex), 10.5, true);
+  s.Line(QTr("Report", "报警字 ") + Utf8(hex), 10.5, true);
   QString text = Utf8(AlarmReport(word));
   while (text.endsWith('\n')) text.chop(1);
   s.Paragraph(text, 10.5, false, Sheet::Mm(4));
@@ -281,18 +287,18 @@ void DrawFirstPage(Sheet& s, const ReportData& d) {
     DrawNoAnswer(s, d);
     return;
   }
-  s.KeyValue(QStringLiteral("固件版本"), VersionText(d));
+  s.KeyValue(QTr("Report", "固件版本"), VersionText(d));
   DrawClock(s, d);
 
-  s.Heading(QStringLiteral("实时数据 (单体电压 V)"));
+  s.Heading(QTr("Report", "实时数据 (单体电压 V)"));
   if (!d.live.ok()) {
-    s.Line(QStringLiteral("未读到实时数据 (") + Utf8(FailureText(d.live.failure)) + ")", 10.5);
+    s.Line(QTr("Report", "未读到实时数据 (") + Utf8(FailureText(d.live.failure)) + ")", 10.5);
   } else {
     DrawCells(s, *d.live.value);
-    s.Heading(QStringLiteral("总电压、电流、温度与模拟量"));
+    s.Heading(QTr("Report", "总电压、电流、温度与模拟量"));
     DrawOthers(s, *d.live.value);
   }
-  s.Heading(QStringLiteral("报警状态"));
+  s.Heading(QTr("Report", "报警状态"));
   DrawAlarms(s, d);
 }
 
@@ -300,9 +306,9 @@ QString Volts(double v) { return QString::number(v, 'f', 3); }
 
 // Page 2: the chart fitted to the data, then each cell's statistics in two tables of twenty.
 void DrawGroupPage(Sheet& s, CCurveGroup& group) {
-  s.Line(QStringLiteral("曲线组"), 14, true);
+  s.Line(QTr("Report", "曲线组"), 14, true);
   s.Skip(1);
-  s.KeyValue(QStringLiteral("记录点"), QStringLiteral("%1 个    %2 至 %3")
+  s.KeyValue(QTr("Report", "记录点"), QTr("Report", "%1 个    %2 至 %3")
                                            .arg(group.PointCount())
                                            .arg(Utf8(FormatLocalTime(static_cast<std::time_t>(group.m_startTime))))
                                            .arg(Utf8(FormatLocalTime(static_cast<std::time_t>(group.m_endTime)))));
@@ -323,8 +329,10 @@ void DrawGroupPage(Sheet& s, CCurveGroup& group) {
   p.restore();
   s.SetY(area.bottom);
 
-  s.Heading(QStringLiteral("单体统计 (V)"));
-  static const char* const kColumns[] = {"电池", "最低", "最高", "平均", "首值", "末值"};
+  s.Heading(QTr("Report", "单体统计 (V)"));
+  static const char* const kColumns[] = {KX_NOOP("Report", "电池"), KX_NOOP("Report", "最低"),
+                                         KX_NOOP("Report", "最高"), KX_NOOP("Report", "平均"),
+                                         KX_NOOP("Report", "首值"), KX_NOOP("Report", "末值")};
   const std::vector<CellCurveStats> stats = CurveCellStats(group);
   s.SetFont(9);
   const double rowH = Sheet::Mm(4.6);
@@ -334,7 +342,7 @@ void DrawGroupPage(Sheet& s, CCurveGroup& group) {
   const double top = s.Y();
   for (int t = 0; t < 2; ++t) {
     const double x0 = t * (tableW + gap);
-    for (int c = 0; c < 6; ++c) s.Cell(QRectF(x0 + c * colW, top, colW, rowH), Utf8(kColumns[c]), true, kHeadFill);
+    for (int c = 0; c < 6; ++c) s.Cell(QRectF(x0 + c * colW, top, colW, rowH), QTr("Report", kColumns[c]), true, kHeadFill);
     for (int r = 0; r < 20; ++r) {
       const size_t k = static_cast<size_t>(t * 20 + r);
       const double y = top + rowH * (r + 1);
@@ -361,7 +369,7 @@ QByteArray RenderReportPdf(const ReportData& data, CCurveGroup* group, const Ana
   buffer.open(QIODevice::WriteOnly);
   {
     QPdfWriter writer(&buffer);
-    writer.setTitle(Utf8(data.title));
+    writer.setTitle(TitleOf(data));
     writer.setCreator(QStringLiteral("kx4200"));
     writer.setResolution(kDpi);
     writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,

@@ -7,11 +7,13 @@
 
 #include "curves/CurveGroup.h"
 #include "report/ReportData.h"
+#include "texts/Translate.h"
 
 namespace kx::report {
 
-// The report's default title.
-inline constexpr const char* kDefaultTitle = "KX4200 测试报告";
+// The report's default title; drawn in the current language, a title of the
+// user's own as given.
+inline constexpr const char* kDefaultTitle = KX_NOOP("Report", "KX4200 测试报告");
 
 struct AnalysisPage;
 
