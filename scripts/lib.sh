@@ -8,7 +8,7 @@ KX_BUILD=${KX_BUILD:-$KX_ROOT/build}
 KX_PACKAGES=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-qpa-plugins libgl-dev qt6-l10n-tools
-  fonts-arphic-uming
+  fonts-arphic-uming fonts-dejavu-core
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libmosquitto-dev mosquitto mosquitto-clients
   libmicrohttpd-dev prometheus

@@ -32,7 +32,7 @@ cli=$(find "$tmp/root" -path '*/bin/kx4200-cli' -print -quit)
 "$cli" --simulate acquire >"$tmp/acquire.out" || { echo "kx4200-cli --simulate acquire failed"; fail=1; }
 grep -q '^电池1 ' "$tmp/acquire.out" || { echo "no reading from the unpacked kx4200-cli"; fail=1; }
 depends=$(dpkg-deb -f "$deb" Depends)
-for d in fonts-arphic-uming libqt6core6 libqt6widgets6; do
+for d in fonts-arphic-uming fonts-dejavu-core libqt6core6 libqt6widgets6; do
   case "$depends" in *"$d"*) ;; *) echo "Depends lacks $d: $depends"; fail=1 ;; esac
 done
 if command -v lintian >/dev/null; then
