@@ -73,7 +73,8 @@ bool QPainterCanvas::SetBrush(Rgb color) {
 }
 
 void QPainterCanvas::SetFont(const std::string& face, int pointSizeTenths) {
-  QFont font = TextFont(QString::fromStdString(face));
+  // The chart keeps its face in every language: its axis figures are laid out for it.
+  QFont font(QString::fromStdString(face));
   // QPainter resolves points with its device's own resolution.
   font.setPointSizeF(pointSizeTenths / 10.0);
   m_painter.setFont(font);

@@ -14,8 +14,7 @@ class QPainter;
 
 namespace kx {
 
-// The font a chart or report text is drawn in: face, in English with a Latin
-// serif before it (the Song face's Latin letters are its narrow typewriter ones);
+// The font a report text is drawn in: face, in English with a Latin serif before it (the Song face's Latin letters are its narrow typewriter ones);
 // a Chinese title or port name still finds its glyphs in face.
 QFont TextFont(const QString& face);
 
