@@ -16,7 +16,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QSettings>
 #include <QTableWidget>
 #include <functional>
 #include <utility>
