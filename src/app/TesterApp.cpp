@@ -8,6 +8,8 @@
 #include <QBuffer>
 #include <QFile>
 #include <QIcon>
+#include <QLocale>
+#include <QSettings>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <cstdio>
@@ -16,6 +18,7 @@
 
 #include "files/SafeFile.h"
 #include "kxres/ResourcePaths.h"
+#include "lang/Language.h"
 #include "link/NetLine.h"
 #include "panel/PanelSettings.h"
 #include "panel/TesterDlg.h"
@@ -27,7 +30,7 @@
 namespace {
 
 const char* const kUsage =
-    "Usage: kx4200 [--com N=PATH]... [--simulate] [--defaults]\n"
+    "Usage: kx4200 [--com N=PATH]... [--simulate] [--defaults] [--lang zh|en]\n"
     "\n"
     "The service and test panel for the battery monitoring unit.\n"
     "\n"
@@ -39,6 +42,9 @@ const char* const kUsage =
     "  --defaults     start with the start-up values, not the remembered ones; the\n"
     "                 settings shown when the panel closes are remembered as usual\n"
     "  --screenshot FILE  save a picture of the panel as it starts (PNG) and quit\n"
+    "  --lang zh|en   the panel's language: Chinese or English (remembered); without\n"
+    "                 it the one remembered, else English when the desktop's first\n"
+    "                 language is English and Chinese otherwise\n"
     "  --help         show this text\n"
     "  --version      show the program's version\n"
     "\n"
@@ -47,8 +53,8 @@ const char* const kUsage =
     "the device a number means.\n"
     "\n"
     "The panel remembers the port number, baud rate, address, acquisition period,\n"
-    "current range, window position and the last folders of its file dialogs in\n"
-    "~/.config/kx4200/kx4200.ini (below $XDG_CONFIG_HOME when set).\n";
+    "current range, window position, language and the last folders of its file\n"
+    "dialogs in ~/.config/kx4200/kx4200.ini (below $XDG_CONFIG_HOME when set).\n";
 
 // SIGTERM, SIGHUP and SIGINT (a logout, a closed terminal, Ctrl-C) close the
 // panel as its close button does, so that its settings are remembered and the
@@ -141,6 +147,17 @@ AppOptions ParseAppOptions(const QStringList& arguments) {
         return options;
       }
       options.screenshot = arguments[++i];
+    } else if (a == QLatin1String("--lang") || a.startsWith(QLatin1String("--lang="))) {
+      if (a == QLatin1String("--lang") && i + 1 >= arguments.size()) {
+        options.error = "--lang needs zh or en";
+        return options;
+      }
+      const QString value = a == QLatin1String("--lang") ? arguments[++i] : a.mid(7);
+      options.language = kx::ParseLanguage(value.toStdString());
+      if (!options.language) {
+        options.error = "--lang takes zh or en, not '" + value.toStdString() + "'";
+        return options;
+      }
     } else if (a == QLatin1String("--com") || a.startsWith(QLatin1String("--com="))) {
       QString value;
       if (a == QLatin1String("--com")) {
@@ -173,6 +190,13 @@ AppOptions ParseAppOptions(const QStringList& arguments) {
 }
 
 const char* AppUsageText() { return kUsage; }
+
+kx::Language StartLanguage(std::optional<kx::Language> option, std::optional<kx::Language> remembered,
+                           const QStringList& uiLanguages) {
+  if (option) return *option;
+  if (remembered) return *remembered;
+  return kx::LanguageOfUiLanguages(uiLanguages);
+}
 
 bool AnswerOptions(const AppOptions& options, int& exitCode) {
   if (options.help) {
@@ -225,8 +249,21 @@ int CTesterApp::Run(AppOptions options) {
     options.naming.Map(1, m_host->Path());
     std::fprintf(stderr, "kx4200: simulated device on %s (port 1)\n", m_host->Path().c_str());
   }
+  // The language is chosen before the panel is built, from the store the panel then
+  // takes over (opened once). --defaults does not read it, as it reads no setting.
+  std::unique_ptr<QSettings> store;
+  std::optional<kx::Language> remembered;
+  if (!options.defaults) {
+    store = kx::panel::OpenUserSettings();
+    if (store) remembered = kx::panel::ReadPanelSettings(*store).language;
+  }
+  kx::UseLanguage(StartLanguage(options.language, remembered, QLocale::system().uiLanguages()));
   CTesterDlg panel(options.naming);
-  panel.UseSettings(kx::panel::OpenUserSettings, options.defaults);
+  if (options.defaults)
+    panel.UseSettings(kx::panel::OpenUserSettings, true);
+  else
+    panel.UseSettings([&store] { return std::move(store); }, false);
+  if (options.language) panel.RememberLanguage(*options.language);
   if (!screenshot.empty()) {
     panel.show();
     QApplication::processEvents();

@@ -6,6 +6,7 @@
 #include <climits>
 #include <utility>
 
+#include "lang/Language.h"
 #include "link/LiveValues.h"
 #include "link/LocalTime.h"
 #include "texts/Messages.h"
@@ -64,7 +65,7 @@ void CTesterDlg::OnAcquire() {
        .waitMs = WaitOf(kx::Command::Acquire)},
       [this] { return LiveExchange(); },
       [this](const kx::ExchangeResult& result) {
-        if (!ShowLiveValues(result)) ShowMessage(kx::msg::kCommFailed);
+        if (!ShowLiveValues(result)) ShowMessage(kx::QTr("Messages", kx::msg::kCommFailed));
       });
 }
 
@@ -72,7 +73,7 @@ void CTesterDlg::OnContinuous() {
   UpdateData(true);
   if (m_bContinuous == 0) {
     if (!OpenPort()) {
-      ShowMessage(kx::msg::kOpenPortFailed);
+      ShowMessage(kx::QTr("Messages", kx::msg::kOpenPortFailed));
       m_acquisitionTimer.stop();
       return;
     }
@@ -80,7 +81,7 @@ void CTesterDlg::OnContinuous() {
     m_nSuccessCount = 0;
     StartLog();  // asks for the file while no tick can run yet
     m_bContinuous = 1;
-    m_btnContinuous->setText(QStringLiteral("取消采集"));
+    m_btnContinuous->setText(kx::QTr("CTesterDlg", "取消采集"));
     // The period is taken once per run. A negative one never fires, as a window
     // timer clamps it to its longest period.
     const long long period = kx::panel::FieldText::AtoiWide(m_strPeriod);
@@ -94,7 +95,7 @@ void CTesterDlg::OnContinuous() {
   // Stopping the timer takes back a tick that fell due, as killing a window timer does.
   m_bTickDue = false;
   m_timerDue.stop();
-  m_btnContinuous->setText(QStringLiteral("连续采集"));
+  m_btnContinuous->setText(kx::QTr("CTesterDlg", "连续采集"));
   for (int id : kBusyControls) Control(id)->setEnabled(true);
   m_acquisitionTimer.stop();
   ClosePort();

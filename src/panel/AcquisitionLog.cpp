@@ -12,18 +12,17 @@
 #include <QLabel>
 #include <QSettings>
 
+#include "lang/Language.h"
 #include "link/LiveCsv.h"
 #include "panel/PanelTexts.h"
 #include "panel/TesterDlg.h"
 #include "ui/Prompts.h"
-#include "ui/Utf8.h"
 
 namespace {
 
-using kx::Utf8;
-
 QString LogFailure(const kx::files::FileResult& result) {
-  return Utf8(kx::msg::kLogStopped) + QLatin1Char('\n') + QString::fromStdString(kx::files::Describe(result));
+  return kx::QTr("CTesterDlg", kx::msg::kLogStopped) + QLatin1Char('\n') +
+         QString::fromStdString(kx::files::Describe(result));
 }
 
 }  // namespace
@@ -32,10 +31,10 @@ void CTesterDlg::StartLog() {
   StopLog();
   if (!m_checkLog->isChecked()) return;
   kx::FileDialogRequest request;
-  request.title = Utf8(kx::msg::kLogTitle);
+  request.title = kx::QTr("CTesterDlg", kx::msg::kLogTitle);
   request.initialFolder = m_strLogFolder.isEmpty() ? QDir::currentPath() : m_strLogFolder;
   request.defaultName = QDateTime::currentDateTime().toString(QStringLiteral("'kx4200-'yyyyMMdd-HHmmss'.csv'"));
-  request.filters = {Utf8(kx::msg::kLogFileFilter)};
+  request.filters = {kx::QTr("CTesterDlg", kx::msg::kLogFileFilter)};
   request.overwritePrompt = true;
   const QString path = kx::Prompts::Current().SaveFile(this, request);
   if (path.isEmpty()) return;  // cancelled: the run goes on without a log

@@ -7,6 +7,7 @@
 #include <QTableWidget>
 #include <ctime>
 
+#include "lang/Language.h"
 #include "link/CurveTransfer.h"
 #include "texts/ChineseTexts.h"
 #include "texts/Messages.h"
@@ -42,7 +43,7 @@ int CTesterDlg::QueryCurveCount() {
       [this] { return [address = m_nAddress](kx::Port& port) { return kx::QueryCurveCount(port, address); }; },
       [this, &readable](const kx::CurveCountResult& result) {
         if (result.outcome != kx::CurveCountOutcome::Ok) {
-          ShowMessage(kx::msg::kCurveCommFailed);
+          ShowMessage(kx::QTr("Messages", kx::msg::kCurveCommFailed));
           return;
         }
         m_staticGroupCount->setText(QString::fromStdString(kx::CurveCountText(result.recorded, result.recording)));
@@ -70,7 +71,7 @@ bool CTesterDlg::ReadGroupImage(int group, int& badPackets) {
           case kx::GroupImageOutcome::ShortHeader:
           case kx::GroupImageOutcome::ShortPayload:
           case kx::GroupImageOutcome::WriteFailed:  // nothing went out, so nothing came back
-            ShowMessage(kx::msg::kGroupPacketFailed);
+            ShowMessage(kx::QTr("Messages", kx::msg::kGroupPacketFailed));
             return;
           case kx::GroupImageOutcome::Oversize:
           case kx::GroupImageOutcome::Overflow:
@@ -129,7 +130,7 @@ void CTesterDlg::OnReadGroup() {
   }
 
   if (failure != nullptr) {
-    ShowMessage(failure);
+    ShowMessage(kx::QTr("Messages", failure));
     m_btnView->setEnabled(false);
     m_btnSaveAs->setEnabled(false);
     m_btnCurve->setEnabled(false);
@@ -143,19 +144,19 @@ void CTesterDlg::OnReadGroup() {
   m_btnSaveAs->setEnabled(true);
   m_btnCurve->setEnabled(true);
   // Packets are taken on their length; corrupt data is not taken silently.
-  if (badPackets > 0) ShowMessage(QString::asprintf(kx::msg::kBadPacketsFormat, badPackets));
+  if (badPackets > 0) ShowMessage(QString::asprintf(kx::Tr("CTesterDlg", kx::msg::kBadPacketsFormat), badPackets));
 }
 
 void CTesterDlg::OnViewPoint() {
   const CCurveGroup& group = m_dlgCurveView.Group();
   // The edit's own text first (as typed, up to 19 characters), then the exchange.
   const long long typed = kx::panel::FieldText::AtoiWide(ControlAs<QLineEdit>(kEditPointNo)->text().left(19));
-  if (typed > group.PointCount()) ShowMessage(kx::msg::kBadPointCount);
+  if (typed > group.PointCount()) ShowMessage(kx::QTr("CTesterDlg", kx::msg::kBadPointCount));
 
   UpdateData(true);
   // Bounded by the curves actually held as well, so a stale count can never index past them.
   if (m_nPointNo > m_nGroupPoints || m_nPointNo < 1 || m_nPointNo > group.PointCount()) {
-    ShowMessage(kx::msg::kBadPointNumber);
+    ShowMessage(kx::QTr("CTesterDlg", kx::msg::kBadPointNumber));
     return;
   }
   const size_t k = static_cast<size_t>(m_nPointNo - 1);
@@ -167,7 +168,8 @@ void CTesterDlg::OnViewPoint() {
   const time_t when = group.m_curves[1]->m_times[k];
   std::tm local{};
   char text[128] = {};
-  if (localtime_r(&when, &local) != nullptr) std::strftime(text, sizeof text, kx::msg::kPointTimeFormat, &local);
+  if (localtime_r(&when, &local) != nullptr)
+    std::strftime(text, sizeof text, kx::Tr("CTesterDlg", kx::msg::kPointTimeFormat), &local);
   m_strPointTime = QString::fromUtf8(text);
   UpdateData(false);
 }

@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 
+#include "lang/Language.h"
 #include "curves/CurveFile.h"
 #include "curves/CurveGroup.h"
 #include "files/SafeFile.h"
@@ -63,7 +64,7 @@ void CTesterDlg::OnOpenCurveFile() {
   if (RefusedWhileAcquiring()) return;
   kx::FileDialogRequest request;
   request.initialFolder = m_strOpenFolder.isEmpty() ? QDir::currentPath() : m_strOpenFolder;
-  request.filters = {Utf8(kx::msg::kCurveFileFilter)};
+  request.filters = {kx::QTr("CTesterDlg", kx::msg::kCurveFileFilter)};
   const QString path = kx::Prompts::Current().OpenFile(this, request);
   if (path.isEmpty()) return;
   RememberFolder(m_strOpenFolder, kx::panel::kKeyOpenFolder, path);
@@ -91,10 +92,10 @@ void CTesterDlg::OnOpenCurveFile() {
 void CTesterDlg::OnSaveCurveFile() {
   const std::span<const uint8_t> image(m_pGroupData.data(), static_cast<size_t>(m_nGroupBytes));
   kx::FileDialogRequest request;
-  request.title = Utf8(kx::msg::kSaveTitle);
+  request.title = kx::QTr("CTesterDlg", kx::msg::kSaveTitle);
   request.initialFolder = m_strSaveFolder.isEmpty() ? QDir::currentPath() : m_strSaveFolder;
   request.defaultName = DefaultFileName(image);
-  request.filters = {Utf8(kx::msg::kCurveFileFilter)};
+  request.filters = {kx::QTr("CTesterDlg", kx::msg::kCurveFileFilter)};
   // The dialog does not know the ".bin" that may be added; the question below
   // is about the file that will really be replaced.
   request.overwritePrompt = false;
@@ -106,8 +107,9 @@ void CTesterDlg::OnSaveCurveFile() {
   // A dangling link counts: saving through it creates the file it names.
   if (kx::files::TargetExists(LocalPath(path))) {
     const QString question =
-        QStringLiteral("%1 已存在。\n要替换它吗?").arg(QDir::toNativeSeparators(QFileInfo(path).fileName()));
-    if (kx::Prompts::Current().Question(this, question, Utf8(kx::msg::kSaveTitle)) != kx::Prompts::Answer::Yes) {
+        kx::QTr("CTesterDlg", kx::msg::kReplaceQuestion).arg(QDir::toNativeSeparators(QFileInfo(path).fileName()));
+    const QString caption = kx::QTr("CTesterDlg", kx::msg::kSaveTitle);
+    if (kx::Prompts::Current().Question(this, question, caption) != kx::Prompts::Answer::Yes) {
       return;
     }
   }
@@ -126,11 +128,11 @@ void CTesterDlg::OnShowCurves() {
 void CTesterDlg::OnClearCurves() {
   UpdateData(true);
   if (RefusedWhileAcquiring()) return;
-  if (kx::Prompts::Current().Question(this, Utf8(kx::msg::kClearQuestion), Utf8(kx::msg::kClearCaption)) !=
-      kx::Prompts::Answer::Yes) {
+  if (kx::Prompts::Current().Question(this, kx::QTr("CTesterDlg", kx::msg::kClearQuestion),
+                                      kx::QTr("CTesterDlg", kx::msg::kClearCaption)) != kx::Prompts::Answer::Yes) {
     return;
   }
-  ShowMessage(Utf8(ClearCurves(m_nAddress) ? kx::msg::kClearOk : kx::msg::kClearFailed));
+  ShowMessage(kx::QTr("Messages", ClearCurves(m_nAddress) ? kx::msg::kClearOk : kx::msg::kClearFailed));
 }
 
 bool CTesterDlg::ClearCurves(int address) {

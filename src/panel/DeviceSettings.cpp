@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <optional>
 
+#include "lang/Language.h"
 #include "link/DeviceSettings.h"
 #include "texts/ChineseTexts.h"
 #include "texts/Messages.h"
@@ -72,7 +73,7 @@ void CTesterDlg::OnSetAddress() {
       },
       [this](const AddressSet& set) {
         if (!set.newAddress) {
-          ShowMessage(kx::msg::kAddressOutOfRange);
+          ShowMessage(kx::QTr("Messages", kx::msg::kAddressOutOfRange));
           return;
         }
         if (const char* failure = kx::LinkSettingMessage(set.reply.outcome)) {
@@ -81,7 +82,7 @@ void CTesterDlg::OnSetAddress() {
         }
         // The device now listens on the new address; every later request carries it.
         ControlAs<QLineEdit>(kEditAddress)->setText(QString::number(*set.newAddress));
-        ShowMessage(kx::msg::kAddressSetOk);
+        ShowMessage(kx::QTr("Messages", kx::msg::kAddressSetOk));
       });
 }
 
@@ -102,6 +103,6 @@ void CTesterDlg::OnSetBaud() {
         }
         // The device answered at the old rate and now listens at the new one.
         m_comboBaud->setCurrentIndex(item);
-        ShowMessage(kx::msg::kBaudSetOk);
+        ShowMessage(kx::QTr("Messages", kx::msg::kBaudSetOk));
       });
 }

@@ -3,6 +3,7 @@
 
 #include <QPushButton>
 
+#include "lang/Language.h"
 #include "panel/Layout.h"
 #include "panel/PasswordDlg.h"
 #include "panel/TesterDlg.h"
@@ -24,16 +25,16 @@ void CTesterDlg::OnFactoryMode() {
     CPasswordDlg password;  // fresh, so the code is asked for from scratch every time
     if (kx::Prompts::Current().Exec(password) != QDialog::Accepted) return;
     if (password.m_strPassword != QLatin1String(kAccessCode)) {
-      ShowMessage(QStringLiteral("密码错误!"));
+      ShowMessage(kx::QTr("CTesterDlg", "密码错误!"));
       return;
     }
-    ShowMessage(QStringLiteral("操作成功!"));
+    ShowMessage(kx::QTr("CTesterDlg", "操作成功!"));
     setFixedSize(m_rectWindow.width(), m_rectWindow.height());
-    m_btnFactoryMode->setText(QStringLiteral("用户模式"));
+    m_btnFactoryMode->setText(kx::QTr("CTesterDlg", "用户模式"));
     m_bFactoryMode = true;
   } else {
     setFixedSize(kx::panel::UserWidth(m_rectWindow.width()), m_rectWindow.height());
-    m_btnFactoryMode->setText(QStringLiteral("厂家模式"));
+    m_btnFactoryMode->setText(kx::QTr("CTesterDlg", "厂家模式"));
     m_bFactoryMode = false;
   }
 }

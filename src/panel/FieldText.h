@@ -6,12 +6,14 @@
 #include <cstdint>
 #include <optional>
 
+#include "texts/Translate.h"
+
 namespace kx::panel {
 
 struct FieldText {
-  // The data exchange's prompts when a field does not convert.
-  static constexpr const char* kIntPrompt = "请输入一个整数。";
-  static constexpr const char* kFloatPrompt = "请输入一个数字。";
+  // The data exchange's prompts when a field does not convert (source texts).
+  static constexpr const char* kIntPrompt = KX_NOOP("CTesterDlg", "请输入一个整数。");
+  static constexpr const char* kFloatPrompt = KX_NOOP("CTesterDlg", "请输入一个数字。");
 
   // Blanks around, an optional sign, at least one digit, nothing else, within int.
   static std::optional<int> ParseInt(const QString& text);

@@ -29,7 +29,7 @@ enum class Kind {
 struct ControlDef {
   int id;  // 0 for controls no code refers to
   Kind kind;
-  const char* text;  // caption, or the list items separated by '|'
+  const char* text;  // caption, or the list items separated by '|'; a source text of "CTesterDlg"
   int x, y, w, h;    // dialog units
   bool disabled = false;
 };

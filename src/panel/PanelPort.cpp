@@ -1,6 +1,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include "lang/Language.h"
 #include "panel/ControlIds.h"
 #include "panel/FieldText.h"
 #include "panel/TesterDlg.h"
@@ -25,7 +26,7 @@ bool CTesterDlg::OpenPort() {
   // The message box keeps its fixed text; the port edit's tooltip tells why.
   auto* portEdit = ControlAs<QLineEdit>(kx::panel::ids::kEditPort);
   if (m_lastOpenError != kx::LinkError::None) {
-    portEdit->setToolTip(QString::fromStdString(path) + QStringLiteral("\n打开失败: ") +
+    portEdit->setToolTip(QString::fromStdString(path) + kx::QTr("CTesterDlg", "\n打开失败: ") +
                          QString::fromStdString(kx::OpenFailureCause(path, m_lastOpenError)));
     return false;
   }

@@ -16,6 +16,7 @@
 #include <iterator>
 #include <string>
 
+#include "lang/Language.h"
 #include "link/CommandTable.h"
 #include "panel/FieldText.h"
 
@@ -79,6 +80,8 @@ PanelSettings ReadPanelSettings(QSettings& store) {
   if (const auto f = Folder(store, kKeyOpenFolder)) s.openFolder = *f;
   if (const auto f = Folder(store, kKeySaveFolder)) s.saveFolder = *f;
   if (const auto f = Folder(store, kKeyLogFolder)) s.logFolder = *f;
+  if (const QVariant v = store.value(QLatin1String(kKeyLanguage)); v.typeId() == QMetaType::QString)
+    s.language = ParseLanguage(v.toString().toStdString());
   return s;
 }
 
@@ -104,6 +107,10 @@ void WritePanelSettings(QSettings& store, const PanelSettings& s) {
       store.setValue(QLatin1String(key), *folder);
     }
   }
+  if (s.language)
+    store.setValue(QLatin1String(kKeyLanguage), QLatin1String(LanguageCode(*s.language)));
+  else
+    store.remove(QLatin1String(kKeyLanguage));
   store.sync();
 }
 

@@ -1,14 +1,15 @@
 #pragma once
 // What the panel remembers between runs (~/.config/kx4200/kx4200.ini): the link,
-// the acquisition's period and current range, where the window was, and the last
-// folders of the file dialogs. Never the factory mode, never a password. The
-// defaults are the panel's start-up values.
+// the acquisition's period and current range, where the window was, the last
+// folders of the file dialogs and the language. Never the factory mode, never a
+// password. The defaults are the panel's start-up values.
 
 #include <QPoint>
 #include <QString>
 #include <memory>
 #include <optional>
 
+#include "lang/LanguageId.h"
 #include "link/CommandTable.h"
 
 class QSettings;
@@ -23,6 +24,7 @@ struct PanelSettings {
   QString currentRange = QStringLiteral("1000");
   std::optional<QPoint> windowPos;  // none: where the window system puts it
   QString openFolder, saveFolder, logFolder;  // empty: the current folder
+  std::optional<kx::Language> language;  // none: the desktop's (chosen at start)
 
   bool operator==(const PanelSettings&) const = default;
 };
@@ -30,7 +32,8 @@ struct PanelSettings {
 // Each field is read and checked on its own: one missing, unreadable or out of
 // range (a port below 1, a rate not in the list, an address beyond 0..255, a
 // period or range that is not a whole number the panel takes, a position on no
-// screen, a folder that is gone) falls back to its default; the others stay.
+// screen, a folder that is gone, a language other than "zh" and "en") falls back
+// to its default; the others stay.
 PanelSettings ReadPanelSettings(QSettings& store);
 void WritePanelSettings(QSettings& store, const PanelSettings& settings);
 
@@ -38,6 +41,8 @@ void WritePanelSettings(QSettings& store, const PanelSettings& settings);
 inline constexpr const char* kKeyOpenFolder = "folders/open";
 inline constexpr const char* kKeySaveFolder = "folders/save";
 inline constexpr const char* kKeyLogFolder = "folders/log";
+// The language too, when chosen in the context menu: "zh" or "en".
+inline constexpr const char* kKeyLanguage = "ui/language";
 
 // The store of the program: QSettings in INI format under the user's
 // configuration folder (XDG_CONFIG_HOME, ~/.config by default): kx4200/kx4200.ini.

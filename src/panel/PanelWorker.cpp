@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cmath>
 
+#include "lang/Language.h"
 #include "curves/CurveGroup.h"
 #include "link/CommandTable.h"
 #include "link/LineDrain.h"
@@ -48,13 +49,13 @@ bool IsInput(QEvent::Type type) {
 
 // "读取曲线 7/25 包 6300/22251 字节 约 15 秒"; totals once the point count has arrived.
 QString DownloadText(const kx::GroupProgress& p, qint64 elapsedMs) {
-  if (p.points < 0) return QStringLiteral("读取曲线 %1 包 %2 字节").arg(p.packets).arg(p.bytes);
+  if (p.points < 0) return kx::QTr("CTesterDlg", "读取曲线 %1 包 %2 字节").arg(p.packets).arg(p.bytes);
   const size_t total = 1 + kx::kPointRecordSize * static_cast<size_t>(p.points);
   // Full packets are followed by one more; a multiple of a full packet ends with an empty one.
   const size_t packets = total / kx::kGroupPacketFull + 1;
   const size_t left = total > p.bytes ? total - p.bytes : 0;
   const double seconds = p.bytes == 0 ? 0.0 : static_cast<double>(elapsedMs) / 1000.0 * left / p.bytes;
-  return QStringLiteral("读取曲线 %1/%2 包 %3/%4 字节 约 %5 秒")
+  return kx::QTr("CTesterDlg", "读取曲线 %1/%2 包 %3/%4 字节 约 %5 秒")
       .arg(p.packets)
       .arg(packets)
       .arg(p.bytes)
@@ -73,7 +74,7 @@ void CTesterDlg::BuildProgressStrip() {
   layout->setContentsMargins(8, 2, 8, 2);
   m_progressLabel = new QLabel(m_progressStrip);
   m_progressLabel->setObjectName(QStringLiteral("progressText"));
-  m_btnCancelProgress = new QPushButton(QStringLiteral("取消"), m_progressStrip);
+  m_btnCancelProgress = new QPushButton(kx::QTr("CTesterDlg", "取消"), m_progressStrip);
   m_btnCancelProgress->setObjectName(QStringLiteral("progressCancel"));
   m_btnCancelProgress->setAutoDefault(false);
   layout->addWidget(m_progressLabel, 1);
@@ -232,10 +233,10 @@ void CTesterDlg::UpdateProgress() {
   if (!m_bCancellable) {
     const qint64 waited = elapsed / 1000;
     const int allowed = (m_progressWaitMs + 999) / 1000;
-    SetProgressText(allowed > 0 ? QStringLiteral("等待设备回答 %1/%2 秒").arg(waited).arg(allowed)
-                                : QStringLiteral("等待设备回答 %1 秒").arg(waited));
+    SetProgressText(allowed > 0 ? kx::QTr("CTesterDlg", "等待设备回答 %1/%2 秒").arg(waited).arg(allowed)
+                                : kx::QTr("CTesterDlg", "等待设备回答 %1 秒").arg(waited));
   } else if (m_progressTextNow.isEmpty()) {
-    SetProgressText(QStringLiteral("读取曲线 0 包 0 字节"));
+    SetProgressText(kx::QTr("CTesterDlg", "读取曲线 %1 包 %2 字节").arg(0).arg(0));
   }
   if (!m_progressStrip->isVisible()) {
     m_btnCancelProgress->setVisible(m_bCancellable);

@@ -8,6 +8,7 @@
 
 #include "panel/ControlIds.h"
 #include "panel/FieldText.h"
+#include "panel/PanelTexts.h"
 #include "panel/TesterDlg.h"
 
 using namespace kx::panel::ids;
@@ -42,6 +43,7 @@ kx::panel::PanelSettings CTesterDlg::CurrentSettings() const {
   s.openFolder = m_strOpenFolder;
   s.saveFolder = m_strSaveFolder;
   s.logFolder = m_strLogFolder;
+  s.language = m_language;
   return s;
 }
 
@@ -56,8 +58,19 @@ void CTesterDlg::ApplySettings(const kx::panel::PanelSettings& s) {
   m_strOpenFolder = s.openFolder;
   m_strSaveFolder = s.saveFolder;
   m_strLogFolder = s.logFolder;
+  m_language = s.language;
   UpdateData(false);
   ControlAs<QLineEdit>(kEditPort)->setToolTip(ResolvedPortPath());
+}
+
+void CTesterDlg::ChooseLanguage(kx::Language language) {
+  m_language = language;
+  if (QSettings* store = Settings()) {
+    store->setValue(QLatin1String(kx::panel::kKeyLanguage), QLatin1String(kx::LanguageCode(language)));
+    store->sync();
+  }
+  // The windows are built in one language; switching them all over is not worth it.
+  ShowMessage(QString::fromUtf8(kx::msg::kLanguageNextStart));
 }
 
 void CTesterDlg::SaveSettings() {

@@ -14,6 +14,7 @@
 #include "chart/ChartDraw.h"
 #include "curves/CurveGroup.h"
 #include "files/SafeFile.h"
+#include "lang/Language.h"
 #include "panel/ControlIds.h"
 #include "panel/FieldText.h"
 #include "panel/PanelTexts.h"
@@ -22,14 +23,7 @@
 #include "report/ReportRender.h"
 #include "texts/ChineseTexts.h"
 #include "ui/Prompts.h"
-#include "ui/Utf8.h"
 #include "ui/WaitCursor.h"
-
-namespace {
-
-using kx::Utf8;
-
-}  // namespace
 
 void CTesterDlg::MakeReport() {
   const auto now = [clock = m_clockNow] { return clock ? static_cast<std::time_t>(clock()) : std::time(nullptr); };
@@ -37,11 +31,11 @@ void CTesterDlg::MakeReport() {
   // The file is chosen first: a cancelled dialog costs no exchange.
   const auto askPath = [this, &path, &now] {
     kx::FileDialogRequest request;
-    request.title = Utf8(kx::msg::kReportItem);
+    request.title = kx::QTr("CTesterDlg", kx::msg::kReportItem);
     request.initialFolder = m_strSaveFolder.isEmpty() ? QDir::currentPath() : m_strSaveFolder;
     request.defaultName =
         QDateTime::fromSecsSinceEpoch(now()).toString(QStringLiteral("'kx4200-report-'yyyyMMdd-HHmmss'.pdf'"));
-    request.filters = {Utf8(kx::msg::kReportFilter)};
+    request.filters = {kx::QTr("CTesterDlg", kx::msg::kReportFilter)};
     request.overwritePrompt = false;  // asked below, about the name with its ".pdf"
     QString chosen = kx::Prompts::Current().SaveFile(this, request);
     if (chosen.isEmpty()) return false;
@@ -49,8 +43,9 @@ void CTesterDlg::MakeReport() {
     if (QFileInfo(chosen).suffix().isEmpty()) chosen += QLatin1String(".pdf");
     if (kx::files::TargetExists(QFile::encodeName(chosen).toStdString())) {
       const QString question =
-          QStringLiteral("%1 已存在。\n要替换它吗?").arg(QDir::toNativeSeparators(QFileInfo(chosen).fileName()));
-      if (kx::Prompts::Current().Question(this, question, Utf8(kx::msg::kReportItem)) != kx::Prompts::Answer::Yes)
+          kx::QTr("CTesterDlg", kx::msg::kReplaceQuestion).arg(QDir::toNativeSeparators(QFileInfo(chosen).fileName()));
+      const QString caption = kx::QTr("CTesterDlg", kx::msg::kReportItem);
+      if (kx::Prompts::Current().Question(this, question, caption) != kx::Prompts::Answer::Yes)
         return false;
     }
     path = chosen;
@@ -116,12 +111,13 @@ void CTesterDlg::MakeReport() {
   }
   wait.reset();
   if (!failure.empty()) {
-    ShowMessage(Utf8(kx::msg::kReportWriteFailed) + QLatin1Char('\n') + QString::fromStdString(failure));
+    ShowMessage(kx::QTr("CTesterDlg", kx::msg::kReportWriteFailed) + QLatin1Char('\n') +
+                QString::fromStdString(failure));
     return;
   }
   // A report of a silent unit is still a report; one box says so, nothing more.
   if (!data.UnitAnswered()) {
     const char* why = data.portFailure.empty() ? kx::msg::kReportNoAnswer : kx::msg::kReportNoPort;
-    ShowMessage(Utf8(why) + QLatin1Char('\n') + QDir::toNativeSeparators(path));
+    ShowMessage(kx::QTr("CTesterDlg", why) + QLatin1Char('\n') + QDir::toNativeSeparators(path));
   }
 }

@@ -1,5 +1,6 @@
 #include "panel/TesterDlg.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,6 +21,7 @@
 #include <utility>
 
 #include "curves/CurveGroup.h"
+#include "lang/Language.h"
 #include "link/CommandTable.h"
 #include "texts/Messages.h"
 #include "panel/AboutDlg.h"
@@ -120,7 +122,7 @@ void CTesterDlg::BuildControls() {
   const auto digitsOnly = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this);
 
   for (const auto& def : kx::panel::PanelTemplate()) {
-    const QString text = QString::fromUtf8(def.text);
+    const QString text = kx::QTr("CTesterDlg", def.text);
     QWidget* w = nullptr;
     switch (def.kind) {
       case Kind::Label:
@@ -312,13 +314,16 @@ void CTesterDlg::OnInitDialog() {
     table->setColumnWidth(3, 72);
   }
   kx::panel::FillBatteryLabels(m_listValues);
-  const char* quantities[] = {"总电压", "电流", "温度1", "温度2", "温度3", "模拟量1", "模拟量2"};
-  for (int i = 0; i < 7; ++i) kx::panel::SetCell(m_listValues, 9 + i, 2, QString::fromUtf8(quantities[i]));
+  const char* quantities[] = {KX_NOOP("CTesterDlg", "总电压"),  KX_NOOP("CTesterDlg", "电流"),
+                              KX_NOOP("CTesterDlg", "温度1"),   KX_NOOP("CTesterDlg", "温度2"),
+                              KX_NOOP("CTesterDlg", "温度3"),   KX_NOOP("CTesterDlg", "模拟量1"),
+                              KX_NOOP("CTesterDlg", "模拟量2")};
+  for (int i = 0; i < 7; ++i) kx::panel::SetCell(m_listValues, 9 + i, 2, kx::QTr("CTesterDlg", quantities[i]));
   // The alarm switches follow their boxes.
   for (int group = 0; group < kAlarmGroups; ++group) OnAlarmSwitch(static_cast<AlarmGroup>(group));
   m_bContinuous = 0;
   kx::panel::FillBatteryLabels(m_listPointValues);
-  kx::panel::SetCell(m_listPointValues, 9, 2, QStringLiteral("总电压"));
+  kx::panel::SetCell(m_listPointValues, 9, 2, kx::QTr("CTesterDlg", "总电压"));
   m_hComm.reset();
   m_listValues->setColumnWidth(1, 70);
   // Button icons from Picture/ below the current directory (or beside the program).
@@ -364,7 +369,7 @@ bool CTesterDlg::UpdateData(bool save) {
     }
   };
   auto fail = [this](int id, const char* prompt) {
-    ShowMessage(QString::fromUtf8(prompt));
+    ShowMessage(kx::QTr("CTesterDlg", prompt));
     if (auto* e = qobject_cast<QLineEdit*>(Control(id))) {
       e->setFocus();
       e->selectAll();
@@ -417,7 +422,7 @@ void CTesterDlg::OnAddressChanged() {
   const int value = kx::panel::FieldText::Atoi(ControlAs<QLineEdit>(kEditAddress)->text());
   if (value > 255 || value < 0) {
     m_inAddressCheck = true;
-    ShowMessage(QStringLiteral("地址范围:0~255"));
+    ShowMessage(kx::QTr("CTesterDlg", "地址范围:0~255"));
     UpdateData(false);
     m_inAddressCheck = false;
   }
@@ -435,14 +440,14 @@ void CTesterDlg::ShowMessage(const QString& text) {
 
 void CTesterDlg::ShowMessage(const char* utf8) { ShowMessage(QString::fromUtf8(utf8)); }
 
-bool CTesterDlg::Refuse(const char* utf8) {
-  ShowMessage(utf8);
+bool CTesterDlg::Refuse(const char* text) {
+  ShowMessage(kx::QTr("CTesterDlg", text));
   return false;
 }
 
 bool CTesterDlg::RefusedWhileAcquiring() {
   if (!IsAcquiring()) return false;
-  ShowMessage(kx::msg::kStopAcquisitionFirst);
+  ShowMessage(kx::QTr("CTesterDlg", kx::msg::kStopAcquisitionFirst));
   return true;
 }
 
@@ -452,23 +457,36 @@ void CTesterDlg::done(int result) {
   QDialog::done(result);
 }
 
-QString CTesterDlg::AboutItemText() { return QStringLiteral("关于 KX4200(&A)..."); }
+QString CTesterDlg::AboutItemText() { return kx::QTr("CTesterDlg", "关于 KX4200(&A)..."); }
 
 void CTesterDlg::ShowAbout() {
   CAboutDlg about(this);
   kx::Prompts::Current().Exec(about);
 }
 
-void CTesterDlg::contextMenuEvent(QContextMenuEvent* event) {
+std::unique_ptr<QMenu> CTesterDlg::ContextMenu() {
   // The toolkit's system menu has no Linux counterpart; its About item sits here.
-  QMenu menu(this);
-  QAction* trend = menu.addAction(QStringLiteral("实时曲线"));
-  QAction* protocolView = menu.addAction(QStringLiteral("通讯监视"));
-  QAction* report = menu.addAction(QString::fromUtf8(kx::msg::kReportItem));
-  QAction* about = menu.addAction(AboutItemText());
-  QAction* chosen = menu.exec(event->globalPos());
-  if (chosen == report) MakeReport();
-  if (chosen == about) ShowAbout();
-  if (chosen == trend) ShowLiveTrend();
-  if (chosen == protocolView) ShowProtocolView();
+  auto menu = std::make_unique<QMenu>(this);
+  connect(menu->addAction(kx::QTr("CTesterDlg", "实时曲线")), &QAction::triggered, this,
+          [this] { ShowLiveTrend(); });
+  connect(menu->addAction(kx::QTr("CTesterDlg", "通讯监视")), &QAction::triggered, this,
+          [this] { ShowProtocolView(); });
+  connect(menu->addAction(kx::QTr("CTesterDlg", kx::msg::kReportItem)), &QAction::triggered, this,
+          [this] { MakeReport(); });
+  connect(menu->addAction(AboutItemText()), &QAction::triggered, this, [this] { ShowAbout(); });
+  // In both languages: whoever looks for it may not read the one in use.
+  QMenu* languages = menu->addMenu(QString::fromUtf8(kx::msg::kLanguageItem));
+  auto* group = new QActionGroup(languages);
+  const std::pair<kx::Language, const char*> choices[] = {{kx::Language::Chinese, "中文"},
+                                                          {kx::Language::English, "English"}};
+  for (const auto& [language, name] : choices) {
+    QAction* item = languages->addAction(QString::fromUtf8(name));
+    item->setCheckable(true);
+    item->setChecked(language == NextLanguage());
+    group->addAction(item);
+    connect(item, &QAction::triggered, this, [this, language] { ChooseLanguage(language); });
+  }
+  return menu;
 }
+
+void CTesterDlg::contextMenuEvent(QContextMenuEvent* event) { ContextMenu()->exec(event->globalPos()); }

@@ -21,6 +21,7 @@
 
 #include "chart/CurveViewDlg.h"
 #include "files/SafeFile.h"
+#include "lang/Language.h"
 #include "link/CurveTransfer.h"
 #include "link/Exchange.h"
 #include "link/LiveReading.h"
@@ -35,6 +36,7 @@ class QComboBox;
 class QEventLoop;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QTableWidget;
 class CLiveTrendDlg;
@@ -80,7 +82,8 @@ class CTesterDlg : public QDialog {
 
   // Busy rule: continuous acquisition is running.
   bool IsAcquiring() const { return m_bContinuous != 0; }
-  // Shows a message box with the application's title (through the prompts seam).
+  // Shows a message box with the application's title (through the prompts seam); the
+  // text is shown as it is, in the language it comes in.
   void ShowMessage(const QString& text);
   void ShowMessage(const char* utf8);
 
@@ -160,10 +163,22 @@ class CTesterDlg : public QDialog {
   // The file the running acquisition is logged to (empty when it is not).
   QString LogPath() const;
 
+  // The language the next start speaks: the one chosen in the context menu, given
+  // with --lang or remembered; the one in use when none is.
+  kx::Language NextLanguage() const { return m_language.value_or(kx::CurrentLanguage()); }
+  // Keeps language with the settings, written when the panel closes (--lang).
+  void RememberLanguage(kx::Language language) { m_language = language; }
+  // "语言 / Language" (the context menu): keeps the choice at once and says that it
+  // applies at the next start; the panel goes on in the language it speaks.
+  void ChooseLanguage(kx::Language language);
+
   // Opens the About box (the panel's context menu offers it).
   void ShowAbout();
   // The text of string 101, the About item.
   static QString AboutItemText();
+
+  // The panel's context menu (a right click); each item does its work when triggered.
+  std::unique_ptr<QMenu> ContextMenu();
 
   // The operation in flight is cancelled ("取消" beside its progress, or Esc):
   // the port is interrupted at once. Only a curve group download can be cancelled.
@@ -193,7 +208,7 @@ class CTesterDlg : public QDialog {
   enum class Busy { Allowed, Refused };  // Refused: "请先停止当前采集!" while acquiring
   // How an operation comes by its port.
   struct PortUse {
-    const char* openFailure;         // shown when the port does not open; nullptr: nothing
+    const char* openFailure;         // shown when the port does not open (texts/Messages.h); nullptr: nothing
     Busy busy = Busy::Allowed;
     bool readFirst = true;           // read the controls into the fields before the busy rule
     std::function<bool()> ready{};   // the operation's own check before the port is opened;
@@ -239,8 +254,8 @@ class CTesterDlg : public QDialog {
   void DeliverDueTick();
   // Shows "请先停止当前采集!" and returns true while continuous acquisition runs.
   bool RefusedWhileAcquiring();
-  // Shows why an operation does not go ahead; false, for PortUse::ready.
-  bool Refuse(const char* utf8);
+  // Shows why an operation does not go ahead (a text of PanelTexts.h); false, for PortUse::ready.
+  bool Refuse(const char* text);
 
   // ---- steps shared by several operations ----
   // A reading of the live values: reads the fields and captures the exchange; its
@@ -291,7 +306,7 @@ class CTesterDlg : public QDialog {
   QString m_strPeriod = QStringLiteral("1000");
   QString m_strGroupDate = QStringLiteral("0000-00-00");
   QString m_strPointCount = QStringLiteral("000");
-  QString m_strPointTime = QStringLiteral("数据记录点时间");
+  QString m_strPointTime = kx::QTr("CTesterDlg", "数据记录点时间");
   int m_nPointNo = 1;
   QString m_strCurrentRange = QStringLiteral("1000");
   int m_nSuccessCount = 0;
@@ -397,6 +412,7 @@ class CTesterDlg : public QDialog {
   std::string m_strTickTime;  // when the tick in flight started, as the log writes it
   // The last folders of the file dialogs; empty: the current folder.
   QString m_strOpenFolder, m_strSaveFolder, m_strLogFolder;
+  std::optional<kx::Language> m_language;  // see NextLanguage
   // The store, opened on first use (Settings()); null then: nothing is remembered.
   SettingsOpener m_openSettings;
   std::unique_ptr<QSettings> m_settings;
@@ -429,7 +445,7 @@ void CTesterDlg::RunOnPort(const PortUse& use, Capture capture, Done done) {
   if (use.busy == Busy::Refused && RefusedWhileAcquiring()) return;
   if (use.ready && !use.ready()) return;
   if (!OpenPort()) {
-    if (use.openFailure != nullptr) ShowMessage(use.openFailure);
+    if (use.openFailure != nullptr) ShowMessage(kx::QTr("Messages", use.openFailure));
     return;
   }
   const auto exchange = capture();

@@ -3,6 +3,8 @@
 #include <QHeaderView>
 #include <QTableWidget>
 
+#include "lang/Language.h"
+
 namespace kx::panel {
 
 namespace {
@@ -12,8 +14,8 @@ constexpr int kRows = 31;
 void SetupValueTable(QTableWidget* table) {
   table->setColumnCount(4);
   table->setRowCount(kRows);
-  table->setHorizontalHeaderLabels({QStringLiteral("内容"), QStringLiteral("值"), QStringLiteral("内容"),
-                                    QStringLiteral("值")});
+  table->setHorizontalHeaderLabels({kx::QTr("CTesterDlg", "内容"), kx::QTr("CTesterDlg", "值"),
+                                    kx::QTr("CTesterDlg", "内容"), kx::QTr("CTesterDlg", "值")});
   table->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   table->horizontalHeader()->setHighlightSections(false);
   table->verticalHeader()->hide();
@@ -35,8 +37,8 @@ void SetCell(QTableWidget* table, int row, int column, const QString& text) {
 }
 
 void FillBatteryLabels(QTableWidget* table) {
-  for (int r = 0; r < kRows; ++r) SetCell(table, r, 0, QStringLiteral("电池%1").arg(r + 1));
-  for (int r = 0; r < 9; ++r) SetCell(table, r, 2, QStringLiteral("电池%1").arg(r + kRows + 1));
+  for (int r = 0; r < kRows; ++r) SetCell(table, r, 0, kx::QTr("CTesterDlg", "电池%1").arg(r + 1));
+  for (int r = 0; r < 9; ++r) SetCell(table, r, 2, kx::QTr("CTesterDlg", "电池%1").arg(r + kRows + 1));
 }
 
 TableCell ValueCell(size_t k) {

@@ -7,6 +7,8 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
+#include "lang/Language.h"
+
 namespace kx {
 namespace {
 
@@ -53,6 +55,6 @@ Prompts* g_current = nullptr;
 Prompts& Prompts::Current() { return g_current ? *g_current : g_qtPrompts; }
 void Prompts::Install(Prompts* prompts) { g_current = prompts; }
 
-QString ApplicationTitle() { return QStringLiteral("KX4200"); }
+QString ApplicationTitle() { return QTr("CTesterDlg", "KX4200"); }
 
 }  // namespace kx

@@ -21,6 +21,9 @@
 #include <QTextDocumentFragment>
 #include <QTextEdit>
 
+#include "widgets/IconButton.h"
+#include "widgets/IconPicture.h"
+
 namespace kx::test {
 namespace {
 
@@ -107,7 +110,7 @@ class Walker {
     } else if (const auto* radio = qobject_cast<const QRadioButton*>(&w)) {
       Fits(w, "text", Plain(radio->text()), w.width() - Indicator(w, QStyle::PM_ExclusiveIndicatorWidth));
     } else if (const auto* button = qobject_cast<const QAbstractButton*>(&w)) {
-      Fits(w, "text", Plain(button->text()), w.width() - 6);
+      Fits(w, "text", Plain(button->text()), w.width() - 6 - BesideIcon(w));
     } else if (const auto* group = qobject_cast<const QGroupBox*>(&w)) {
       Fits(w, "title", Plain(group->title()), w.width() - 16);
     } else if (const auto* combo = qobject_cast<const QComboBox*>(&w)) {
@@ -132,6 +135,13 @@ class Walker {
     }
   }
 
+  // What a self-painting button's icon takes from its caption's width (2 px apart).
+  static int BesideIcon(const QWidget& w) {
+    const auto* button = qobject_cast<const CIconButton*>(&w);
+    if (!button || !button->Icon().m_bLoaded) return 0;
+    if (button->m_nIconPlacement != kx::kIconLeft && button->m_nIconPlacement != kx::kIconRight) return 0;
+    return static_cast<int>(button->Icon().WidthPixels(&w)) + 2;
+  }
   static QString Plain(QString text) { return text.remove(QRegularExpression(QStringLiteral("&(?!&)"))); }
   static int Indicator(const QWidget& w, QStyle::PixelMetric metric) {
     return w.style()->pixelMetric(metric, nullptr, &w) + w.style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, &w);
