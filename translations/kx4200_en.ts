@@ -723,7 +723,7 @@ Do you want to replace it?</translation>
     </message>
     <message>
         <source>通讯监视</source>
-        <translation>Protocol monitor</translation>
+        <translation>Communication monitor</translation>
     </message>
     <message>
         <source>数据记录点时间</source>
