@@ -783,6 +783,10 @@ Do you want to replace it?</translation>
         <source>串口号 </source>
         <translation>Port </translation>
     </message>
+    <message>
+        <source>是否真的清除所有曲线数据?</source>
+        <translation>Really clear all curve data?</translation>
+    </message>
 </context>
 <context>
     <name>CurveFile</name>

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "cli/CommandRegistry.h"
@@ -241,6 +242,7 @@ int RunCli(const QStringList& arguments, Output& out, const Hooks& hooks) {
   globals.AddTo(p);
   for (const CliOption& o : command->options) p.addOption(MakeOption(o));
   CliRun run;
+  std::optional<ScopedLanguage> language;  // from the options on, so that refusals of the command speak it
   try {
     if (!p.parse(commandArguments)) Bad(QString::fromUtf8(command->name) + ": " + p.errorText());
     if (globals.HelpAsked(p)) {
@@ -255,6 +257,8 @@ int RunCli(const QStringList& arguments, Output& out, const Hooks& hooks) {
       return kExitOk;
     }
     globals.Read(p, g);
+    // JSON is for scripts: its texts stay the source texts whatever the language.
+    language.emplace(g.json ? Language::Chinese : g.language.value_or(hooks.language));
     run = command->parse(CommandLine(*command, p, hooks));
     if (command->needsPort && g.simulate && (!g.port.empty() || g.com != 0))
       Bad("--simulate cannot be combined with --port or --com");
@@ -278,8 +282,6 @@ int RunCli(const QStringList& arguments, Output& out, const Hooks& hooks) {
           std::chrono::milliseconds(50), until - std::chrono::steady_clock::now()));
   };
 
-  // JSON is for scripts: its texts stay the source texts whatever the language.
-  const ScopedLanguage language(g.json ? Language::Chinese : g.language.value_or(hooks.language));
   PortSetup port;
   if (command->needsPort) {
     if (const int status = SetUpPort(env, hooks, port); status != kExitOk) return status;

@@ -10,6 +10,7 @@
 #include "cli/Commands.h"
 #include "cli/MonitorCommand.h"
 #include "link/CommandTable.h"
+#include "texts/Messages.h"
 #include "link/GearCalibration.h"
 #include "report/ReportRender.h"
 #include "texts/ExitStatus.h"
@@ -100,7 +101,9 @@ CliRun ParseDownload(const CommandLine& line) {
 
 CliRun ParseClear(const CommandLine& line) {
   line.Positionals(0, 0);
-  if (!line.IsSet("yes")) Bad("clear erases every curve group in the unit (是否真的清除所有曲线数据?); add --yes");
+  if (!line.IsSet("yes"))
+    Bad("clear erases every curve group in the unit (" + QString::fromUtf8(Tr("CommandLine", "是否真的清除所有曲线数据?")) +
+        "); add --yes");
   return Clear;
 }
 
@@ -112,7 +115,7 @@ CliRun ParseVersion(const CommandLine& line) {
 CliRun ParseSetAddress(const CommandLine& line) {
   const QStringList a = line.Positionals(1, 1);
   const auto n = ParseInteger(a[0], 0, 255);
-  if (!n) Bad("set-address: '" + a[0] + "' is not 0..255 (请输入0~255范围内的数)");
+  if (!n) Bad("set-address: '" + a[0] + "' is not 0..255 (" + QString::fromUtf8(Tr("Messages", msg::kAddressOutOfRange)) + ")");
   const int address = static_cast<int>(*n);
   return [address](Env& env) { return SetDeviceAddress(env, address); };
 }

@@ -39,6 +39,9 @@ TEST_F(CliLanguageTest, LangEnPrintsTheUnitsTextsInEnglishAndJsonKeepsTheSourceT
   const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(out.out)).object();
   EXPECT_EQ(o["alarms"].toArray().first().toString(), QStringLiteral("总电压欠压报警"));
 
+  // A refusal that quotes the panel quotes it in the language asked for.
+  EXPECT_EQ(Run({"--lang", "en", "clear"}), 2);
+  EXPECT_NE(out.err.find("(Really clear all curve data?); add --yes"), std::string::npos) << out.err;
   EXPECT_EQ(RunBare({"--lang", "fr", "--simulate", "version"}), 2);
   EXPECT_NE(out.err.find("--lang must be zh or en, not 'fr'"), std::string::npos) << out.err;
 }
