@@ -4,6 +4,9 @@
 # hold, the unpacked programs, its dependencies, and lintian where it is installed.
 #   package_test.sh BUILD-DIR
 set -euo pipefail
+# The package holds file names in UTF-8 (Picture/采集.ICO), which the archiver can
+# only read in a UTF-8 locale, whatever the caller's LANG names.
+export LC_ALL=C.UTF-8
 build=$1
 if ! command -v dpkg-deb >/dev/null || ! command -v cpack >/dev/null || ! command -v dpkg-shlibdeps >/dev/null; then
   echo "dpkg-deb, dpkg-shlibdeps or cpack missing: skipped"
@@ -29,7 +32,7 @@ pictures=$(find "$tmp/root" -path '*/kx4200/Picture/*' -type f | wc -l)
 [ "$pictures" -ge 7 ] || { echo "the Picture folder holds $pictures files, 7 expected"; fail=1; }
 cli=$(find "$tmp/root" -path '*/bin/kx4200-cli' -print -quit)
 "$cli" --version | grep -Eq '^kx4200-cli [0-9]+\.[0-9]+\.[0-9]+' || { echo "kx4200-cli --version"; fail=1; }
-"$cli" --simulate acquire >"$tmp/acquire.out" || { echo "kx4200-cli --simulate acquire failed"; fail=1; }
+"$cli" --simulate --lang zh acquire >"$tmp/acquire.out" || { echo "kx4200-cli --simulate acquire failed"; fail=1; }
 grep -q '^电池1 ' "$tmp/acquire.out" || { echo "no reading from the unpacked kx4200-cli"; fail=1; }
 depends=$(dpkg-deb -f "$deb" Depends)
 for d in fonts-arphic-uming fonts-dejavu-core libqt6core6 libqt6widgets6; do

@@ -10,6 +10,8 @@
 
 int main(int argc, char** argv) {
   setenv("TZ", "CST-8", 1);
+  // Nor the language of the texts, which the programs take from the locale (children too).
+  setenv("LC_ALL", "C.UTF-8", 1);
   tzset();
   if (!getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   kxtest::UsePrivateLockFolder();

@@ -8,6 +8,8 @@
 int main(int argc, char** argv) {
   // Local-time formatting must not depend on the machine; a POSIX TZ string needs no tzdata.
   setenv("TZ", "CST-8", 1);
+  // Nor the language of the texts, which the programs take from the locale (children too).
+  setenv("LC_ALL", "C.UTF-8", 1);
   tzset();
   kxtest::UsePrivateLockFolder();
   ::testing::InitGoogleTest(&argc, argv);

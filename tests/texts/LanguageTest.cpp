@@ -96,6 +96,7 @@ TEST(Translations, TheChoiceOfLanguage) {
   EXPECT_EQ(choose("", "en_US", "zh_CN.UTF-8"), Language::English);       // an empty one does not count
   EXPECT_EQ(choose(nullptr, nullptr, "eng"), Language::Chinese);
   EXPECT_EQ(choose(nullptr, nullptr, nullptr), Language::Chinese);
+  choose("C.UTF-8", nullptr, nullptr);  // as the test main set it
 }
 
 }  // namespace
