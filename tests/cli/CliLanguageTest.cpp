@@ -3,16 +3,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "Chinese.h"
 #include "CliFixture.h"
 #include "lang/LanguageId.h"
 
 namespace {
-
-bool HasChinese(const std::string& text) {
-  for (const QChar c : QString::fromStdString(text))
-    if (c.unicode() >= 0x3000 && c.unicode() <= 0x9FFF) return true;
-  return false;
-}
 
 class CliLanguageTest : public kxtest::CliFixture {};
 
@@ -23,11 +18,11 @@ TEST_F(CliLanguageTest, LangEnPrintsTheUnitsTextsInEnglishAndJsonKeepsTheSourceT
 
   EXPECT_EQ(Run({"acquire", "--lang", "en"}), 0);  // after the command as well
   EXPECT_NE(out.out.find("\nCell 17 "), std::string::npos) << out.out;
-  EXPECT_FALSE(HasChinese(out.out + out.err)) << out.out << out.err;
+  EXPECT_FALSE(kx::test::HasChinese(QString::fromStdString(out.out + out.err))) << out.out << out.err;
 
   EXPECT_EQ(Run({"--lang", "en", "download", "9"}), 1);
   EXPECT_NE(out.err.find("No data for this curve"), std::string::npos) << out.err;
-  EXPECT_FALSE(HasChinese(out.err)) << out.err;
+  EXPECT_FALSE(kx::test::HasChinese(QString::fromStdString(out.err))) << out.err;
 
   // The environment's choice (main reads LC_ALL, LC_MESSAGES, LANG) stands without --lang.
   hooks.language = kx::Language::English;

@@ -158,16 +158,6 @@ class Walker {
 
 }  // namespace
 
-bool HasChinese(const QString& text) {
-  for (const QChar c : text) {
-    const ushort u = c.unicode();
-    if ((u >= 0x3000 && u <= 0x303F) || (u >= 0x3400 && u <= 0x9FFF) || (u >= 0xF900 && u <= 0xFAFF) ||
-        (u >= 0xFF00 && u <= 0xFFEF))
-      return true;
-  }
-  return false;
-}
-
 std::vector<std::string> TextProblems(const QWidget& root) {
   Walker walker;
   walker.Widget(root);

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "Chinese.h"
+
 class QMenu;
 class QWidget;
 
 namespace kx::test {
-
-bool HasChinese(const QString& text);
 
 // Walks root and every widget below it that is not hidden: window titles, tool
 // tips, labels, buttons, check boxes, group titles (CGroupFrame's too), combo box
